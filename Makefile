@@ -1,0 +1,22 @@
+# The front door: `make run` and `make test` install what is missing, build and go.
+BUILD_DIR := build
+
+.PHONY: all deps build run test clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+build: deps
+	@test -f $(BUILD_DIR)/build.ninja || cmake -S . -B $(BUILD_DIR) -G Ninja --log-level=WARNING
+	@cmake --build $(BUILD_DIR)
+
+run: build
+	@scripts/run-demo.sh $(BUILD_DIR)
+
+test: build
+	@cd $(BUILD_DIR) && ctest --output-on-failure -j2
+
+clean:
+	rm -rf $(BUILD_DIR)

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, testing and running Nerimo need, and nothing else.
+# Quiet when everything is there; uses sudo only when not run as root.
+set -euo pipefail
+
+packages=(
+    # build
+    g++ make cmake ninja-build
+    qt6-base-dev libqt6serialport6-dev libgl-dev
+    # the window: Qt's platform plugins (xcb, offscreen) and fonts; with no font Qt draws no text
+    qt6-qpa-plugins fonts-liberation2 fonts-dejavu-core
+    # headless runs and end-to-end tests: a virtual X server, clicks, screenshots
+    xvfb xdotool imagemagick
+    # dropping root in the permission tests
+    util-linux
+)
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$package")
+    fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=()
+[ "$(id -u)" -ne 0 ] && sudo=(sudo)
+echo "Installing: ${missing[*]}"
+"${sudo[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
+    "${missing[@]}" >/dev/null

@@ -1,0 +1,253 @@
+#include "Form1.h"
+
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QScreen>
+
+#include "Fonts.h"
+#include "NumberFormat.h"
+#include "ProgramIcon.h"
+#include "Setup.h"
+
+namespace nerimo {
+
+namespace {
+
+constexpr int kWindowWidth = 812;
+constexpr int kWindowHeight = 541;
+constexpr int kScaleHeight = 15;
+const QColor kWindowGrey(64, 64, 64);
+
+}  // namespace
+
+Form1::Form1(Form1Services services)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), services_(services) {
+    setObjectName(QStringLiteral("Form1"));
+    setFixedSize(kWindowWidth, kWindowHeight);
+    setFont(platform::SansFont(8.25));
+    setWindowIcon(ProgramIcon());
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, kWindowGrey);
+    palette.setColor(QPalette::WindowText, Qt::white);
+    setPalette(palette);
+    setAutoFillBackground(true);
+
+    ui_ = BuildControls(this);
+
+    // Moves over a control never reach the window's own handler, which is for the bare
+    // background; the controls that react to the pointer track it themselves.
+    for (QWidget* child : findChildren<QWidget*>()) {
+        child->setAttribute(Qt::WA_NoMousePropagation);
+    }
+    setMouseTracking(true);
+    for (QWidget* watched :
+         {ui_.Frame1, static_cast<QWidget*>(ui_.Label3), static_cast<QWidget*>(ui_.Label4),
+          static_cast<QWidget*>(ui_.Command2)}) {
+        watched->setMouseTracking(true);
+        watched->installEventFilter(this);
+    }
+
+    connect(ui_.Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+    connect(ui_.Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
+    connect(ui_.Option1, &QRadioButton::clicked, this, &Form1::Option1_Click);
+    connect(ui_.Option2, &QRadioButton::clicked, this, &Form1::Option2_Click);
+    connect(ui_.Option3, &QRadioButton::clicked, this, &Form1::Option3_Click);
+    connect(ui_.Option4, &QRadioButton::clicked, this, &Form1::Option4_Click);
+
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->geometry();
+        move(area.x() + (area.width() - kWindowWidth) / 2,
+             area.y() + (area.height() - kWindowHeight) / 2);
+    }
+}
+
+bool Form1::Form_Load() {
+    state_.ProgramName = QStringLiteral("Nerimo");
+    state_.VersionText = QStringLiteral("v.2.4 - 03/04/2014");
+    state_.CreditText = QStringLiteral("Made by the Nerimo team");
+    setWindowTitle(state_.ProgramName);
+    ui_.Label1->setText(QStringLiteral("span"));
+    ui_.Label3->setText(QString());
+    ui_.Label4->setText(QStringLiteral("Nerimo analyze spectrum"));
+    ui_.Command3->setEnabled(false);
+    ui_.Command3->setVisible(false);
+    if (services_.program.AnotherInstanceRunning()) {
+        return false;
+    }
+    SetupWindow(state_, services_.program.Folder(), services_.files, *this);
+    state_.Scanning = 0;
+    return true;
+}
+
+void Form1::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // Restoring a minimised window shows it again; only the first show sets up the display.
+    if (!activated_) {
+        activated_ = true;
+        Form_Activate();
+    }
+}
+
+void Form1::Form_Activate() {
+    SetupDisplay(state_, *this, *ui_.Picture4);
+}
+
+void Form1::mouseMoveEvent(QMouseEvent* event) {
+    QWidget::mouseMoveEvent(event);
+    Form_MouseMove();
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseMove) {
+        TitleStrip_MouseMove();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// Frame1_MouseMove, Label3_MouseMove, Label4_MouseMove and Command2_MouseMove all show the credit
+// line; the icon and the minimise button leave it as it is.
+void Form1::TitleStrip_MouseMove() {
+    ui_.Label3->setText(state_.CreditText + QStringLiteral("   ") + state_.VersionText);
+}
+
+void Form1::Form_MouseMove() {
+    ui_.Label3->setText(QString());
+    ui_.Label9->setText(QString());
+    unsetCursor();
+}
+
+void Form1::Command1_Click() {
+    showMinimized();
+}
+
+void Form1::Command2_Click() {
+    services_.program.EndNow();
+}
+
+void Form1::Option1_Click() {
+    state_.ModeLetter = "N";
+}
+
+void Form1::Option2_Click() {
+    state_.ModeLetter = "A";
+}
+
+void Form1::Option3_Click() {
+    SpanChanged(1);
+}
+
+void Form1::Option4_Click() {
+    SpanChanged(8);
+}
+
+void Form1::SpanChanged(int16_t spanMHz) {
+    // The erase takes any grid with it, ticked or not, so the next sweep must draw it afresh.
+    state_.GridDrawn = 0;
+    ui_.Picture1->Erase();
+    state_.SpanMHz = spanMHz;
+    state_.EndMHz = state_.StartMHz + spanMHz;
+    SetScaleLabels(platform::FormatFixed4(state_.StartMHz), platform::FormatFixed4(state_.EndMHz));
+}
+
+QRadioButton* Form1::Option(int option) const {
+    switch (option) {
+        case 1:
+            return ui_.Option1;
+        case 2:
+            return ui_.Option2;
+        case 3:
+            return ui_.Option3;
+        default:
+            return ui_.Option4;
+    }
+}
+
+QCheckBox* Form1::Check(int check) const {
+    return check == 1 ? ui_.Check1 : ui_.Check2;
+}
+
+void Form1::SelectOption(int option) {
+    Option(option)->setChecked(true);
+    switch (option) {
+        case 1:
+            Option1_Click();
+            break;
+        case 2:
+            Option2_Click();
+            break;
+        case 3:
+            Option3_Click();
+            break;
+        default:
+            Option4_Click();
+            break;
+    }
+}
+
+bool Form1::OptionSelected(int option) const {
+    return Option(option)->isChecked();
+}
+
+void Form1::SetCheckValue(int check, int16_t value) {
+    Check(check)->setChecked(value == 1);
+}
+
+int16_t Form1::CheckValue(int check) const {
+    return Check(check)->isChecked() ? 1 : 0;
+}
+
+void Form1::ShapeSurfaces(int16_t plotWidth, int16_t plotHeight) {
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, kWindowGrey);
+    setPalette(palette);
+    ui_.Picture1->SetPixelSize(plotWidth, plotHeight);
+    ui_.Picture4->SetPixelSize(plotWidth, kScaleHeight);
+}
+
+void Form1::SetScaleLabels(const QString& start, const QString& end) {
+    ui_.Label5->setText(start);
+    ui_.Label6->setText(end);
+}
+
+void Form1::SetCheckCaptions(const QString& clearAtStart, const QString& grid) {
+    ui_.Label7->setText(clearAtStart);
+    ui_.Label8->setText(grid);
+}
+
+void Form1::ShowStart(bool shown) {
+    ui_.Command8->setEnabled(shown);
+    ui_.Command8->setVisible(shown);
+    ui_.Command9->setEnabled(!shown);
+    ui_.Command9->setVisible(!shown);
+}
+
+void Form1::EnableChoices(bool enabled) {
+    for (QWidget* choice :
+         {static_cast<QWidget*>(ui_.Check1), static_cast<QWidget*>(ui_.Check2),
+          static_cast<QWidget*>(ui_.Option1), static_cast<QWidget*>(ui_.Option2),
+          static_cast<QWidget*>(ui_.Option3), static_cast<QWidget*>(ui_.Option4)}) {
+        choice->setEnabled(enabled);
+    }
+}
+
+void Form1::SetStatus(const QColor& color, const QString& text) {
+    QPalette palette = ui_.Label15->palette();
+    palette.setColor(QPalette::WindowText, color);
+    ui_.Label15->setPalette(palette);
+    ui_.Label15->setText(text);
+}
+
+void Form1::ClearStatus() {
+    ui_.Label15->setText(QString());
+}
+
+void Form1::SetTunedText(const QString& text) {
+    ui_.Label16->setText(text);
+}
+
+void Form1::SetContinueOffered(bool offered) {
+    ui_.Command3->setEnabled(offered);
+    ui_.Command3->setVisible(offered);
+}
+
+}  // namespace nerimo

@@ -1,0 +1,31 @@
+#include <QApplication>
+
+#include "DiskFileAccess.h"
+#include "Form1.h"
+#include "ProgramIcon.h"
+#include "QtMessageBox.h"
+#include "QtProgram.h"
+#include "StartupError.h"
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("nerimo"));
+    // One look on every desktop: the control colours are part of the window's design.
+    QApplication::setStyle(QStringLiteral("Fusion"));
+    QApplication::setWindowIcon(nerimo::ProgramIcon());
+
+    nerimo::platform::QtProgram program;
+    nerimo::platform::DiskFileAccess files;
+    nerimo::platform::QtMessageBox messages(QStringLiteral("Nerimo"));
+    nerimo::Form1 form({program, files, messages});
+    try {
+        if (!form.Form_Load()) {
+            return 0;
+        }
+    } catch (const nerimo::StartupError& error) {
+        messages.Show(error.Message());
+        return 1;
+    }
+    form.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,51 @@
+#include "Setup.h"
+
+#include "NumberFormat.h"
+#include "Settings.h"
+
+namespace nerimo {
+
+namespace {
+
+constexpr int16_t kPlotWidth = 720;
+constexpr int16_t kPlotHeight = 350;
+constexpr int16_t kBottomMargin = 11;
+constexpr int16_t kLeftMargin = 36;
+constexpr int16_t kPixelsPerStepSpan1 = 8;
+constexpr int16_t kPixelsPerStepWide = 1;
+
+// The scale ticks stand under the first and the last point of a sweep.
+constexpr int kTickFirstX = 44;
+constexpr int kTickLastX = 684;
+constexpr int kTickBottomY = 10;
+constexpr QRgb kTickColor = qRgb(255, 255, 255);
+
+}  // namespace
+
+void SetupWindow(State& state, const QString& programFolder, platform::FileAccess& files,
+                 Panel& panel) {
+    LoadSettings(state, programFolder, files, panel);
+    state.PlotWidth = kPlotWidth;
+    state.PlotHeight = kPlotHeight;
+    panel.ShapeSurfaces(state.PlotWidth, state.PlotHeight);
+    state.GridDrawn = 0;
+    state.EndMHz = state.StartMHz + state.SpanMHz;
+    panel.SetScaleLabels(platform::FormatFixed4(state.StartMHz),
+                         platform::FormatFixed4(state.EndMHz));
+    state.PixelsPerStep = state.SpanMHz == 1 ? kPixelsPerStepSpan1 : kPixelsPerStepWide;
+}
+
+void SetupDisplay(State& state, Panel& panel, platform::Surface& scale) {
+    state.BottomMargin = kBottomMargin;
+    state.LeftMargin = kLeftMargin;
+    scale.DrawLine(kTickFirstX, 0, kTickFirstX, kTickBottomY, kTickColor);
+    scale.DrawLine(kTickLastX, 0, kTickLastX, kTickBottomY, kTickColor);
+    panel.SetCheckCaptions(QStringLiteral("Clear at start"), QStringLiteral("Grid"));
+    state.StopRequested = 0;
+    panel.ShowStart(true);
+    panel.ClearStatus();
+    panel.SetTunedText(QString());
+    panel.EnableChoices(true);
+}
+
+}  // namespace nerimo

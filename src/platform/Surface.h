@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QRgb>
+
+namespace nerimo::platform {
+
+// A retained drawing surface in pixels, origin at the top left, one unit per pixel.
+class Surface {
+  public:
+    virtual ~Surface() = default;
+
+    // Fills the whole surface with its background colour.
+    virtual void Erase() = 0;
+
+    // A one-pixel line that includes both end pixels; no antialiasing. Pixels outside the
+    // surface are dropped.
+    virtual void DrawLine(int x1, int y1, int x2, int y2, QRgb color) = 0;
+
+    virtual QRgb PixelAt(int x, int y) const = 0;
+};
+
+}  // namespace nerimo::platform

@@ -1,0 +1,259 @@
+#include <QtTest>
+#include <memory>
+
+#include "Fakes.h"
+#include "Form1.h"
+
+using nerimo::Form1;
+using nerimo::testing::FakeFileAccess;
+using nerimo::testing::FakeMessageBox;
+using nerimo::testing::FakeProgram;
+
+class Form1Test : public QObject {
+    Q_OBJECT
+
+    FakeProgram program_;
+    FakeFileAccess files_;
+    FakeMessageBox messages_;
+
+    std::unique_ptr<Form1> Shown(const QByteArray& settings = {}) {
+        files_.next = {nerimo::platform::FileRead::Outcome::Read, settings, {}};
+        auto form = std::make_unique<Form1>(nerimo::Form1Services{program_, files_, messages_});
+        if (!form->Form_Load()) {
+            return nullptr;
+        }
+        form->show();
+        if (!QTest::qWaitForWindowExposed(form.get())) {
+            return nullptr;
+        }
+        return form;
+    }
+
+    static QWidget* Control(Form1& form, const char* name) {
+        return form.findChild<QWidget*>(QLatin1String(name));
+    }
+
+    static QString Caption(Form1& form, const char* name) {
+        QWidget* control = Control(form, name);
+        if (auto* label = qobject_cast<QLabel*>(control)) {
+            return label->text();
+        }
+        return qobject_cast<QAbstractButton*>(control)->text();
+    }
+
+  private slots:
+    void init() {
+        program_ = FakeProgram{};
+        files_ = FakeFileAccess{};
+        QLocale::setDefault(QLocale::c());
+    }
+
+    void windowIsFixedFramelessAndCentred() {
+        auto form = Shown();
+        QVERIFY(form);
+        QCOMPARE(form->size(), QSize(812, 541));
+        QCOMPARE(form->minimumSize(), form->maximumSize());
+        QVERIFY(form->windowFlags().testFlag(Qt::FramelessWindowHint));
+        QCOMPARE(form->windowTitle(), QStringLiteral("Nerimo"));
+        const QRect screen = form->screen()->geometry();
+        QCOMPARE(form->geometry().center().x(), screen.center().x());
+        QVERIFY(qAbs(form->geometry().center().y() - screen.center().y()) <= 1);
+    }
+
+    void controlsStandAtTheirPlaces_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QRect>("place");  // in window pixels
+        const QList<QPair<const char*, QRect>> places = {
+            {"Frame1", {0, 0, 815, 33}},       {"Image1", {8, 0, 32, 32}},
+            {"Label4", {64, 8, 281, 25}},      {"Label3", {360, 8, 289, 25}},
+            {"Command1", {712, 8, 25, 17}},    {"Command2", {744, 8, 25, 17}},
+            {"Command8", {120, 40, 33, 17}},   {"Command9", {120, 40, 33, 17}},
+            {"Command3", {120, 80, 49, 17}},   {"Label7", {216, 40, 65, 17}},
+            {"Check1", {288, 40, 17, 17}},     {"Label8", {360, 40, 33, 17}},
+            {"Check2", {400, 40, 17, 17}},     {"Frame2", {216, 64, 113, 33}},
+            {"Option1", {240, 64, 41, 33}},    {"Option2", {288, 64, 41, 33}},
+            {"Frame3", {360, 64, 169, 33}},    {"Label1", {360, 72, 33, 21}},
+            {"Option3", {400, 64, 57, 33}},    {"Option4", {464, 64, 57, 33}},
+            {"Label15", {576, 56, 185, 15}},   {"Label16", {576, 72, 185, 15}},
+            {"Picture1", {64, 136, 720, 350}}, {"Picture4", {64, 487, 720, 15}},
+            {"Label5", {104, 504, 116, 17}},   {"Label9", {352, 504, 145, 25}},
+            {"Label6", {688, 504, 116, 17}},
+        };
+        for (const auto& [name, place] : places) {
+            QTest::newRow(name) << QString::fromLatin1(name) << place;
+        }
+    }
+
+    void controlsStandAtTheirPlaces() {
+        QFETCH(QString, name);
+        QFETCH(QRect, place);
+        auto form = Shown();
+        QVERIFY(form);
+        auto* control = form->findChild<QWidget*>(name);
+        QVERIFY(control);
+        QCOMPARE(QRect(control->mapTo(form.get(), QPoint(0, 0)), control->size()), place);
+    }
+
+    void facesShowTheirColours_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QColor>("face");
+        QTest::newRow("start") << "Command8" << QColor(0, 255, 0);
+        QTest::newRow("stop") << "Command9" << QColor(255, 0, 0);
+        QTest::newRow("continue") << "Command3" << QColor(255, 255, 0);
+        QTest::newRow("minimise") << "Command1" << QColor(128, 128, 128);
+        QTest::newRow("close") << "Command2" << QColor(255, 128, 128);
+        QTest::newRow("title strip") << "Frame1" << QColor(0, 0, 0);
+        QTest::newRow("plot") << "Picture1" << QColor(0, 0, 0);
+        QTest::newRow("scale strip") << "Picture4" << QColor(0, 0, 0);
+        QTest::newRow("status") << "Label15" << QColor(64, 64, 64);
+    }
+
+    void facesShowTheirColours() {
+        QFETCH(QString, name);
+        QFETCH(QColor, face);
+        auto form = Shown();
+        QVERIFY(form);
+        if (name == QLatin1String("Command9")) {
+            form->ShowStart(false);
+        } else if (name == QLatin1String("Command3")) {
+            form->SetContinueOffered(true);
+        }
+        const QImage window = form->grab().toImage();
+        auto* control = form->findChild<QWidget*>(name);
+        const QPoint inside = control->mapTo(form.get(), QPoint(3, 3));
+        QCOMPARE(window.pixelColor(inside), face);
+        QCOMPARE(window.pixelColor(20, 300), QColor(64, 64, 64));
+    }
+
+    void captionsAfterStartUp() {
+        auto form = Shown();
+        QVERIFY(form);
+        QCOMPARE(Caption(*form, "Label1"), QStringLiteral("span"));
+        QCOMPARE(Caption(*form, "Label3"), QString());
+        QCOMPARE(Caption(*form, "Label4"), QStringLiteral("Nerimo analyze spectrum"));
+        QCOMPARE(Caption(*form, "Label7"), QStringLiteral("Clear at start"));
+        QCOMPARE(Caption(*form, "Label8"), QStringLiteral("Grid"));
+        QCOMPARE(Caption(*form, "Command2"), QStringLiteral(" X"));
+        QCOMPARE(Caption(*form, "Label5"), QStringLiteral("145.0000"));
+        QCOMPARE(Caption(*form, "Label6"), QStringLiteral("146.0000"));
+        QVERIFY(Control(*form, "Command8")->isVisible() && Control(*form, "Command8")->isEnabled());
+        QVERIFY(!Control(*form, "Command9")->isVisible());
+        QVERIFY(!Control(*form, "Command3")->isVisible() &&
+                !Control(*form, "Command3")->isEnabled());
+        QCOMPARE(int(form->state().Scanning), 0);
+    }
+
+    void settingsReachTheControls_data() {
+        QTest::addColumn<QByteArray>("settings");
+        QTest::addColumn<QString>("selected");
+        QTest::addColumn<int>("pixelsPerStep");
+        QTest::addColumn<QString>("endLabel");
+        QTest::newRow("defaults") << QByteArray() << "Option1 Option3" << 8 << "146.0000";
+        QTest::newRow("AM, 8 MHz, grid")
+            << QByteArray("FM_AM=A\nSPAN=8\nGRID=1\nCLEAR_SCREEN=1\nMHZ=430\n")
+            << "Option2 Option4 Check1 Check2" << 1 << "438.0000";
+    }
+
+    void settingsReachTheControls() {
+        QFETCH(QByteArray, settings);
+        QFETCH(QString, selected);
+        QFETCH(int, pixelsPerStep);
+        QFETCH(QString, endLabel);
+        auto form = Shown(settings);
+        QVERIFY(form);
+        QStringList ticked;
+        for (const char* name : {"Option1", "Option2", "Option3", "Option4", "Check1", "Check2"}) {
+            if (qobject_cast<QAbstractButton*>(Control(*form, name))->isChecked()) {
+                ticked << QLatin1String(name);
+            }
+        }
+        QCOMPARE(ticked.join(QLatin1Char(' ')), selected);
+        QCOMPARE(int(form->state().PixelsPerStep), pixelsPerStep);
+        QCOMPARE(Caption(*form, "Label6"), endLabel);
+        QCOMPARE(form->state().EndMHz, form->state().StartMHz + form->state().SpanMHz);
+    }
+
+    void scaleLabelsUseTheLocaleSeparator() {
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        auto form = Shown("MHZ=1145.5\n");
+        QVERIFY(form);
+        QCOMPARE(Caption(*form, "Label5"), QStringLiteral("1145,5000"));
+        QCOMPARE(Caption(*form, "Label6"), QStringLiteral("1146,5000"));
+    }
+
+    // The pointer over each control of the title strip, then over the bare background.
+    void creditLineFollowsThePointer_data() {
+        QTest::addColumn<QString>("over");
+        QTest::addColumn<bool>("credit");
+        QTest::newRow("title strip") << "Frame1" << true;
+        QTest::newRow("title") << "Label4" << true;
+        QTest::newRow("credit label") << "Label3" << true;
+        QTest::newRow("close button") << "Command2" << true;
+        QTest::newRow("icon") << "Image1" << false;
+        QTest::newRow("minimise button") << "Command1" << false;
+    }
+
+    void creditLineFollowsThePointer() {
+        QFETCH(QString, over);
+        QFETCH(bool, credit);
+        auto form = Shown();
+        QVERIFY(form);
+        auto* target = form->findChild<QWidget*>(over);
+        QTest::mouseMove(target, QPoint(2, 2));
+        QTest::mouseMove(target, QPoint(3, 3));
+        const QString expected =
+            credit ? QStringLiteral("Made by the Nerimo team   v.2.4 - 03/04/2014") : QString();
+        QCOMPARE(Caption(*form, "Label3"), expected);
+    }
+
+    void backgroundClearsCreditReadoutAndPointer() {
+        auto form = Shown();
+        QVERIFY(form);
+        QTest::mouseMove(Control(*form, "Label4"), QPoint(5, 5));
+        qobject_cast<QLabel*>(Control(*form, "Label9"))->setText(QStringLiteral("145.0000 MHz"));
+        form->setCursor(Qt::CrossCursor);
+
+        // Over a label of the window the read-out and the credit stay.
+        QTest::mouseMove(Control(*form, "Label5"), QPoint(5, 5));
+        QVERIFY(!Caption(*form, "Label3").isEmpty());
+        QVERIFY(!Caption(*form, "Label9").isEmpty());
+
+        QTest::mouseMove(form.get(), QPoint(20, 300));
+        QCOMPARE(Caption(*form, "Label3"), QString());
+        QCOMPARE(Caption(*form, "Label9"), QString());
+        QCOMPARE(form->cursor().shape(), Qt::ArrowCursor);
+    }
+
+    void secondInstanceReadsNoSettings() {
+        program_.anotherInstance = true;
+        files_.next = {nerimo::platform::FileRead::Outcome::Read, {}, {}};
+        Form1 form({program_, files_, messages_});
+        QVERIFY(!form.Form_Load());
+        QVERIFY(files_.pathsRead.isEmpty());
+        QVERIFY(!form.isVisible());
+    }
+
+    void closeButtonEndsTheProgram() {
+        auto form = Shown();
+        QVERIFY(form);
+        QTest::mouseClick(Control(*form, "Command2"), Qt::LeftButton);
+        QCOMPARE(program_.endCalls, 1);
+    }
+
+    void drawingSurvivesMinimising() {
+        auto form = Shown();
+        QVERIFY(form);
+        auto* plot = form->findChild<nerimo::platform::SurfaceWidget*>(QStringLiteral("Picture1"));
+        plot->DrawLine(44, 339, 60, 3, qRgb(0, 255, 0));
+        QTest::mouseClick(Control(*form, "Command1"), Qt::LeftButton);
+        QVERIFY(form->isMinimized());
+        form->showNormal();
+        const QImage shown = plot->grab().toImage();
+        QCOMPARE(shown.pixelColor(44, 339), QColor(0, 255, 0));
+        QCOMPARE(shown.pixelColor(60, 3), QColor(0, 255, 0));
+        QCOMPARE(shown.pixelColor(100, 100), QColor(0, 0, 0));
+    }
+};
+
+QTEST_MAIN(Form1Test)
+#include "tst_form1.moc"
