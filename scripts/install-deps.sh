@@ -6,14 +6,19 @@ set -euo pipefail
 packages=(
     # build
     g++ make cmake ninja-build
-    qt6-base-dev libqt6serialport6-dev libgl-dev
+    qt6-base-dev qt6-serialport-dev libgl-dev
     # the window: Qt's platform plugins (xcb, offscreen) and fonts; with no font Qt draws no text
     qt6-qpa-plugins fonts-liberation2 fonts-dejavu-core
     # headless runs and end-to-end tests: a virtual X server, clicks, screenshots
     xvfb xdotool imagemagick
-    # dropping root in the permission tests
-    util-linux
+    # dropping root in the permission tests; a comma-decimal locale for the locale tests
+    util-linux locales
 )
+
+# The tests check that a comma-decimal locale changes nothing on the wire or in the settings.
+comma_locale() {
+    locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'
+}
 
 missing=()
 for package in "${packages[@]}"; do
@@ -21,11 +26,17 @@ for package in "${packages[@]}"; do
         missing+=("$package")
     fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+[ ${#missing[@]} -eq 0 ] && comma_locale && exit 0
 
 sudo=()
 [ "$(id -u)" -ne 0 ] && sudo=(sudo)
-echo "Installing: ${missing[*]}"
-"${sudo[@]}" apt-get update -qq
-DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
-    "${missing[@]}" >/dev/null
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
+        "${missing[@]}" >/dev/null
+fi
+if ! comma_locale; then
+    echo "Generating the de_DE.UTF-8 locale"
+    "${sudo[@]}" localedef -i de_DE -f UTF-8 de_DE.UTF-8
+fi

@@ -5,6 +5,8 @@
 #include "ProgramIcon.h"
 #include "QtMessageBox.h"
 #include "QtProgram.h"
+#include "QtScheduler.h"
+#include "QtSerialPort.h"
 #include "StartupError.h"
 
 int main(int argc, char* argv[]) {
@@ -17,7 +19,9 @@ int main(int argc, char* argv[]) {
     nerimo::platform::QtProgram program;
     nerimo::platform::DiskFileAccess files;
     nerimo::platform::QtMessageBox messages(QStringLiteral("Nerimo"));
-    nerimo::Form1 form({program, files, messages});
+    nerimo::platform::QtSerialPort port;
+    nerimo::platform::QtScheduler scheduler;
+    nerimo::Form1 form({program, files, messages, port, scheduler});
     try {
         if (!form.Form_Load()) {
             return 0;

@@ -21,7 +21,9 @@ const QColor kWindowGrey(64, 64, 64);
 }  // namespace
 
 Form1::Form1(Form1Services services)
-    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), services_(services) {
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
+      services_(services),
+      link_(state_, services.port, services.messages) {
     setObjectName(QStringLiteral("Form1"));
     setFixedSize(kWindowWidth, kWindowHeight);
     setFont(platform::SansFont(8.25));
@@ -74,7 +76,7 @@ bool Form1::Form_Load() {
     if (services_.program.AnotherInstanceRunning()) {
         return false;
     }
-    SetupWindow(state_, services_.program.Folder(), services_.files, *this);
+    SetupWindow(state_, services_.program.Folder(), services_.files, *this, link_);
     state_.Scanning = 0;
     return true;
 }
@@ -121,6 +123,7 @@ void Form1::Command1_Click() {
 }
 
 void Form1::Command2_Click() {
+    link_.ClosePort();
     services_.program.EndNow();
 }
 

@@ -7,6 +7,9 @@
 #include "MessageBox.h"
 #include "Panel.h"
 #include "Program.h"
+#include "ReceiverLink.h"
+#include "Scheduler.h"
+#include "SerialPort.h"
 #include "State.h"
 
 namespace nerimo {
@@ -16,6 +19,8 @@ struct Form1Services {
     platform::Program& program;
     platform::FileAccess& files;
     platform::MessageBox& messages;
+    platform::SerialPort& port;
+    platform::Scheduler& scheduler;
 };
 
 // The one window: a fixed-size borderless panel with the title strip, the control panel, the plot
@@ -71,6 +76,7 @@ class Form1 : public QWidget, public Panel {
 
     Form1Services services_;
     State state_;
+    ReceiverLink link_;
     Controls ui_;
     bool activated_ = false;
 };

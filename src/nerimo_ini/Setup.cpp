@@ -23,11 +23,12 @@ constexpr QRgb kTickColor = qRgb(255, 255, 255);
 }  // namespace
 
 void SetupWindow(State& state, const QString& programFolder, platform::FileAccess& files,
-                 Panel& panel) {
+                 Panel& panel, ReceiverLink& link) {
     LoadSettings(state, programFolder, files, panel);
     state.PlotWidth = kPlotWidth;
     state.PlotHeight = kPlotHeight;
     panel.ShapeSurfaces(state.PlotWidth, state.PlotHeight);
+    link.OpenPort();
     state.GridDrawn = 0;
     state.EndMHz = state.StartMHz + state.SpanMHz;
     panel.SetScaleLabels(platform::FormatFixed4(state.StartMHz),

@@ -2,11 +2,16 @@
 
 #include <QMap>
 #include <QStringList>
+#include <algorithm>
+#include <functional>
+#include <optional>
 
 #include "FileAccess.h"
 #include "MessageBox.h"
 #include "Panel.h"
 #include "Program.h"
+#include "Scheduler.h"
+#include "SerialPort.h"
 
 namespace nerimo::testing {
 
@@ -36,6 +41,108 @@ class FakeMessageBox : public platform::MessageBox {
   public:
     QStringList shown;
     void Show(const QString& text) override { shown << text; }
+};
+
+// A serial port in memory: records what is configured and written; `reply` answers each write
+// as a receiver would.
+class FakeSerialPort : public platform::SerialPort {
+  public:
+    QStringList calls;
+    platform::OpenResult openResult{true, {}, false};
+    bool open = false;
+    QList<QByteArray> written;
+    QByteArray pending;
+    std::function<QByteArray(const QByteArray&)> reply;
+    std::function<void()> died;
+
+    void SetPortName(const QString& name) override { calls << QStringLiteral("name ") + name; }
+    void SetLineSettings() override { calls << QStringLiteral("line 4800,n,8,2"); }
+    void SetHardwareFlowControl() override { calls << QStringLiteral("flow rts/cts"); }
+    void SetRequestToSend(bool raised) override { calls << QStringLiteral("rts %1").arg(raised); }
+    void SetDataTerminalReady(bool raised) override {
+        calls << QStringLiteral("dtr %1").arg(raised);
+    }
+    platform::OpenResult Open() override {
+        calls << QStringLiteral("open");
+        open = openResult.opened;
+        return openResult;
+    }
+    void Close() override {
+        calls << QStringLiteral("close");
+        open = false;
+    }
+    bool Write(const QByteArray& bytes) override {
+        if (!open) {
+            return false;
+        }
+        written << bytes;
+        if (reply) {
+            pending += reply(bytes);
+        }
+        return true;
+    }
+    std::optional<QByteArray> ReadAll() override {
+        if (!open) {
+            return std::nullopt;
+        }
+        return std::exchange(pending, QByteArray());
+    }
+    void OnDied(std::function<void()> handler) override { died = std::move(handler); }
+
+    // The adapter is pulled out.
+    void Die() {
+        open = false;
+        pending.clear();
+        if (died) {
+            died();
+        }
+    }
+};
+
+// Virtual time: a wait ends as soon as it is run, so a whole sweep takes milliseconds.
+class VirtualScheduler : public platform::Scheduler {
+  public:
+    double now = 0.0;
+    std::optional<double> due;
+    Task task;
+
+    void After(double seconds, Task next) override {
+        due = now + seconds;
+        task = std::move(next);
+    }
+    void Soon(Task next) override {
+        due = now;
+        task = std::move(next);
+    }
+    void Cancel() override {
+        due.reset();
+        task = nullptr;
+    }
+
+    // Runs what falls due up to the given time; false if nothing is pending any more.
+    bool RunUntil(double until) {
+        while (task && *due <= until) {
+            now = *due;
+            Task next = std::move(task);
+            task = nullptr;
+            due.reset();
+            next();
+        }
+        now = std::max(now, until);
+        return static_cast<bool>(task);
+    }
+
+    // Runs until the condition holds, at most for the given virtual seconds.
+    bool RunUntil(const std::function<bool()>& condition, double limit) {
+        const double end = now + limit;
+        while (!condition()) {
+            if (!task || *due > end) {
+                return false;
+            }
+            RunUntil(*due);
+        }
+        return true;
+    }
 };
 
 // Remembers what the settings reader and the sweep did to the controls.

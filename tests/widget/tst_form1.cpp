@@ -8,6 +8,8 @@ using nerimo::Form1;
 using nerimo::testing::FakeFileAccess;
 using nerimo::testing::FakeMessageBox;
 using nerimo::testing::FakeProgram;
+using nerimo::testing::FakeSerialPort;
+using nerimo::testing::VirtualScheduler;
 
 class Form1Test : public QObject {
     Q_OBJECT
@@ -15,10 +17,13 @@ class Form1Test : public QObject {
     FakeProgram program_;
     FakeFileAccess files_;
     FakeMessageBox messages_;
+    FakeSerialPort port_;
+    VirtualScheduler scheduler_;
 
     std::unique_ptr<Form1> Shown(const QByteArray& settings = {}) {
         files_.next = {nerimo::platform::FileRead::Outcome::Read, settings, {}};
-        auto form = std::make_unique<Form1>(nerimo::Form1Services{program_, files_, messages_});
+        auto form = std::make_unique<Form1>(
+            nerimo::Form1Services{program_, files_, messages_, port_, scheduler_});
         if (!form->Form_Load()) {
             return nullptr;
         }
@@ -45,6 +50,8 @@ class Form1Test : public QObject {
     void init() {
         program_ = FakeProgram{};
         files_ = FakeFileAccess{};
+        port_ = FakeSerialPort{};
+        messages_ = FakeMessageBox{};
         QLocale::setDefault(QLocale::c());
     }
 
@@ -227,7 +234,7 @@ class Form1Test : public QObject {
     void secondInstanceReadsNoSettings() {
         program_.anotherInstance = true;
         files_.next = {nerimo::platform::FileRead::Outcome::Read, {}, {}};
-        Form1 form({program_, files_, messages_});
+        Form1 form({program_, files_, messages_, port_, scheduler_});
         QVERIFY(!form.Form_Load());
         QVERIFY(files_.pathsRead.isEmpty());
         QVERIFY(!form.isVisible());
@@ -238,6 +245,16 @@ class Form1Test : public QObject {
         QVERIFY(form);
         QTest::mouseClick(Control(*form, "Command2"), Qt::LeftButton);
         QCOMPARE(program_.endCalls, 1);
+        QCOMPARE(port_.calls.last(), QStringLiteral("close"));
+    }
+
+    void portFailureIsShownAndStartUpGoesOn() {
+        port_.openResult = {false, QStringLiteral("No such file or directory"), false};
+        auto form = Shown("COM=3\n");
+        QVERIFY(form);
+        QCOMPARE(messages_.shown, QStringList{"COM3\r\nNo such file or directory"});
+        QVERIFY(form->isVisible());
+        QCOMPARE(int(form->state().PixelsPerStep), 8);
     }
 
     void drawingSurvivesMinimising() {

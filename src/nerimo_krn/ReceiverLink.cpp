@@ -1,0 +1,99 @@
+#include "ReceiverLink.h"
+
+#include <QFile>
+
+namespace nerimo {
+
+namespace {
+
+constexpr int kDiscardReads = 4;
+
+}  // namespace
+
+ReceiverLink::ReceiverLink(State& state, platform::SerialPort& port, platform::MessageBox& messages)
+    : state_(state), port_(port), messages_(messages) {
+    // A port that dies has nothing more to say: the run plots level 0 from then on, not the
+    // last letter it read before.
+    port_.OnDied([this] { rawText_.clear(); });
+}
+
+QString ReceiverLink::PortName() const {
+    if (!state_.DevicePath.isEmpty()) {
+        return QFile::decodeName(state_.DevicePath);
+    }
+#ifdef Q_OS_WIN
+    return QStringLiteral("COM%1").arg(state_.ComPort);
+#else
+    return QStringLiteral("/dev/ttyS%1").arg(state_.ComPort - 1);
+#endif
+}
+
+void ReceiverLink::OpenPort() {
+    port_.SetPortName(PortName());
+    port_.SetLineSettings();
+    port_.SetHardwareFlowControl();
+    port_.SetRequestToSend(true);
+    port_.SetDataTerminalReady(true);
+    const platform::OpenResult result = port_.Open();
+    if (result.opened) {
+        return;
+    }
+    const QString first = state_.DevicePath.isEmpty()
+                              ? QStringLiteral("COM") + QString::number(state_.ComPort)
+                              : PortName();
+    QString text = first + QStringLiteral("\r\n") + result.description;
+    if (result.permissionDenied) {
+        text += QStringLiteral(
+            "\r\nTo use the port, your user must be in the group that owns "
+            "the device (usually dialout).");
+    }
+    messages_.Show(text);
+}
+
+void ReceiverLink::ClosePort() {
+    port_.Close();
+}
+
+void ReceiverLink::FormatFreqText(double mhz) {
+    // The same text as the display form with its separator made ".", for every locale: four
+    // decimals rounded to the nearest, no grouping, and ASCII digits whatever the locale.
+    state_.FreqText = QByteArray::number(mhz, 'f', 4);
+}
+
+bool ReceiverLink::SendTuneCommand() {
+    return port_.Write(state_.FreqText + state_.ModeLetter);
+}
+
+void ReceiverLink::StartRun() {
+    rawText_.clear();
+}
+
+void ReceiverLink::ReadRawText() {
+    // A failed read leaves the run's raw text as it was.
+    if (std::optional<QByteArray> read = port_.ReadAll()) {
+        rawText_ = std::move(*read);
+    }
+}
+
+void ReceiverLink::DiscardInput() {
+    for (int i = 0; i < kDiscardReads; ++i) {
+        ReadRawText();
+    }
+}
+
+void ReceiverLink::ReadLevel() {
+    ReadRawText();
+    QByteArray reply = rawText_;
+    if (!reply.isEmpty()) {
+        reply.replace('\r', QByteArray());
+        reply.replace('\n', QByteArray());
+        reply = reply.right(1);
+    }
+    state_.ReplyText = reply;
+    state_.SignalLevel = 0;
+    if (reply.size() == 1 && reply[0] >= 'A' && reply[0] <= 'P') {
+        state_.SignalLevel = static_cast<int16_t>(reply[0] - 'A' + 1);
+    }
+}
+
+}  // namespace nerimo

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QFile>
+#include <QObject>
+#include <QSocketNotifier>
+#include <QTimer>
+#include <memory>
+
+#include "BandModel.h"
+#include "CommandParser.h"
+#include "PseudoTerminal.h"
+
+namespace nerimo::sim {
+
+struct Options {
+    BandModel band = BandModel::Demo();
+    int replyDelayMs = 30;        // from a command to its answer; well inside the program's 185 ms
+    bool crlfForSilence = false;  // at level 0: answer CR LF instead of nothing
+    int repeatMs = 0;             // repeat the current level this often while no command comes
+    QString logPath;              // every command received, with a monotonic time stamp
+};
+
+// The receiver on the wire: takes tuning commands, answers each with the level letter of the band
+// model at the tuned frequency.
+class Simulator : public QObject {
+    Q_OBJECT
+
+  public:
+    Simulator(Options options, PseudoTerminal& terminal);
+    bool Start(QString* error);
+
+  private:
+    void ReadCommands();
+    void AnswerLevel();
+    void Send(const QByteArray& bytes);
+    double Seconds() const;
+
+    Options options_;
+    PseudoTerminal& terminal_;
+    std::unique_ptr<QSocketNotifier> notifier_;
+    CommandParser parser_;
+    QFile log_;
+    QTimer replyTimer_;
+    QTimer repeatTimer_;
+    double tunedMHz_ = 0.0;
+    bool tuned_ = false;
+};
+
+}  // namespace nerimo::sim

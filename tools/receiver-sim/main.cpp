@@ -1,0 +1,129 @@
+#include <unistd.h>
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFile>
+#include <QTimer>
+#include <csignal>
+#include <cstdio>
+#include <string>
+
+#include "PseudoTerminal.h"
+#include "Simulator.h"
+
+namespace {
+
+std::string linkToRemove;
+
+// Killed or interrupted, the simulator still takes its link away.
+void RemoveLinkAndExit(int) {
+    if (!linkToRemove.empty()) {
+        ::unlink(linkToRemove.c_str());
+    }
+    ::_exit(0);
+}
+
+int Fail(const QString& message) {
+    std::fprintf(stderr, "nerimo-receiver-sim: %s\n", qPrintable(message));
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("nerimo-receiver-sim"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "A simulated receiver for Nerimo on a pseudo-terminal.\n\n"
+        "It links LINK to the terminal's other end, so that Nerimo.ini can say DEVICE=LINK, and\n"
+        "then behaves as the receiver on the wire: it takes tuning commands (digits, \".\", four\n"
+        "decimals, then N or A, no terminator; anything else is skipped) and answers each, after\n"
+        "the reply delay, with one letter A..P for the level at the tuned frequency, or nothing\n"
+        "at level 0. The levels come from a band model file, or from a built-in demo band with\n"
+        "a few signals between 145 and 153 MHz.\n\n"
+        "Band file: one signal a line, \"centre-MHz width-kHz peak(1-16) [period-s]\" (a period\n"
+        "makes the signal come and go: on for one period, off for the next), an optional line\n"
+        "\"noise LEVEL\" for the floor, and \"#\" for comments.\n\n"
+        "Log file: one line per command received, \"SECONDS COMMAND\", where SECONDS is the\n"
+        "monotonic clock (CLOCK_MONOTONIC) when it was complete."));
+    parser.addHelpOption();
+    const QCommandLineOption link({QStringLiteral("l"), QStringLiteral("link")},
+                                  QStringLiteral("Path of the symbolic link to make (required)."),
+                                  QStringLiteral("LINK"));
+    const QCommandLineOption band({QStringLiteral("b"), QStringLiteral("band")},
+                                  QStringLiteral("Band model file; the demo band without it."),
+                                  QStringLiteral("FILE"));
+    const QCommandLineOption delay(QStringLiteral("delay"),
+                                   QStringLiteral("Milliseconds from a command to its answer "
+                                                  "(default 30)."),
+                                   QStringLiteral("MS"), QStringLiteral("30"));
+    const QCommandLineOption crlf(QStringLiteral("crlf-at-zero"),
+                                  QStringLiteral("At level 0 answer CR LF instead of nothing."));
+    const QCommandLineOption repeat(QStringLiteral("repeat"),
+                                    QStringLiteral("Repeat the current level every MS "
+                                                   "milliseconds while no command comes."),
+                                    QStringLiteral("MS"), QStringLiteral("0"));
+    const QCommandLineOption log(QStringLiteral("log"),
+                                 QStringLiteral("Write every command received to FILE."),
+                                 QStringLiteral("FILE"));
+    const QCommandLineOption duration(QStringLiteral("duration"),
+                                      QStringLiteral("End after this many seconds (default: run "
+                                                     "until killed)."),
+                                      QStringLiteral("SECONDS"), QStringLiteral("0"));
+    parser.addOptions({link, band, delay, crlf, repeat, log, duration});
+    parser.process(app);
+
+    if (!parser.isSet(link)) {
+        return Fail(QStringLiteral("--link is required; see --help"));
+    }
+    nerimo::sim::Options options;
+    bool ok = true;
+    options.replyDelayMs = parser.value(delay).toInt(&ok);
+    if (!ok || options.replyDelayMs < 0) {
+        return Fail(QStringLiteral("--delay takes milliseconds"));
+    }
+    options.repeatMs = parser.value(repeat).toInt(&ok);
+    if (!ok || options.repeatMs < 0) {
+        return Fail(QStringLiteral("--repeat takes milliseconds"));
+    }
+    const double seconds = parser.value(duration).toDouble(&ok);
+    if (!ok || seconds < 0) {
+        return Fail(QStringLiteral("--duration takes seconds"));
+    }
+    options.crlfForSilence = parser.isSet(crlf);
+    options.logPath = parser.value(log);
+    if (parser.isSet(band)) {
+        QFile file(parser.value(band));
+        if (!file.open(QIODevice::ReadOnly)) {
+            return Fail(
+                QStringLiteral("cannot read %1: %2").arg(file.fileName(), file.errorString()));
+        }
+        QString error;
+        const auto model = nerimo::sim::BandModel::Parse(file.readAll(), &error);
+        if (!model) {
+            return Fail(QStringLiteral("%1: %2").arg(file.fileName(), error));
+        }
+        options.band = *model;
+    }
+
+    nerimo::sim::PseudoTerminal terminal;
+    QString error;
+    if (!terminal.Open(parser.value(link), &error)) {
+        return Fail(error);
+    }
+    linkToRemove = parser.value(link).toStdString();
+    std::signal(SIGTERM, RemoveLinkAndExit);
+    std::signal(SIGINT, RemoveLinkAndExit);
+
+    nerimo::sim::Simulator simulator(options, terminal);
+    if (!simulator.Start(&error)) {
+        return Fail(error);
+    }
+    if (seconds > 0) {
+        QTimer::singleShot(static_cast<int>(seconds * 1000), &app, &QCoreApplication::quit);
+    }
+    std::printf("%s -> %s\n", qPrintable(parser.value(link)), qPrintable(terminal.SlavePath()));
+    std::fflush(stdout);
+    return QCoreApplication::exec();
+}
