@@ -23,7 +23,10 @@ const QColor kWindowGrey(64, 64, 64);
 Form1::Form1(Form1Services services)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
       services_(services),
-      link_(state_, services.port, services.messages) {
+      link_(state_, services.port, services.messages),
+      ui_(BuildControls(this)),
+      plot_(state_, *ui_.Picture1, *this),
+      sweep_(state_, link_, plot_, *this, services.scheduler) {
     setObjectName(QStringLiteral("Form1"));
     setFixedSize(kWindowWidth, kWindowHeight);
     setFont(platform::SansFont(8.25));
@@ -33,8 +36,6 @@ Form1::Form1(Form1Services services)
     palette.setColor(QPalette::WindowText, Qt::white);
     setPalette(palette);
     setAutoFillBackground(true);
-
-    ui_ = BuildControls(this);
 
     // Moves over a control never reach the window's own handler, which is for the bare
     // background; the controls that react to the pointer track it themselves.
@@ -51,6 +52,9 @@ Form1::Form1(Form1Services services)
 
     connect(ui_.Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
     connect(ui_.Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
+    connect(ui_.Command8, &QPushButton::clicked, this, &Form1::Command8_Click);
+    connect(ui_.Command9, &QPushButton::clicked, this, &Form1::Command9_Click);
+    connect(ui_.Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
     connect(ui_.Option1, &QRadioButton::clicked, this, &Form1::Option1_Click);
     connect(ui_.Option2, &QRadioButton::clicked, this, &Form1::Option2_Click);
     connect(ui_.Option3, &QRadioButton::clicked, this, &Form1::Option3_Click);
@@ -124,7 +128,33 @@ void Form1::Command1_Click() {
 
 void Form1::Command2_Click() {
     link_.ClosePort();
+    sweep_.End();
     services_.program.EndNow();
+}
+
+void Form1::Command8_Click() {
+    state_.StopRequested = 0;
+    ShowStart(false);
+    EnableChoices(false);
+    SetStatus(QColor(0, 255, 0), QStringLiteral("scan"));
+    state_.Scanning = 1;
+    state_.ContinueRequested = 0;
+    sweep_.RunSweep();
+}
+
+// The panel is idle at once; the run finishes its current step and then sees the stop.
+void Form1::Command9_Click() {
+    state_.StopRequested = 1;
+    SetContinueOffered(false);
+    ShowStart(true);
+    EnableChoices(true);
+    ClearStatus();
+    state_.Scanning = 0;
+    state_.ContinueRequested = 0;
+}
+
+void Form1::Command3_Click() {
+    state_.ContinueRequested = 1;
 }
 
 void Form1::Option1_Click() {

@@ -6,11 +6,13 @@
 #include "FileAccess.h"
 #include "MessageBox.h"
 #include "Panel.h"
+#include "Plot.h"
 #include "Program.h"
 #include "ReceiverLink.h"
 #include "Scheduler.h"
 #include "SerialPort.h"
 #include "State.h"
+#include "Sweep.h"
 
 namespace nerimo {
 
@@ -65,6 +67,9 @@ class Form1 : public QWidget, public Panel {
     void TitleStrip_MouseMove();
     void Command1_Click();
     void Command2_Click();
+    void Command8_Click();
+    void Command9_Click();
+    void Command3_Click();
     void Option1_Click();
     void Option2_Click();
     void Option3_Click();
@@ -78,6 +83,8 @@ class Form1 : public QWidget, public Panel {
     State state_;
     ReceiverLink link_;
     Controls ui_;
+    Plot plot_;
+    Sweep sweep_;
     bool activated_ = false;
 };
 

@@ -1,6 +1,7 @@
 #include "Setup.h"
 
 #include "NumberFormat.h"
+#include "PlotGeometry.h"
 #include "Settings.h"
 
 namespace nerimo {
@@ -14,10 +15,6 @@ constexpr int16_t kLeftMargin = 36;
 constexpr int16_t kPixelsPerStepSpan1 = 8;
 constexpr int16_t kPixelsPerStepWide = 1;
 
-// The scale ticks stand under the first and the last point of a sweep.
-constexpr int kTickFirstX = 44;
-constexpr int kTickLastX = 684;
-constexpr int kTickBottomY = 10;
 constexpr QRgb kTickColor = qRgb(255, 255, 255);
 
 }  // namespace
@@ -39,8 +36,9 @@ void SetupWindow(State& state, const QString& programFolder, platform::FileAcces
 void SetupDisplay(State& state, Panel& panel, platform::Surface& scale) {
     state.BottomMargin = kBottomMargin;
     state.LeftMargin = kLeftMargin;
-    scale.DrawLine(kTickFirstX, 0, kTickFirstX, kTickBottomY, kTickColor);
-    scale.DrawLine(kTickLastX, 0, kTickLastX, kTickBottomY, kTickColor);
+    // The ticks stand under the first and the last point of a sweep.
+    scale.DrawLine(kFirstPointX, 0, kFirstPointX, kScaleTickBottomY, kTickColor);
+    scale.DrawLine(kLastPointX, 0, kLastPointX, kScaleTickBottomY, kTickColor);
     panel.SetCheckCaptions(QStringLiteral("Clear at start"), QStringLiteral("Grid"));
     state.StopRequested = 0;
     panel.ShowStart(true);

@@ -43,8 +43,8 @@ class FakeMessageBox : public platform::MessageBox {
     void Show(const QString& text) override { shown << text; }
 };
 
-// A serial port in memory: records what is configured and written; `reply` answers each write
-// as a receiver would.
+// A serial port in memory: records what is configured and written; `answer` says, at every read,
+// what the receiver has sent since, given the last command it got.
 class FakeSerialPort : public platform::SerialPort {
   public:
     QStringList calls;
@@ -52,7 +52,7 @@ class FakeSerialPort : public platform::SerialPort {
     bool open = false;
     QList<QByteArray> written;
     QByteArray pending;
-    std::function<QByteArray(const QByteArray&)> reply;
+    std::function<QByteArray(const QByteArray&)> answer;
     std::function<void()> died;
 
     void SetPortName(const QString& name) override { calls << QStringLiteral("name ") + name; }
@@ -76,14 +76,14 @@ class FakeSerialPort : public platform::SerialPort {
             return false;
         }
         written << bytes;
-        if (reply) {
-            pending += reply(bytes);
-        }
         return true;
     }
     std::optional<QByteArray> ReadAll() override {
         if (!open) {
             return std::nullopt;
+        }
+        if (answer && !written.isEmpty()) {
+            pending += answer(written.last());
         }
         return std::exchange(pending, QByteArray());
     }
@@ -119,27 +119,36 @@ class VirtualScheduler : public platform::Scheduler {
         task = nullptr;
     }
 
+    // Runs the pending piece of work, moving the clock to its time.
+    bool RunOne() {
+        if (!task) {
+            return false;
+        }
+        now = std::max(now, *due);
+        Task next = std::move(task);
+        task = nullptr;
+        due.reset();
+        next();
+        return true;
+    }
+
     // Runs what falls due up to the given time; false if nothing is pending any more.
     bool RunUntil(double until) {
         while (task && *due <= until) {
-            now = *due;
-            Task next = std::move(task);
-            task = nullptr;
-            due.reset();
-            next();
+            RunOne();
         }
         now = std::max(now, until);
         return static_cast<bool>(task);
     }
 
-    // Runs until the condition holds, at most for the given virtual seconds.
+    // Runs one piece at a time until the condition holds, at most for the given virtual seconds.
     bool RunUntil(const std::function<bool()>& condition, double limit) {
         const double end = now + limit;
         while (!condition()) {
             if (!task || *due > end) {
                 return false;
             }
-            RunUntil(*due);
+            RunOne();
         }
         return true;
     }

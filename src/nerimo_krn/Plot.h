@@ -1,0 +1,27 @@
+#pragma once
+
+#include "Panel.h"
+#include "State.h"
+#include "Surface.h"
+
+namespace nerimo {
+
+// The trace of signal levels on the plot surface, and the grid and baseline behind it.
+class Plot {
+  public:
+    Plot(State& state, platform::Surface& surface, const Panel& panel);
+
+    // At the start of every sweep: erase when "Clear at start" is ticked, black out the baseline,
+    // then the grid (once per erase) or the grey baseline when "Grid" is ticked.
+    void PreparePlot();
+    void DrawGrid();
+    // One segment of the trace, from the previous point to the point of SignalLevel.
+    void PlotLevel();
+
+  private:
+    State& state_;
+    platform::Surface& surface_;
+    const Panel& panel_;
+};
+
+}  // namespace nerimo

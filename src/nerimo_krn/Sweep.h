@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdint>
+
+#include "Panel.h"
+#include "Plot.h"
+#include "ReceiverLink.h"
+#include "Scheduler.h"
+#include "State.h"
+
+namespace nerimo {
+
+// The sweep run: tunes the receiver step by step across the span, reads each level and plots it,
+// pauses or holds on signals, sweep after sweep until a stop is seen. A state machine driven by
+// the scheduler: each point where window events may run is a return to the event loop, each wait
+// a timer, so the window stays responsive and the processor idles while the receiver answers.
+class Sweep {
+  public:
+    Sweep(State& state, ReceiverLink& link, Plot& plot, Panel& panel,
+          platform::Scheduler& scheduler);
+
+    // Starts a run. A stopped run that is still finishing its step ends first.
+    void RunSweep();
+    // Ends the run at once: nothing more is sent, drawn or waited for.
+    void End();
+    bool Running() const { return running_; }
+
+  private:
+    void BeginSweep();
+    void BeginStep();
+    void HoldCycle();
+    void ReadAndPlot();
+    void AfterPause();
+    void FinishStep();
+    void EndOfSweep();
+
+    State& state_;
+    ReceiverLink& link_;
+    Plot& plot_;
+    Panel& panel_;
+    platform::Scheduler& scheduler_;
+
+    bool running_ = false;
+    int16_t Holding = 0;
+    double f_ = 0.0;    // the frequency of the current step, MHz
+    double end_ = 0.0;  // the sweep's end, taken when its frequency loop began
+};
+
+}  // namespace nerimo
