@@ -257,6 +257,97 @@ class Form1Test : public QObject {
         QCOMPARE(int(form->state().PixelsPerStep), 8);
     }
 
+    static QColor TextColour(Form1& form, const char* name) {
+        return Control(form, name)->palette().color(QPalette::WindowText);
+    }
+
+    static bool Idle(Form1& form) {
+        bool idle =
+            Control(form, "Command8")->isVisible() && Control(form, "Command8")->isEnabled() &&
+            !Control(form, "Command9")->isVisible() && !Control(form, "Command3")->isVisible();
+        for (const char* name : {"Check1", "Check2", "Option1", "Option2", "Option3", "Option4"}) {
+            idle = idle && Control(form, name)->isEnabled();
+        }
+        return idle && Caption(form, "Label15").isEmpty() && form.state().Scanning == 0;
+    }
+
+    void panelFollowsTheRunThroughAHold() {
+        auto form = Shown("PAUSE=99\n");
+        QVERIFY(form);
+        port_.answer = [](const QByteArray& last) {
+            return last == "145.0125N" ? QByteArray("G") : QByteArray();
+        };
+        QVERIFY(Idle(*form));
+        QTest::mouseClick(Control(*form, "Command8"), Qt::LeftButton);
+        QVERIFY(!Control(*form, "Command8")->isVisible());
+        QVERIFY(Control(*form, "Command9")->isVisible() && Control(*form, "Command9")->isEnabled());
+        for (const char* name : {"Check1", "Check2", "Option1", "Option2", "Option3", "Option4"}) {
+            QVERIFY(!Control(*form, name)->isEnabled());
+        }
+        QCOMPARE(Caption(*form, "Label15"), QStringLiteral("scan"));
+        QCOMPARE(TextColour(*form, "Label15"), QColor(0, 255, 0));
+        QCOMPARE(int(form->state().Scanning), 1);
+
+        QVERIFY(scheduler_.RunUntil([&] { return Control(*form, "Command3")->isVisible(); }, 5));
+        QVERIFY(Control(*form, "Command3")->isEnabled());
+        QCOMPARE(Caption(*form, "Label15"), QStringLiteral("pause"));
+        QCOMPARE(TextColour(*form, "Label15"), QColor(255, 0, 0));
+        QCOMPARE(Caption(*form, "Label16"), QStringLiteral("MHz 145.0125"));
+
+        QTest::mouseClick(Control(*form, "Command9"), Qt::LeftButton);
+        QVERIFY(Idle(*form));  // at once, while the run finishes its hold cycle
+        scheduler_.RunUntil(scheduler_.now + 5);
+        QVERIFY(Idle(*form));
+        QCOMPARE(port_.written.size(), 2);
+    }
+
+    void continueEndsAHold() {
+        auto form = Shown("PAUSE=99\n");
+        QVERIFY(form);
+        port_.answer = [](const QByteArray& last) {
+            return last == "145.0125N" ? QByteArray("G") : QByteArray();
+        };
+        QTest::mouseClick(Control(*form, "Command8"), Qt::LeftButton);
+        QVERIFY(scheduler_.RunUntil([&] { return Control(*form, "Command3")->isVisible(); }, 5));
+        QTest::mouseClick(Control(*form, "Command3"), Qt::LeftButton);
+        QVERIFY(scheduler_.RunUntil([&] { return port_.written.size() == 3; }, 1.5));
+        QVERIFY(!Control(*form, "Command3")->isVisible());
+        QCOMPARE(Caption(*form, "Label15"), QStringLiteral("scan"));
+    }
+
+    void restartAfterAStopInAPauseBeginsWithADot() {
+        auto form = Shown("PAUSE=10\nCLEAR_SCREEN=1\n");
+        QVERIFY(form);
+        port_.answer = [](const QByteArray& last) {
+            return last == "145.0125N" ? QByteArray("P") : QByteArray();
+        };
+        auto* plot = form->findChild<nerimo::platform::SurfaceWidget*>(QStringLiteral("Picture1"));
+        QTest::mouseClick(Control(*form, "Command8"), Qt::LeftButton);
+        QVERIFY(scheduler_.RunUntil([&] { return Caption(*form, "Label15") == "pause"; }, 5));
+        QCOMPARE(plot->PixelAt(52, 3), qRgb(0, 255, 0));  // level 16 at the second step
+        QTest::mouseClick(Control(*form, "Command9"), Qt::LeftButton);
+        QTest::mouseClick(Control(*form, "Command8"), Qt::LeftButton);
+        QVERIFY(scheduler_.RunUntil([&] { return form->state().StepCount == 1; }, 1));
+        QCOMPARE(plot->PixelAt(44, 339), qRgb(0, 255, 0));
+        QCOMPARE(plot->PixelAt(48, 171), qRgb(0, 0, 0));  // not joined to the old trace
+        QCOMPARE(plot->PixelAt(52, 3), qRgb(0, 0, 0));
+    }
+
+    void spanChoiceErasesAndSetsTheEnd() {
+        auto form = Shown("GRID=0\n");
+        QVERIFY(form);
+        auto* plot = form->findChild<nerimo::platform::SurfaceWidget*>(QStringLiteral("Picture1"));
+        plot->DrawLine(100, 100, 200, 100, qRgb(0, 255, 0));
+        QTest::mouseClick(Control(*form, "Option4"), Qt::LeftButton);
+        QCOMPARE(plot->PixelAt(150, 100), qRgb(0, 0, 0));
+        QCOMPARE(Caption(*form, "Label6"), QStringLiteral("153.0000"));
+        QCOMPARE(form->state().EndMHz, 153.0);
+        QCOMPARE(int(form->state().PixelsPerStep), 8);  // set when the next run starts
+        QTest::mouseClick(Control(*form, "Option2"), Qt::LeftButton);
+        QCOMPARE(form->state().ModeLetter, QByteArray("A"));
+        QCOMPARE(Caption(*form, "Label6"), QStringLiteral("153.0000"));
+    }
+
     void drawingSurvivesMinimising() {
         auto form = Shown();
         QVERIFY(form);
