@@ -12,8 +12,6 @@ constexpr int16_t kPlotWidth = 720;
 constexpr int16_t kPlotHeight = 350;
 constexpr int16_t kBottomMargin = 11;
 constexpr int16_t kLeftMargin = 36;
-constexpr int16_t kPixelsPerStepSpan1 = 8;
-constexpr int16_t kPixelsPerStepWide = 1;
 
 constexpr QRgb kTickColor = qRgb(255, 255, 255);
 
@@ -30,7 +28,7 @@ void SetupWindow(State& state, const QString& programFolder, platform::FileAcces
     state.EndMHz = state.StartMHz + state.SpanMHz;
     panel.SetScaleLabels(platform::FormatFixed4(state.StartMHz),
                          platform::FormatFixed4(state.EndMHz));
-    state.PixelsPerStep = state.SpanMHz == 1 ? kPixelsPerStepSpan1 : kPixelsPerStepWide;
+    state.PixelsPerStep = PixelsPerStepFor(state.SpanMHz);
 }
 
 void SetupDisplay(State& state, Panel& panel, platform::Surface& scale) {

@@ -13,6 +13,11 @@ inline constexpr int kBaselineY = 339;   // level 0
 inline constexpr int kGridRightX = 685;  // the baseline and horizontal grid lines end here
 inline constexpr int kScaleTickBottomY = 10;
 
+// x pixels between two steps: 8 on the 1 MHz span, 1 on the 8 MHz span.
+inline int16_t PixelsPerStepFor(int16_t spanMHz) {
+    return spanMHz == 1 ? 8 : 1;
+}
+
 // The trace colour of a colour index; nothing outside 0..3.
 inline std::optional<QRgb> TraceColor(int16_t colorIndex) {
     switch (colorIndex) {

@@ -1,5 +1,6 @@
 #include "Sweep.h"
 
+#include "PlotGeometry.h"
 #include "WaitSeconds.h"
 
 namespace nerimo {
@@ -10,8 +11,6 @@ constexpr double kStepMHz = 0.0125;
 constexpr double kReplyWaitSeconds = 0.185;
 constexpr double kHoldCycleSeconds = 1.0;
 constexpr int16_t kHoldPause = 99;
-constexpr int16_t kPixelsPerStepSpan1 = 8;
-constexpr int16_t kPixelsPerStepWide = 1;
 const QColor kScanGreen(0, 255, 0);
 const QColor kPauseRed(255, 0, 0);
 
@@ -38,7 +37,7 @@ void Sweep::RunSweep() {
     if (panel_.OptionSelected(4)) {
         state_.SpanMHz = 8;
     }
-    state_.PixelsPerStep = state_.SpanMHz == 1 ? kPixelsPerStepSpan1 : kPixelsPerStepWide;
+    state_.PixelsPerStep = PixelsPerStepFor(state_.SpanMHz);
     Holding = 0;
     state_.StepCount = 0;
     link_.StartRun();

@@ -21,7 +21,8 @@ int NoiseAt(double mhz, int floor) {
     step ^= step >> 33;
     step *= 0xff51afd7ed558ccdULL;
     step ^= step >> 33;
-    return static_cast<int>(step % static_cast<quint64>(floor + 1));
+    // The high bits: the multiplication keeps the low bit of the step, which would alternate.
+    return static_cast<int>((step >> 32) % static_cast<quint64>(floor + 1));
 }
 
 bool ReadDouble(const QByteArray& word, double* value) {
