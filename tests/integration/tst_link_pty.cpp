@@ -15,6 +15,21 @@ using nerimo::testing::FakeMessageBox;
 class LinkOverPtyTest : public QObject {
     Q_OBJECT
 
+    // The program's side of the line, opened on a device.
+    struct Line {
+        State state;
+        nerimo::platform::QtSerialPort port;
+        nerimo::platform::QtScheduler scheduler;
+        FakeMessageBox messages;
+        ReceiverLink link{state, port, messages};
+
+        explicit Line(const QString& device) {
+            state.ModeLetter = "N";
+            state.DevicePath = device.toLocal8Bit();
+            link.OpenPort();
+        }
+    };
+
     QTemporaryDir dir_;
     QProcess simulator_;
 
@@ -57,14 +72,8 @@ class LinkOverPtyTest : public QObject {
 
     void tunesAndReadsTheBandModel() {
         StartSimulator("145.125 12.5 11\n");
-        State state;
-        state.ModeLetter = "N";
-        state.DevicePath = Path("tty").toLocal8Bit();
-        nerimo::platform::QtSerialPort port;
-        nerimo::platform::QtScheduler scheduler;
-        FakeMessageBox messages;
-        ReceiverLink link(state, port, messages);
-        link.OpenPort();
+        Line line(Path("tty"));
+        auto& [state, port, scheduler, messages, link] = line;
         QVERIFY2(messages.shown.isEmpty(), qPrintable(messages.shown.join(' ')));
         link.StartRun();
         link.DiscardInput();
@@ -106,14 +115,8 @@ class LinkOverPtyTest : public QObject {
 
     void receiverGoneMidExchangeFailsQuietly() {
         StartSimulator("145.0 12.5 9\n");
-        State state;
-        state.ModeLetter = "N";
-        state.DevicePath = Path("tty").toLocal8Bit();
-        nerimo::platform::QtSerialPort port;
-        nerimo::platform::QtScheduler scheduler;
-        FakeMessageBox messages;
-        ReceiverLink link(state, port, messages);
-        link.OpenPort();
+        Line line(Path("tty"));
+        auto& [state, port, scheduler, messages, link] = line;
         link.StartRun();
         link.FormatFreqText(145.0);
         QVERIFY(link.SendTuneCommand());
