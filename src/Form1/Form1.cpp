@@ -1,11 +1,16 @@
 #include "Form1.h"
 
+#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QScreen>
+#include <algorithm>
+#include <cmath>
 
 #include "Fonts.h"
+#include "FrequencyAtX.h"
 #include "NumberFormat.h"
+#include "PlotGeometry.h"
 #include "ProgramIcon.h"
 #include "Setup.h"
 
@@ -45,7 +50,7 @@ Form1::Form1(Form1Services services)
     setMouseTracking(true);
     for (QWidget* watched :
          {ui_.Frame1, static_cast<QWidget*>(ui_.Label3), static_cast<QWidget*>(ui_.Label4),
-          static_cast<QWidget*>(ui_.Command2)}) {
+          static_cast<QWidget*>(ui_.Command2), static_cast<QWidget*>(ui_.Picture1)}) {
         watched->setMouseTracking(true);
         watched->installEventFilter(this);
     }
@@ -103,8 +108,25 @@ void Form1::mouseMoveEvent(QMouseEvent* event) {
     Form_MouseMove();
 }
 
+// A close request from the desktop (window manager, Alt+F4) does what the close button does.
+void Form1::closeEvent(QCloseEvent* event) {
+    event->accept();
+    Command2_Click();
+}
+
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::MouseMove) {
+    if (watched == ui_.Picture1) {
+        if (event->type() == QEvent::MouseMove) {
+            Picture1_MouseMove(static_cast<QMouseEvent*>(event)->position().x());
+        } else if (event->type() == QEvent::MouseButtonRelease) {
+            // A click: the left button pressed and released over the plot.
+            const auto* release = static_cast<QMouseEvent*>(event);
+            if (release->button() == Qt::LeftButton &&
+                ui_.Picture1->rect().contains(release->position().toPoint())) {
+                Picture1_Click();
+            }
+        }
+    } else if (event->type() == QEvent::MouseMove) {
         TitleStrip_MouseMove();
     }
     return QWidget::eventFilter(watched, event);
@@ -120,6 +142,39 @@ void Form1::Form_MouseMove() {
     ui_.Label3->setText(QString());
     ui_.Label9->setText(QString());
     unsetCursor();
+}
+
+void Form1::Picture1_MouseMove(double x) {
+    // A drag can carry the pointer far beyond the plot; such a column is outside the range anyway.
+    state_.MouseX =
+        static_cast<int16_t>(std::clamp(std::nearbyint(x), double(INT16_MIN), double(INT16_MAX)));
+    // The cross-hair belongs to the plot alone, so it never lingers over the scale strip.
+    ui_.Picture1->setCursor(state_.Scanning != 0 ? Qt::ArrowCursor : Qt::CrossCursor);
+    const std::optional<double> f = FrequencyAtX(state_, x);
+    if (!f) {
+        ui_.Label9->setText(QString());
+        return;
+    }
+    if (const std::optional<QRgb> color = TraceColor(state_.ColorIndex)) {
+        QPalette palette = ui_.Label9->palette();
+        palette.setColor(QPalette::WindowText, QColor(*color));
+        ui_.Label9->setPalette(palette);
+    }
+    ui_.Label9->setText(platform::FormatFixed4(*f) + QStringLiteral(" MHz"));
+}
+
+void Form1::Picture1_Click() {
+    if (state_.Scanning != 0) {
+        return;
+    }
+    const std::optional<double> f =
+        FrequencyAtOffset(state_, int(state_.MouseX) - int(state_.LeftMargin));
+    if (!f) {
+        return;
+    }
+    link_.FormatFreqText(*f);
+    link_.SendTuneCommand();  // with no port the command is lost, as a step's would be
+    SetTunedText(QStringLiteral("MHz ") + QString::fromLatin1(state_.FreqText));
 }
 
 void Form1::Command1_Click() {
@@ -179,6 +234,8 @@ void Form1::SpanChanged(int16_t spanMHz) {
     ui_.Picture1->Erase();
     state_.SpanMHz = spanMHz;
     state_.EndMHz = state_.StartMHz + spanMHz;
+    // The read-out and click-to-tune follow the new span at once, as the scale labels do.
+    state_.PixelsPerStep = PixelsPerStepFor(spanMHz);
     SetScaleLabels(platform::FormatFixed4(state_.StartMHz), platform::FormatFixed4(state_.EndMHz));
 }
 

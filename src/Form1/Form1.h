@@ -59,12 +59,15 @@ class Form1 : public QWidget, public Panel {
   protected:
     void showEvent(QShowEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void Form_Activate();
     void Form_MouseMove();
     void TitleStrip_MouseMove();
+    void Picture1_MouseMove(double x);
+    void Picture1_Click();
     void Command1_Click();
     void Command2_Click();
     void Command8_Click();

@@ -38,6 +38,12 @@ class Form1Test : public QObject {
         return form.findChild<QWidget*>(QLatin1String(name));
     }
 
+    // Qt drops a move to where the pointer already is, so each move starts from the background.
+    static void PointAt(Form1& form, int x, int y) {
+        QTest::mouseMove(&form, QPoint(2, 300));
+        QTest::mouseMove(Control(form, "Picture1"), QPoint(x, y));
+    }
+
     static QString Caption(Form1& form, const char* name) {
         QWidget* control = Control(form, name);
         if (auto* label = qobject_cast<QLabel*>(control)) {
@@ -342,7 +348,7 @@ class Form1Test : public QObject {
         QCOMPARE(plot->PixelAt(150, 100), qRgb(0, 0, 0));
         QCOMPARE(Caption(*form, "Label6"), QStringLiteral("153.0000"));
         QCOMPARE(form->state().EndMHz, 153.0);
-        QCOMPARE(int(form->state().PixelsPerStep), 8);  // set when the next run starts
+        QCOMPARE(int(form->state().PixelsPerStep), 1);  // the read-out follows the new span
         QTest::mouseClick(Control(*form, "Option2"), Qt::LeftButton);
         QCOMPARE(form->state().ModeLetter, QByteArray("A"));
         QCOMPARE(Caption(*form, "Label6"), QStringLiteral("153.0000"));
@@ -352,14 +358,162 @@ class Form1Test : public QObject {
         auto form = Shown();
         QVERIFY(form);
         auto* plot = form->findChild<nerimo::platform::SurfaceWidget*>(QStringLiteral("Picture1"));
-        plot->DrawLine(44, 339, 60, 3, qRgb(0, 255, 0));
+        plot->DrawLine(44, 339, 52, 200, qRgb(0, 255, 0));
         QTest::mouseClick(Control(*form, "Command1"), Qt::LeftButton);
         QVERIFY(form->isMinimized());
+        plot->DrawLine(52, 200, 60, 3, qRgb(0, 255, 0));
         form->showNormal();
         const QImage shown = plot->grab().toImage();
         QCOMPARE(shown.pixelColor(44, 339), QColor(0, 255, 0));
+        QCOMPARE(shown.pixelColor(52, 200), QColor(0, 255, 0));
         QCOMPARE(shown.pixelColor(60, 3), QColor(0, 255, 0));
         QCOMPARE(shown.pixelColor(100, 100), QColor(0, 0, 0));
+        QCOMPARE(Caption(*form, "Label15"), QString());  // the display is not set up twice
+    }
+
+    void readoutFollowsThePointer_data() {
+        QTest::addColumn<QByteArray>("settings");
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<int>("x");
+        QTest::addColumn<QString>("readout");
+        QTest::addColumn<QColor>("colour");
+        const QColor green(0, 255, 0);
+        QTest::newRow("first point") << QByteArray() << "C" << 44 << "145.0000 MHz" << green;
+        QTest::newRow("second point") << QByteArray() << "C" << 52 << "145.0125 MHz" << green;
+        QTest::newRow("last column") << QByteArray() << "C" << 691 << "146.0000 MHz" << green;
+        QTest::newRow("left margin") << QByteArray() << "C" << 43 << "" << green;
+        QTest::newRow("right of the end") << QByteArray() << "C" << 692 << "" << green;
+        QTest::newRow("8 MHz") << QByteArray("SPAN=8\n") << "C" << 45 << "145.0125 MHz" << green;
+        QTest::newRow("8 MHz end")
+            << QByteArray("SPAN=8\n") << "C" << 684 << "153.0000 MHz" << green;
+        QTest::newRow("orange") << QByteArray("COLOR=2\n") << "C" << 52 << "145.0125 MHz"
+                                << QColor(255, 140, 0);
+        QTest::newRow("cyan") << QByteArray("COLOR=1\n") << "C" << 52 << "145.0125 MHz"
+                              << QColor(0, 255, 255);
+        QTest::newRow("comma locale") << QByteArray() << "de_DE" << 52 << "145,0125 MHz" << green;
+    }
+    void readoutFollowsThePointer() {
+        QFETCH(QByteArray, settings);
+        QFETCH(QString, locale);
+        QFETCH(int, x);
+        QFETCH(QString, readout);
+        QFETCH(QColor, colour);
+        QLocale::setDefault(QLocale(locale));
+        auto form = Shown(settings);
+        QVERIFY(form);
+        PointAt(*form, x, 100);
+        QCOMPARE(int(form->state().MouseX), x);
+        QCOMPARE(Caption(*form, "Label9"), readout);
+        QCOMPARE(TextColour(*form, "Label9"), colour);
+    }
+
+    // The read-out works during a run; only the pointer and the click differ.
+    void pointerShapeFollowsTheRun() {
+        auto form = Shown();
+        QVERIFY(form);
+        QWidget* plot = Control(*form, "Picture1");
+        PointAt(*form, 52, 100);
+        QCOMPARE(plot->cursor().shape(), Qt::CrossCursor);
+        QTest::mouseClick(Control(*form, "Command8"), Qt::LeftButton);
+        PointAt(*form, 60, 100);
+        QCOMPARE(plot->cursor().shape(), Qt::ArrowCursor);
+        QCOMPARE(Caption(*form, "Label9"), QStringLiteral("145.0250 MHz"));
+    }
+
+    void clickTunesTheReceiver_data() {
+        QTest::addColumn<QByteArray>("settings");
+        QTest::addColumn<QString>("option");  // clicked before the plot; empty for none
+        QTest::addColumn<int>("x");
+        QTest::addColumn<QByteArray>("command");  // empty: nothing is sent
+        QTest::newRow("second point") << QByteArray() << "" << 55 << QByteArray("145.0125N");
+        QTest::newRow("last point") << QByteArray() << "" << 691 << QByteArray("146.0000N");
+        QTest::newRow("left margin") << QByteArray() << "" << 43 << QByteArray();
+        QTest::newRow("right of the end") << QByteArray() << "" << 692 << QByteArray();
+        QTest::newRow("AM") << QByteArray() << "Option2" << 44 << QByteArray("145.0000A");
+        QTest::newRow("8 MHz from the settings")
+            << QByteArray("SPAN=8\n") << "" << 684 << QByteArray("153.0000N");
+        // Right after a span change, with no run since, the click follows the new span.
+        QTest::newRow("8 MHz chosen") << QByteArray() << "Option4" << 45 << QByteArray("145.0125N");
+        QTest::newRow("1 MHz chosen")
+            << QByteArray("SPAN=8\n") << "Option3" << 52 << QByteArray("145.0125N");
+        QTest::newRow("start with many decimals")
+            << QByteArray("MHZ=145.00001\n") << "" << 52 << QByteArray("145.0125N");
+    }
+    void clickTunesTheReceiver() {
+        QFETCH(QByteArray, settings);
+        QFETCH(QString, option);
+        QFETCH(int, x);
+        QFETCH(QByteArray, command);
+        QLocale::setDefault(QLocale(QStringLiteral("de_DE")));  // the wire keeps its point
+        auto form = Shown(settings);
+        QVERIFY(form);
+        if (!option.isEmpty()) {
+            QTest::mouseClick(form->findChild<QWidget*>(option), Qt::LeftButton);
+        }
+        QWidget* plot = Control(*form, "Picture1");
+        PointAt(*form, x, 200);
+        QTest::mouseClick(plot, Qt::LeftButton, {}, QPoint(x, 200));
+        if (command.isEmpty()) {
+            QVERIFY(port_.written.isEmpty());
+            QCOMPARE(Caption(*form, "Label16"), QString());
+        } else {
+            QCOMPARE(port_.written, QList<QByteArray>{command});
+            QCOMPARE(Caption(*form, "Label16"), QStringLiteral("MHz ") + command.chopped(1));
+        }
+    }
+
+    void clickDuringARunSendsNothing() {
+        auto form = Shown();
+        QVERIFY(form);
+        QTest::mouseClick(Control(*form, "Command8"), Qt::LeftButton);
+        QCOMPARE(port_.written, QList<QByteArray>{"145.0000N"});
+        QWidget* plot = Control(*form, "Picture1");
+        PointAt(*form, 300, 200);
+        QTest::mouseClick(plot, Qt::LeftButton, {}, QPoint(300, 200));
+        QCOMPARE(port_.written, QList<QByteArray>{"145.0000N"});
+        QCOMPARE(Caption(*form, "Label16"), QStringLiteral("MHz 145.0000"));
+
+        // Stopped, the same click tunes, even while the run finishes its step.
+        QTest::mouseClick(Control(*form, "Command9"), Qt::LeftButton);
+        QTest::mouseClick(plot, Qt::LeftButton, {}, QPoint(300, 200));
+        QCOMPARE(port_.written.last(), QByteArray("145.4000N"));
+        scheduler_.RunUntil(scheduler_.now + 2);
+        QCOMPARE(port_.written.size(), 2);
+        QCOMPARE(Caption(*form, "Label16"), QStringLiteral("MHz 145.4000"));
+    }
+
+    void clickWithNoPortIsQuiet() {
+        port_.openResult = {false, QStringLiteral("No such file or directory"), false};
+        auto form = Shown();
+        QVERIFY(form);
+        QWidget* plot = Control(*form, "Picture1");
+        PointAt(*form, 52, 200);
+        QTest::mouseClick(plot, Qt::LeftButton, {}, QPoint(52, 200));
+        QCOMPARE(messages_.shown.size(), 1);  // the open failure only
+        QVERIFY(port_.written.isEmpty());
+        QCOMPARE(Caption(*form, "Label16"), QStringLiteral("MHz 145.0125"));
+    }
+
+    void otherButtonsDoNotTune() {
+        auto form = Shown();
+        QVERIFY(form);
+        QWidget* plot = Control(*form, "Picture1");
+        PointAt(*form, 52, 200);
+        QTest::mouseClick(plot, Qt::RightButton, {}, QPoint(52, 200));
+        QTest::mouseClick(plot, Qt::MiddleButton, {}, QPoint(52, 200));
+        QVERIFY(port_.written.isEmpty());
+    }
+
+    void desktopCloseRequestEndsLikeTheCloseButton() {
+        auto form = Shown();
+        QVERIFY(form);
+        QTest::mouseClick(Control(*form, "Command8"), Qt::LeftButton);
+        QVERIFY(form->close());
+        QCOMPARE(program_.endCalls, 1);
+        QCOMPARE(port_.calls.last(), QStringLiteral("close"));
+        const qsizetype sent = port_.written.size();
+        scheduler_.RunUntil(scheduler_.now + 5);
+        QCOMPARE(port_.written.size(), sent);  // nothing goes out after it
     }
 };
 
