@@ -11,6 +11,8 @@ packages=(
     qt6-qpa-plugins fonts-liberation2 fonts-dejavu-core
     # headless runs and end-to-end tests: a virtual X server, clicks, screenshots
     xvfb xdotool imagemagick
+    # checking the installed desktop entry
+    desktop-file-utils
     # dropping root in the permission tests; a comma-decimal locale for the locale tests
     util-linux locales
 )

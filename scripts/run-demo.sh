@@ -47,6 +47,9 @@ sleep 1
 xdotool mousemove --window "$window" 136 48 click 1
 echo "No display here: Nerimo runs under Xvfb; one full 1 MHz sweep takes about 16 s."
 sleep 17
+# The pointer over the signal at 145.5 MHz (the 41st point, x 364 on the plot), for the read-out.
+xdotool mousemove --window "$window" $((64 + 364)) $((136 + 150))
+sleep 0.5
 shot="$(cd "$build" && pwd)/nerimo-screenshot.png"
 import -window "$window" "$shot"
 echo "Screenshot: $shot"

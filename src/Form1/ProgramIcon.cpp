@@ -28,7 +28,7 @@ QPixmap ProgramPixmap(int size) {
     for (const auto& point : kTrace) {
         trace << QPoint(std::min(point[0] * size / 8, size - 1), point[1] * size / 8);
     }
-    painter.setPen(QPen(QColor(0, 255, 0), size >= 32 ? 2 : 1));
+    painter.setPen(QPen(QColor(0, 255, 0), size >= 32 ? std::max(2, size / 32) : 1));
     painter.drawPolyline(trace);
     return pixmap;
 }
