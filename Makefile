@@ -1,7 +1,7 @@
 # The front door: `make run` and `make test` install what is missing, build and go.
 BUILD_DIR := build
 
-.PHONY: all deps build run test clean
+.PHONY: all deps build run test bench clean
 
 all: build
 
@@ -17,6 +17,12 @@ run: build
 
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j2
+
+# Pace, processor, memory, start-up and drawing figures against their targets, on a private Xvfb.
+# SOAK is the length of the memory run in seconds; below 600 its figure is extrapolated.
+SOAK ?= 120
+bench: build
+	@scripts/with-xvfb.sh $(BUILD_DIR)/bench/nerimo-bench $(SOAK)
 
 clean:
 	rm -rf $(BUILD_DIR)

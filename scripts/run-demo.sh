@@ -5,6 +5,13 @@
 # lets one full 1 MHz sweep run, saves a screenshot and prints its path.
 set -euo pipefail
 
+headless=0
+if [ "${1:-}" = --headless ]; then
+    headless=1
+    shift
+elif [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    exec "$(dirname "$0")/with-xvfb.sh" "$0" --headless "$@"
+fi
 build=${1:-build}
 demo="$build/demo"
 mkdir -p "$demo"
@@ -14,12 +21,10 @@ link="$(cd "$demo" && pwd)/receiver"
 printf 'MHZ=145\nSPAN=1\nGRID=1\nCLEAR_SCREEN=0\nCOLOR=0\nPAUSE=0\nDEVICE=%s\n' "$link" \
     >"$demo/Nerimo.ini"
 
-work=$(mktemp -d)
 cleanup() {
     [ -n "${program:-}" ] && kill "$program" 2>/dev/null
     [ -n "${simulator:-}" ] && kill "$simulator" 2>/dev/null
-    [ -n "${xserver:-}" ] && kill "$xserver" 2>/dev/null
-    rm -rf "$work"
+    return 0
 }
 trap cleanup EXIT
 
@@ -28,16 +33,10 @@ simulator=$!
 for _ in $(seq 50); do [ -L "$link" ] && break; sleep 0.1; done
 echo "Simulated receiver on $link; press start to sweep the demo band."
 
-if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+if [ "$headless" -eq 0 ]; then
     "$demo/nerimo"
     exit 0
 fi
-
-# Xvfb picks a free display number and writes it to the given descriptor.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -noreset -nolisten tcp 3>"$work/display" 2>/dev/null &
-xserver=$!
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$work/display")"
 
 "$demo/nerimo" &
 program=$!

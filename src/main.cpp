@@ -1,4 +1,6 @@
 #include <QApplication>
+#include <memory>
+#include <system_error>
 
 #include "DiskFileAccess.h"
 #include "Form1.h"
@@ -20,8 +22,14 @@ int main(int argc, char* argv[]) {
     nerimo::platform::DiskFileAccess files;
     nerimo::platform::QtMessageBox messages(QStringLiteral("Nerimo"));
     nerimo::platform::QtSerialPort port;
-    nerimo::platform::QtScheduler scheduler;
-    nerimo::Form1 form({program, files, messages, port, scheduler});
+    std::unique_ptr<nerimo::platform::QtScheduler> scheduler;
+    try {
+        scheduler = std::make_unique<nerimo::platform::QtScheduler>();
+    } catch (const std::system_error& error) {
+        messages.Show(QString::fromLocal8Bit(error.what()));
+        return 1;
+    }
+    nerimo::Form1 form({program, files, messages, port, *scheduler});
     try {
         if (!form.Form_Load()) {
             return 0;

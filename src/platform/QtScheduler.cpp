@@ -1,43 +1,66 @@
 #include "QtScheduler.h"
 
-#include <algorithm>
+#include <sys/timerfd.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cmath>
+#include <cstdint>
+#include <system_error>
 
 namespace nerimo::platform {
 
-QtScheduler::QtScheduler() {
-    timer_.setSingleShot(true);
-    timer_.setTimerType(Qt::PreciseTimer);
-    connect(&timer_, &QTimer::timeout, this, &QtScheduler::Fire);
-    clock_.start();
+namespace {
+
+constexpr long long kNanosecondsPerSecond = 1'000'000'000;
+
+}  // namespace
+
+QtScheduler::QtScheduler() : fd_(::timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC)) {
+    if (fd_ < 0) {
+        throw std::system_error(errno, std::generic_category(), "cannot create the sweep's timer");
+    }
+    notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
+    connect(notifier_.get(), &QSocketNotifier::activated, this, &QtScheduler::Fire);
+}
+
+QtScheduler::~QtScheduler() {
+    notifier_.reset();
+    ::close(fd_);
 }
 
 void QtScheduler::After(double seconds, Task task) {
     task_ = std::move(task);
-    dueNs_ = clock_.nsecsElapsed() + static_cast<qint64>(std::ceil(seconds * 1e9));
-    Arm();
+    ArmIn(static_cast<long long>(std::ceil(seconds * kNanosecondsPerSecond)));
 }
 
 void QtScheduler::Soon(Task task) {
     task_ = std::move(task);
-    dueNs_ = clock_.nsecsElapsed();
-    timer_.start(0);
+    ArmIn(0);
 }
 
 void QtScheduler::Cancel() {
-    timer_.stop();
+    const itimerspec disarmed{};
+    ::timerfd_settime(fd_, 0, &disarmed, nullptr);
     task_ = nullptr;
 }
 
-void QtScheduler::Arm() {
-    const qint64 remainingNs = dueNs_ - clock_.nsecsElapsed();
-    // Whole milliseconds, rounded up: the timer may still fire a little early, Fire checks.
-    timer_.start(static_cast<int>(std::max<qint64>(0, (remainingNs + 999'999) / 1'000'000)));
+void QtScheduler::ArmIn(long long nanoseconds) {
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    const long long due = now.tv_sec * kNanosecondsPerSecond + now.tv_nsec + nanoseconds;
+    // An absolute time already reached expires at once; a zero one would disarm, and the
+    // monotonic clock is never zero once the machine runs.
+    itimerspec when{};
+    when.it_value.tv_sec = static_cast<time_t>(due / kNanosecondsPerSecond);
+    when.it_value.tv_nsec = static_cast<long>(due % kNanosecondsPerSecond);
+    ::timerfd_settime(fd_, TFD_TIMER_ABSTIME, &when, nullptr);
 }
 
 void QtScheduler::Fire() {
-    if (clock_.nsecsElapsed() < dueNs_) {
-        Arm();
+    std::uint64_t expirations = 0;
+    // Nothing to read: the timer was re-armed or cancelled after it expired.
+    if (::read(fd_, &expirations, sizeof expirations) != sizeof expirations) {
         return;
     }
     Task task = std::move(task_);

@@ -1,29 +1,34 @@
 #pragma once
 
-#include <QElapsedTimer>
-#include <QTimer>
+#include <QObject>
+#include <QSocketNotifier>
+#include <memory>
 
 #include "Scheduler.h"
 
 namespace nerimo::platform {
 
+// The sweep's timer: a Linux timerfd on the monotonic clock, watched by the event loop. It wakes
+// the loop to the microsecond and the kernel never lets it expire early, where a QTimer rounds to
+// whole milliseconds and would add up to a millisecond to every step of a sweep.
 class QtScheduler : public QObject, public Scheduler {
     Q_OBJECT
 
   public:
+    // Throws std::system_error when the system has no timer to give.
     QtScheduler();
+    ~QtScheduler() override;
 
     void After(double seconds, Task task) override;
     void Soon(Task task) override;
     void Cancel() override;
 
   private:
+    void ArmIn(long long nanoseconds);
     void Fire();
-    void Arm();
 
-    QTimer timer_;
-    QElapsedTimer clock_;  // monotonic
-    qint64 dueNs_ = 0;
+    int fd_ = -1;
+    std::unique_ptr<QSocketNotifier> notifier_;
     Task task_;
 };
 

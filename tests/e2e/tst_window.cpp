@@ -8,6 +8,10 @@
 namespace {
 
 constexpr double kStepSeconds = 0.185;
+// The simulator stamps a command when it gets to read it; a busy machine can delay one stamp by a
+// few milliseconds, which shortens that step and lengthens the next on its log. The program's own
+// pace is measured exactly, in the process, by the sweep-over-pty test.
+constexpr double kReceiverStampJitter = 0.005;
 
 // Places in the window, in window pixels.
 constexpr QPoint kStartStop(136, 48);
@@ -239,14 +243,18 @@ class WindowTest : public QObject {
     }
 
     static void CheckPace(const QList<Command>& commands) {
+        QList<double> periods;
         for (qsizetype i = 1; i < commands.size(); ++i) {
             const double period = commands[i].seconds - commands[i - 1].seconds;
-            QVERIFY2(period >= kStepSeconds,
+            periods << period;
+            QVERIFY2(period >= kStepSeconds - kReceiverStampJitter,
                      qPrintable(QStringLiteral("%1 came %2 s after %3")
                                     .arg(QString::fromLatin1(commands[i].text))
                                     .arg(period)
                                     .arg(QString::fromLatin1(commands[i - 1].text))));
         }
+        std::sort(periods.begin(), periods.end());
+        QVERIFY(!periods.isEmpty() && periods[periods.size() / 2] >= kStepSeconds);
     }
 
     static QByteArray Settings(const QByteArray& extra = {}) {

@@ -12,6 +12,30 @@
 using nerimo::State;
 
 // One real 1 MHz sweep, in real time, over a pseudo-terminal to the simulated receiver.
+// The real port, with the moment of every write taken on the monotonic clock in the program
+// itself, so the pace is measured without the receiver's own wake-up delays.
+class TimedPort : public nerimo::platform::SerialPort {
+  public:
+    nerimo::platform::QtSerialPort port;
+    QElapsedTimer clock;
+    QList<double> writes;  // seconds
+
+    TimedPort() { clock.start(); }
+    void SetPortName(const QString& name) override { port.SetPortName(name); }
+    void SetLineSettings() override { port.SetLineSettings(); }
+    void SetHardwareFlowControl() override { port.SetHardwareFlowControl(); }
+    void SetRequestToSend(bool raised) override { port.SetRequestToSend(raised); }
+    void SetDataTerminalReady(bool raised) override { port.SetDataTerminalReady(raised); }
+    nerimo::platform::OpenResult Open() override { return port.Open(); }
+    void Close() override { port.Close(); }
+    bool Write(const QByteArray& bytes) override {
+        writes << clock.nsecsElapsed() / 1e9;
+        return port.Write(bytes);
+    }
+    std::optional<QByteArray> ReadAll() override { return port.ReadAll(); }
+    void OnDied(std::function<void()> handler) override { port.OnDied(std::move(handler)); }
+};
+
 class SweepOverPtyTest : public QObject {
     Q_OBJECT
 
@@ -38,7 +62,7 @@ class SweepOverPtyTest : public QObject {
         state.PlotHeight = 350;
         state.BottomMargin = 11;
         state.LeftMargin = 36;
-        nerimo::platform::QtSerialPort port;
+        TimedPort port;
         nerimo::platform::QtScheduler scheduler;
         nerimo::testing::FakeMessageBox messages;
         nerimo::testing::RecordingPanel panel;
@@ -56,24 +80,34 @@ class SweepOverPtyTest : public QObject {
         QFile log(logPath);
         QVERIFY(log.open(QIODevice::ReadOnly));
         QList<QByteArray> lines;
-        QTRY_VERIFY_WITH_TIMEOUT(
-            (lines += log.readAll().split('\n'), lines.removeAll(QByteArray()), lines.size() >= 82),
-            40000);
+        // A real event loop while the sweep runs: QTest's waits sleep between their turns and
+        // would hold the sweep's timers back.
+        QEventLoop loop;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            lines += log.readAll().split('\n');
+            lines.removeAll(QByteArray());
+            if (lines.size() >= 82) {
+                loop.quit();
+            }
+        });
+        poll.start(50);
+        QTimer::singleShot(40000, &loop, &QEventLoop::quit);
+        loop.exec();
+        QVERIFY(lines.size() >= 82);
         state.StopRequested = 1;
         QTRY_VERIFY_WITH_TIMEOUT(!sweep.Running(), 2000);
 
-        QList<double> times;
         QList<QByteArray> commands;
         for (const QByteArray& line : lines) {
-            times << line.split(' ').value(0).toDouble();
             commands << line.split(' ').value(1);
         }
         QCOMPARE(commands.first(), QByteArray("145.0000N"));
         QCOMPARE(commands.value(80), QByteArray("146.0000N"));
         QCOMPARE(commands.value(81), QByteArray("145.0000N"));
         QList<double> periods;
-        for (int i = 1; i < times.size(); ++i) {
-            periods << times[i] - times[i - 1];
+        for (int i = 1; i < port.writes.size(); ++i) {
+            periods << port.writes[i] - port.writes[i - 1];
         }
         std::sort(periods.begin(), periods.end());
         qInfo("step period over %lld steps: min %.4f s, median %.4f s, max %.4f s",

@@ -1,0 +1,382 @@
+// Measures the real program on the simulated receiver in a real X window: the pace of its steps,
+// its processor time while sweeping and while idle, its memory over a long run of 8 MHz sweeps,
+// the time to its first frame, and the cost of one step's drawing. Prints one table.
+//
+// nerimo-bench [SOAK-SECONDS]   (120 by default; 600 or more needs no extrapolation)
+
+#include <unistd.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+
+namespace {
+
+constexpr double kStepSeconds = 0.185;
+constexpr int kStepsPerNarrowSweep = 81;
+constexpr int kPaceSweeps = 2;
+constexpr int kStartupRuns = 5;
+constexpr double kIdleSeconds = 30;
+constexpr double kMemoryTargetSeconds = 600;
+
+constexpr QSize kWindowSize(812, 541);
+constexpr QRect kStartStopFace(121, 41, 31, 15);
+constexpr QPoint kStartStop(136, 48);
+
+void Wait(double seconds) {
+    QEventLoop loop;
+    QTimer::singleShot(static_cast<int>(seconds * 1000), &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// Processor time a process has used, in seconds, from the scheduler's own accounting.
+std::optional<double> ProcessorSeconds(qint64 pid) {
+    QFile file(QStringLiteral("/proc/%1/schedstat").arg(pid));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return std::nullopt;
+    }
+    return file.readAll().split(' ').value(0).toDouble() / 1e9;
+}
+
+// A line of /proc/PID/status in kilobytes ("VmRSS", "VmHWM").
+std::optional<double> StatusKiB(qint64 pid, const QByteArray& key) {
+    QFile file(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return std::nullopt;
+    }
+    for (const QByteArray& line : file.readAll().split('\n')) {
+        if (line.startsWith(key + ':')) {
+            return line.mid(key.size() + 1).simplified().split(' ').value(0).toDouble();
+        }
+    }
+    return std::nullopt;
+}
+
+struct Row {
+    QString measure;
+    QString figure;
+    QString target;
+    bool pass;
+};
+
+// One copy of the program in a folder of its own, with the simulated receiver on a pty.
+class Rig {
+  public:
+    Rig(const QString& folder, const QByteArray& settings) : folder_(folder) {
+        QDir().mkpath(folder_);
+        QFile::copy(QStringLiteral(NERIMO_EXECUTABLE), Path("nerimo"));
+        receiver_.start(
+            QStringLiteral(NERIMO_SIMULATOR),
+            {QStringLiteral("--link"), Path("receiver"), QStringLiteral("--log"), Path("log")});
+        for (int i = 0; i < 100 && !QFileInfo::exists(Path("receiver")); ++i) {
+            Wait(0.05);
+        }
+        QFile ini(Path("Nerimo.ini"));
+        if (ini.open(QIODevice::WriteOnly)) {
+            ini.write(settings + "DEVICE=" + Path("receiver").toLocal8Bit() + "\n");
+        }
+    }
+    ~Rig() {
+        Stop();
+        receiver_.kill();
+        receiver_.waitForFinished(3000);
+    }
+
+    QString Path(const char* name) const { return QDir(folder_).filePath(QLatin1String(name)); }
+
+    void Launch() { program_.start(Path("nerimo"), QStringList()); }
+    void Stop() {
+        if (program_.state() != QProcess::NotRunning) {
+            program_.kill();
+            program_.waitForFinished(3000);
+        }
+    }
+    qint64 Pid() const { return program_.processId(); }
+
+    // The times, in the receiver's clock, of the commands it got.
+    QList<double> CommandTimes() const {
+        QFile file(Path("log"));
+        QList<double> times;
+        if (file.open(QIODevice::ReadOnly)) {
+            for (const QByteArray& line : file.readAll().split('\n')) {
+                if (!line.isEmpty()) {
+                    times << line.split(' ').value(0).toDouble();
+                }
+            }
+        }
+        return times;
+    }
+
+  private:
+    QString folder_;
+    QProcess receiver_;
+    QProcess program_;
+};
+
+class Bench {
+  public:
+    explicit Bench(double soakSeconds) : soakSeconds_(soakSeconds) {
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        // The window centres itself on the screen.
+        origin_ = screen.topLeft() + QPoint((screen.width() - kWindowSize.width()) / 2,
+                                            (screen.height() - kWindowSize.height()) / 2);
+    }
+
+    int Run() {
+        std::printf("Measuring; this takes about %.0f s.\n", soakSeconds_ + 110);
+        std::fflush(stdout);
+        qputenv("TMPDIR", work_.path().toLocal8Bit());  // the copies' own single-instance lock
+        Startup();
+        PaceAndProcessor();
+        Memory();
+        Drawing();
+        return Print();
+    }
+
+  private:
+    // The start button stands drawn in its green face: the window's first useful frame.
+    bool StartShown() const {
+        const QImage face =
+            QGuiApplication::primaryScreen()
+                ->grabWindow(0, origin_.x() + kStartStopFace.x(), origin_.y() + kStartStopFace.y(),
+                             kStartStopFace.width(), kStartStopFace.height())
+                .toImage();
+        int green = 0;
+        for (int y = 0; y < face.height(); ++y) {
+            for (int x = 0; x < face.width(); ++x) {
+                green += face.pixelColor(x, y) == QColor(0, 255, 0) ? 1 : 0;
+            }
+        }
+        return green > face.width() * face.height() / 2;
+    }
+
+    bool WaitUntilShown(double seconds) const {
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < seconds * 1000) {
+            if (StartShown()) {
+                return true;
+            }
+            QThread::usleep(500);
+        }
+        return false;
+    }
+
+    void Click(QPoint place) const {
+        const QPoint at = origin_ + place;
+        QProcess::execute(QStringLiteral("xdotool"),
+                          {QStringLiteral("mousemove"), QString::number(at.x()),
+                           QString::number(at.y()), QStringLiteral("click"), QStringLiteral("1")});
+    }
+
+    void Startup() {
+        Rig rig(work_.filePath(QStringLiteral("startup")), "PAUSE=0\n");
+        QList<double> times;
+        for (int run = 0; run < kStartupRuns; ++run) {
+            QElapsedTimer clock;
+            clock.start();
+            rig.Launch();
+            if (!WaitUntilShown(10)) {
+                failures_ << QStringLiteral("the window did not show within 10 s");
+                return;
+            }
+            times << clock.nsecsElapsed() / 1e9;
+            rig.Stop();
+            Wait(0.3);
+        }
+        std::sort(times.begin(), times.end());
+        const double median = times[times.size() / 2];
+        rows_ << Row{QStringLiteral("start-up to first frame (median of %1; max %2 s)")
+                         .arg(kStartupRuns)
+                         .arg(times.last(), 0, 'f', 3),
+                     QStringLiteral("%1 s").arg(median, 0, 'f', 3), QStringLiteral("<= 0.5 s"),
+                     median <= 0.5};
+    }
+
+    void PaceAndProcessor() {
+        Rig rig(work_.filePath(QStringLiteral("pace")),
+                "MHZ=145\nSPAN=1\nPAUSE=0\nGRID=1\nCLEAR_SCREEN=1\n");
+        rig.Launch();
+        if (!WaitUntilShown(10)) {
+            failures_ << QStringLiteral("the window did not show within 10 s");
+            return;
+        }
+        Wait(0.5);
+        Click(kStartStop);
+        const int steps = kPaceSweeps * kStepsPerNarrowSweep;
+
+        // Processor time from the first command to the first of the sweep after the last.
+        QElapsedTimer clock;
+        std::optional<double> cpuStart;
+        QList<double> times;
+        QElapsedTimer timeout;
+        timeout.start();
+        while (times.size() <= steps && timeout.elapsed() < 120000) {
+            Wait(0.02);
+            times = rig.CommandTimes();
+            if (!cpuStart && !times.isEmpty()) {
+                cpuStart = ProcessorSeconds(rig.Pid());
+                clock.start();
+            }
+        }
+        const std::optional<double> cpuEnd = ProcessorSeconds(rig.Pid());
+        const double wall = clock.nsecsElapsed() / 1e9;
+        if (times.size() <= steps || !cpuStart || !cpuEnd) {
+            failures_ << QStringLiteral("the sweep did not run: %1 commands").arg(times.size());
+            return;
+        }
+
+        QList<double> periods;
+        for (int i = 1; i <= steps; ++i) {
+            periods << times[i] - times[i - 1];
+        }
+        std::sort(periods.begin(), periods.end());
+        const double ratio = (times[steps] - times[0]) / (steps * kStepSeconds);
+        rows_ << Row{QStringLiteral("step period, minimum (%1 steps)").arg(steps),
+                     QStringLiteral("%1 s").arg(periods.first(), 0, 'f', 4),
+                     QStringLiteral(">= 0.185 s"), periods.first() >= kStepSeconds};
+        rows_ << Row{QStringLiteral("step period, median"),
+                     QStringLiteral("%1 s").arg(periods[periods.size() / 2], 0, 'f', 4), QString(),
+                     true};
+        rows_ << Row{QStringLiteral("step period, maximum"),
+                     QStringLiteral("%1 s").arg(periods.last(), 0, 'f', 4), QString(), true};
+        rows_ << Row{QStringLiteral("sweep time / (steps x 0.185 s)"),
+                     QString::number(ratio, 'f', 4), QStringLiteral("<= 1.01"), ratio <= 1.01};
+        const double sweeping = 100 * (*cpuEnd - *cpuStart) / wall;
+        rows_ << Row{QStringLiteral("processor while sweeping (%1 s)").arg(wall, 0, 'f', 0),
+                     QStringLiteral("%1 % of a core").arg(sweeping, 0, 'f', 3),
+                     QStringLiteral("<= 1 %"), sweeping <= 1.0};
+
+        Click(kStartStop);
+        Wait(2);
+        const std::optional<double> idleStart = ProcessorSeconds(rig.Pid());
+        clock.start();
+        Wait(kIdleSeconds);
+        const std::optional<double> idleEnd = ProcessorSeconds(rig.Pid());
+        const double idleWall = clock.nsecsElapsed() / 1e9;
+        if (idleStart && idleEnd) {
+            const double idle = 100 * (*idleEnd - *idleStart) / idleWall;
+            rows_ << Row{QStringLiteral("processor while idle (%1 s)").arg(idleWall, 0, 'f', 0),
+                         QStringLiteral("%1 % of a core").arg(idle, 0, 'f', 3),
+                         QStringLiteral("<= 0.2 %"), idle <= 0.2};
+        }
+    }
+
+    void Memory() {
+        Rig rig(work_.filePath(QStringLiteral("memory")),
+                "MHZ=145\nSPAN=8\nPAUSE=0\nGRID=1\nCLEAR_SCREEN=1\n");
+        rig.Launch();
+        if (!WaitUntilShown(10)) {
+            failures_ << QStringLiteral("the window did not show within 10 s");
+            return;
+        }
+        Wait(0.5);
+        Click(kStartStop);
+        QList<QPointF> samples;  // seconds, resident KiB
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < soakSeconds_ * 1000) {
+            Wait(1);
+            if (const std::optional<double> rss = StatusKiB(rig.Pid(), "VmRSS")) {
+                samples << QPointF(clock.elapsed() / 1000.0, *rss);
+            }
+        }
+        const std::optional<double> peak = StatusKiB(rig.Pid(), "VmHWM");
+        const int steps = rig.CommandTimes().size();
+        if (!peak || samples.size() < 4) {
+            failures_ << QStringLiteral("no memory figures from the program");
+            return;
+        }
+        // Growth over the second half of the run, carried on to ten minutes.
+        const QPointF middle = samples[samples.size() / 2];
+        const QPointF last = samples.last();
+        const double slope = std::max(0.0, (last.y() - middle.y()) / (last.x() - middle.x()));
+        const double projected =
+            std::max(*peak, last.y() + slope * std::max(0.0, kMemoryTargetSeconds - last.x()));
+        const QString how = soakSeconds_ >= kMemoryTargetSeconds
+                                ? QStringLiteral("measured over %1 s").arg(soakSeconds_)
+                                : QStringLiteral("%1 s run, extrapolated to 600 s; %2 KiB/min")
+                                      .arg(soakSeconds_)
+                                      .arg(slope * 60, 0, 'f', 1);
+        rows_ << Row{
+            QStringLiteral("peak resident memory, 8 MHz sweeps (%1, %2 steps)").arg(how).arg(steps),
+            QStringLiteral("%1 MB").arg(projected / 1024, 0, 'f', 1), QStringLiteral("<= 60 MB"),
+            projected / 1024 <= 60};
+    }
+
+    void Drawing() {
+        QProcess bench;
+        bench.start(QStringLiteral(NERIMO_PLOT_BENCH), QStringList());
+        if (!bench.waitForFinished(120000)) {
+            failures_ << QStringLiteral("the drawing benchmark did not finish");
+            return;
+        }
+        const QString output = QString::fromLocal8Bit(bench.readAllStandardOutput());
+        static const QRegularExpression kResult(
+            QStringLiteral("plotLevelAndRepaint\\(\\):\"([^\"]*)\":\\s*([0-9.eE+-]+) msecs per "
+                           "iteration"));
+        QRegularExpressionMatchIterator it = kResult.globalMatch(output);
+        int found = 0;
+        while (it.hasNext()) {
+            const QRegularExpressionMatch match = it.next();
+            const double ms = match.captured(2).toDouble();
+            rows_ << Row{QStringLiteral("one step's PlotLevel and repaint, %1 (QBENCHMARK)")
+                             .arg(match.captured(1)),
+                         QStringLiteral("%1 ms").arg(ms, 0, 'f', 4), QStringLiteral("<= 0.2 ms"),
+                         ms <= 0.2};
+            ++found;
+        }
+        if (found == 0) {
+            failures_ << QStringLiteral("no result from the drawing benchmark:\n") + output;
+        }
+    }
+
+    int Print() const {
+        int width = 0;
+        for (const Row& row : rows_) {
+            width = std::max(width, int(row.measure.size()));
+        }
+        std::printf("\n%-*s  %-22s  %-10s  %s\n", width, "measure", "figure", "target", "result");
+        for (const Row& row : rows_) {
+            std::printf("%-*s  %-22s  %-10s  %s\n", width, qPrintable(row.measure),
+                        qPrintable(row.figure), qPrintable(row.target),
+                        row.target.isEmpty() ? "" : (row.pass ? "pass" : "FAIL"));
+        }
+        for (const QString& failure : failures_) {
+            std::printf("could not measure: %s\n", qPrintable(failure));
+        }
+        const bool passed =
+            failures_.isEmpty() &&
+            std::all_of(rows_.begin(), rows_.end(), [](const Row& row) { return row.pass; });
+        return passed ? 0 : 1;
+    }
+
+    QTemporaryDir work_;
+    double soakSeconds_;
+    QPoint origin_;
+    QList<Row> rows_;
+    QStringList failures_;
+};
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QGuiApplication app(argc, argv);
+    const double soakSeconds = argc > 1 ? QByteArray(argv[1]).toDouble() : 120;
+    if (soakSeconds < 10) {
+        std::fprintf(stderr, "usage: nerimo-bench [SOAK-SECONDS, at least 10]\n");
+        return 2;
+    }
+    return Bench(soakSeconds).Run();
+}
