@@ -16,7 +16,7 @@ run: build
 	@scripts/run-demo.sh $(BUILD_DIR)
 
 test: build
-	@cd $(BUILD_DIR) && ctest --output-on-failure -j2
+	@cd $(BUILD_DIR) && ctest --output-on-failure -j2 --label-exclude soak
 
 # Pace, processor, memory, start-up and drawing figures against their targets, on a private Xvfb.
 # SOAK is the length of the memory run in seconds; below 600 its figure is extrapolated.

@@ -130,6 +130,45 @@ class ProgramTest : public QObject {
         QCOMPARE(process->exitCode(), 1);
         QVERIFY2(error.contains(QStringLiteral("COM= the value 40000")), qPrintable(error));
     }
+
+    // Files no editor would write: the program reads them whole and starts, or names the key.
+    void oversizedSettingsFiles_data() {
+        QTest::addColumn<QByteArray>("settings");
+        QTest::addColumn<int>("exitCode");  // -1: still running, on what it read
+        QTest::addColumn<QString>("message");
+        QByteArray random(10 * 1024 * 1024, Qt::Uninitialized);
+        QRandomGenerator generator(20261206);
+        for (char& byte : random) {
+            byte = static_cast<char>(generator.bounded(256));
+        }
+        QTest::newRow("10 MB of random bytes") << random << -1 << QString();
+        QTest::newRow("a 16 MB line with no key")
+            << QByteArray(16 * 1024 * 1024, 'x') << -1 << QString();
+        QTest::newRow("a line of 8 MB spaces after the key")
+            << QByteArray("SPAN=") + QByteArray(8 * 1024 * 1024, ' ') + "8\n" << -1 << QString();
+        QTest::newRow("a number of a million digits")
+            << QByteArray("COM=") + QByteArray(1000000, '9') << 1
+            << QStringLiteral("COM= the value 9999999999999999999999999999999999999999...");
+    }
+    void oversizedSettingsFiles() {
+        QFETCH(QByteArray, settings);
+        QFETCH(int, exitCode);
+        QFETCH(QString, message);
+        Folder folder(kOpen, &settings);
+        auto process = Start(folder);
+        if (exitCode < 0) {
+            QVERIFY(!process->waitForFinished(3000));
+            QCOMPARE(process->state(), QProcess::Running);
+            QVERIFY(!process->readAllStandardError().contains("Nerimo:"));
+            Stop(*process);
+            return;
+        }
+        QVERIFY(process->waitForFinished(10000));
+        QCOMPARE(process->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process->exitCode(), exitCode);
+        const QString error = QString::fromLocal8Bit(process->readAllStandardError());
+        QVERIFY2(error.contains(message), qPrintable(error));
+    }
 };
 
 QTEST_GUILESS_MAIN(ProgramTest)

@@ -1,6 +1,8 @@
 #include "Simulator.h"
 
 #include <unistd.h>
+
+#include <QRandomGenerator>
 #include <cerrno>
 #include <ctime>
 
@@ -9,6 +11,7 @@ namespace nerimo::sim {
 namespace {
 
 constexpr int kReadChunk = 4096;
+constexpr int kFloodBurstsPerSecond = 100;
 
 double MonotonicSeconds() {
     timespec now{};
@@ -28,6 +31,8 @@ Simulator::Simulator(Options options, PseudoTerminal& terminal)
             AnswerLevel();
         }
     });
+    floodTimer_.setTimerType(Qt::PreciseTimer);
+    connect(&floodTimer_, &QTimer::timeout, this, &Simulator::Flood);
 }
 
 double Simulator::Seconds() const {
@@ -48,6 +53,9 @@ bool Simulator::Start(QString* error) {
     if (options_.repeatMs > 0) {
         repeatTimer_.start(options_.repeatMs);
     }
+    if (options_.floodBytesPerSecond > 0) {
+        floodTimer_.start(1000 / kFloodBurstsPerSecond);
+    }
     return true;
 }
 
@@ -59,7 +67,11 @@ void Simulator::ReadCommands() {
             // EAGAIN: all read. EIO: nobody has the other end open just now.
             if (n < 0 && errno == EIO) {
                 notifier_->setEnabled(false);
-                QTimer::singleShot(100, this, [this] { notifier_->setEnabled(true); });
+                QTimer::singleShot(100, this, [this] {
+                    if (notifier_) {
+                        notifier_->setEnabled(true);
+                    }
+                });
             }
             return;
         }
@@ -67,6 +79,11 @@ void Simulator::ReadCommands() {
             if (log_.isOpen()) {
                 log_.write(QByteArray::number(Seconds(), 'f', 6) + ' ' + command.text + '\n');
                 log_.flush();
+            }
+            // Unplugged once the last answer has been read: the program's next read fails.
+            if (options_.hangupAfter > 0 && answers_ >= options_.hangupAfter) {
+                Hangup();
+                return;
             }
             tunedMHz_ = command.mhz;
             tuned_ = true;
@@ -79,16 +96,55 @@ void Simulator::ReadCommands() {
     }
 }
 
-void Simulator::AnswerLevel() {
+// The letter of the level at the tuned frequency; empty at level 0.
+QByteArray Simulator::LevelLetter() const {
     const int level = options_.band.LevelAt(tunedMHz_, Seconds());
-    if (level > 0) {
-        Send(QByteArray(1, static_cast<char>('A' + level - 1)));
+    return level > 0 ? QByteArray(1, static_cast<char>('A' + level - 1)) : QByteArray();
+}
+
+void Simulator::AnswerLevel() {
+    const QByteArray letter = LevelLetter();
+    if (!letter.isEmpty()) {
+        Send(letter);
     } else if (options_.crlfForSilence) {
         Send("\r\n");
     }
+    ++answers_;
+}
+
+// A burst of random bytes that still ends the way the receiver would report the level now: its
+// letter, or at level 0 some other byte, then CR LF. Whatever the program reads last decodes to
+// the level of the tuned frequency.
+void Simulator::Flood() {
+    QByteArray burst(options_.floodBytesPerSecond / kFloodBurstsPerSecond, Qt::Uninitialized);
+    QRandomGenerator* random = QRandomGenerator::global();
+    for (char& byte : burst) {
+        byte = static_cast<char>(random->bounded(256));
+    }
+    QByteArray last = LevelLetter();
+    while (last.isEmpty()) {
+        const char byte = static_cast<char>(random->bounded(256));
+        if (byte != '\r' && byte != '\n' && (byte < 'A' || byte > 'P')) {
+            last = QByteArray(1, byte);
+        }
+    }
+    Send(burst + last + "\r\n");
+}
+
+void Simulator::Hangup() {
+    // Called from the notifier's own signal: it goes once that returns.
+    notifier_->setEnabled(false);
+    notifier_.release()->deleteLater();
+    replyTimer_.stop();
+    repeatTimer_.stop();
+    floodTimer_.stop();
+    terminal_.Hangup();
 }
 
 void Simulator::Send(const QByteArray& bytes) {
+    if (terminal_.MasterFd() < 0) {
+        return;  // hung up
+    }
     // Non-blocking: when the program does not read, the line's buffer fills and we drop.
     (void)::write(terminal_.MasterFd(), bytes.constData(), static_cast<size_t>(bytes.size()));
 }

@@ -18,6 +18,9 @@ struct Options {
     bool crlfForSilence = false;  // at level 0: answer CR LF instead of nothing
     int repeatMs = 0;             // repeat the current level this often while no command comes
     QString logPath;              // every command received, with a monotonic time stamp
+    int hangupAfter = 0;          // close the line at the first command after this many
+                                  // answers, as an unplugged adapter would; 0 = never
+    int floodBytesPerSecond = 0;  // also send random bytes at this rate; 0 = none
 };
 
 // The receiver on the wire: takes tuning commands, answers each with the level letter of the band
@@ -33,6 +36,9 @@ class Simulator : public QObject {
     void ReadCommands();
     void AnswerLevel();
     void Send(const QByteArray& bytes);
+    void Flood();
+    void Hangup();
+    QByteArray LevelLetter() const;
     double Seconds() const;
 
     Options options_;
@@ -42,6 +48,8 @@ class Simulator : public QObject {
     QFile log_;
     QTimer replyTimer_;
     QTimer repeatTimer_;
+    QTimer floodTimer_;
+    int answers_ = 0;
     double tunedMHz_ = 0.0;
     bool tuned_ = false;
 };

@@ -71,7 +71,17 @@ int main(int argc, char* argv[]) {
                                       QStringLiteral("End after this many seconds (default: run "
                                                      "until killed)."),
                                       QStringLiteral("SECONDS"), QStringLiteral("0"));
-    parser.addOptions({link, band, delay, crlf, repeat, log, duration});
+    const QCommandLineOption hangup(QStringLiteral("hangup-after"),
+                                    QStringLiteral("Close the line at the first command after "
+                                                   "COUNT answers, as an unplugged adapter "
+                                                   "would."),
+                                    QStringLiteral("COUNT"), QStringLiteral("0"));
+    const QCommandLineOption flood(QStringLiteral("flood"),
+                                   QStringLiteral("Also send random bytes at this rate, in bursts "
+                                                  "that each end with the current level and CR "
+                                                  "LF."),
+                                   QStringLiteral("BYTES-PER-SECOND"), QStringLiteral("0"));
+    parser.addOptions({link, band, delay, crlf, repeat, log, duration, hangup, flood});
     parser.process(app);
 
     if (!parser.isSet(link)) {
@@ -86,6 +96,14 @@ int main(int argc, char* argv[]) {
     options.repeatMs = parser.value(repeat).toInt(&ok);
     if (!ok || options.repeatMs < 0) {
         return Fail(QStringLiteral("--repeat takes milliseconds"));
+    }
+    options.hangupAfter = parser.value(hangup).toInt(&ok);
+    if (!ok || options.hangupAfter < 0) {
+        return Fail(QStringLiteral("--hangup-after takes a count"));
+    }
+    options.floodBytesPerSecond = parser.value(flood).toInt(&ok);
+    if (!ok || options.floodBytesPerSecond < 0) {
+        return Fail(QStringLiteral("--flood takes bytes per second"));
     }
     const double seconds = parser.value(duration).toDouble(&ok);
     if (!ok || seconds < 0) {
