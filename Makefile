@@ -1,7 +1,7 @@
 # The front door: `make run` and `make test` install what is missing, build and go.
 BUILD_DIR := build
 
-.PHONY: all deps build run test bench clean
+.PHONY: all deps build run test test-asan bench fuzz clean
 
 all: build
 
@@ -18,11 +18,34 @@ run: build
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j2 --label-exclude soak
 
+# The whole suite, the soak included, on a build with AddressSanitizer and UndefinedBehaviorSanitizer.
+# Leaks inside system libraries are suppressed, each named in tests/sanitizers/lsan.supp.
+ASAN_DIR := build-asan
+test-asan: deps
+	@test -f $(ASAN_DIR)/build.ninja || cmake -S . -B $(ASAN_DIR) -G Ninja -DNERIMO_SANITIZE=ON \
+		--log-level=WARNING
+	@cmake --build $(ASAN_DIR)
+	@cd $(ASAN_DIR) && \
+		ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1:quarantine_size_mb=4 \
+		LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizers/lsan.supp \
+		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+		ctest --output-on-failure -j2
+
 # Pace, processor, memory, start-up and drawing figures against their targets, on a private Xvfb.
 # SOAK is the length of the memory run in seconds; below 600 its figure is extrapolated.
 SOAK ?= 120
 bench: build
 	@scripts/with-xvfb.sh $(BUILD_DIR)/bench/nerimo-bench $(SOAK)
 
+# The libFuzzer targets, built with clang in a folder of their own; FUZZ_SECONDS for each.
+FUZZ_DIR := build-fuzz
+FUZZ_SECONDS ?= 60
+fuzz:
+	@scripts/install-deps.sh --fuzz
+	@test -f $(FUZZ_DIR)/build.ninja || CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -G Ninja \
+		-DNERIMO_FUZZ=ON -DBUILD_TESTING=OFF --log-level=WARNING
+	@cmake --build $(FUZZ_DIR) --target fuzzers
+	@scripts/run-fuzzers.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
+
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR)

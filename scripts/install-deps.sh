@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, testing and running Nerimo need, and nothing else.
-# Quiet when everything is there; uses sudo only when not run as root.
+# Installs the Debian packages that building, testing and running Nerimo need, and nothing else;
+# with --fuzz, also what the fuzzers need. Quiet when everything is there; uses sudo only when not
+# run as root.
 set -euo pipefail
 
 packages=(
@@ -16,6 +17,11 @@ packages=(
     # dropping root in the permission tests; a comma-decimal locale for the locale tests
     util-linux locales
 )
+
+# make fuzz: clang with its libFuzzer and sanitizer runtimes, and the symbolizer for its reports.
+if [ "${1:-}" = --fuzz ]; then
+    packages+=(clang libclang-rt-14-dev llvm-14)
+fi
 
 # The tests check that a comma-decimal locale changes nothing on the wire or in the settings.
 comma_locale() {

@@ -34,12 +34,7 @@ class FaultsTest : public DesktopTest {
     // The program ends by its close button, with no message and no sanitizer report.
     void CloseCleanly(Rig& rig) {
         ClickAt(rig, kClose);
-        QVERIFY(rig.program.waitForFinished(10000));
-        QCOMPARE(rig.program.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(rig.program.exitCode(), 0);
-        const QByteArray errors = rig.program.readAllStandardError();
-        QVERIFY2(!errors.contains("Nerimo:"), errors.constData());
-        QVERIFY2(SanitizerReports(errors).isEmpty(), SanitizerReports(errors).constData());
+        CheckCleanEnd(rig.program);
     }
 
   private slots:
@@ -92,9 +87,10 @@ class FaultsTest : public DesktopTest {
                  qPrintable(QStringLiteral("%1 KiB, then %2 KiB").arg(*early).arg(*late)));
 
         const double stop = StopTakesEffect(rig);
-        qInfo("flood: resident memory %.0f KiB after 2 s, %.0f KiB after 27 s; stop shown in "
-              "%.3f s",
-              *early, *late, stop);
+        qInfo(
+            "flood: resident memory %.0f KiB after 2 s, %.0f KiB after 27 s; stop shown in "
+            "%.3f s",
+            *early, *late, stop);
         QVERIFY2(stop < 0.1, qPrintable(QStringLiteral("the stop took %1 s").arg(stop)));
         CheckPace(rig.Log());
         CloseCleanly(rig);

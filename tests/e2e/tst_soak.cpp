@@ -36,11 +36,7 @@ class SoakTest : public DesktopTest {
         }
 
         ClickAt(rig, kClose);
-        QVERIFY(rig.program.waitForFinished(20000));
-        QCOMPARE(rig.program.exitStatus(), QProcess::NormalExit);
-        const QByteArray errors = rig.program.readAllStandardError();
-        QVERIFY2(SanitizerReports(errors).isEmpty(), SanitizerReports(errors).constData());
-        QCOMPARE(rig.program.exitCode(), 0);
+        CheckCleanEnd(rig.program);
     }
 };
 

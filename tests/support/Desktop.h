@@ -345,6 +345,16 @@ class DesktopTest : public QObject {
         return "MHZ=145\nSPAN=1\nFM_AM=FM\nGRID=1\nCLEAR_SCREEN=1\nCOLOR=0\nPAUSE=0\n" + extra;
     }
 
+    // A process that ends by itself: normally, with status 0, no message and no sanitizer report.
+    static void CheckCleanEnd(QProcess& process) {
+        QVERIFY(process.waitForFinished(20000));
+        const QByteArray errors = process.readAllStandardError();
+        QVERIFY2(process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0,
+                 errors.right(4000).constData());
+        QVERIFY2(!errors.contains("Nerimo:"), errors.constData());
+        QVERIFY2(SanitizerReports(errors).isEmpty(), SanitizerReports(errors).constData());
+    }
+
     static QByteArray SanitizerReports(const QByteArray& errors) {
         QByteArray reports;
         for (const QByteArray& line : errors.split('\n')) {
