@@ -21,7 +21,12 @@
 #include <cstdio>
 #include <optional>
 
+#include "ProcessFigures.h"
+
 namespace {
+
+using nerimo::testing::ProcessorSeconds;
+using nerimo::testing::StatusKiB;
 
 constexpr double kStepSeconds = 0.185;
 constexpr int kStepsPerNarrowSweep = 81;
@@ -38,29 +43,6 @@ void Wait(double seconds) {
     QEventLoop loop;
     QTimer::singleShot(static_cast<int>(seconds * 1000), &loop, &QEventLoop::quit);
     loop.exec();
-}
-
-// Processor time a process has used, in seconds, from the scheduler's own accounting.
-std::optional<double> ProcessorSeconds(qint64 pid) {
-    QFile file(QStringLiteral("/proc/%1/schedstat").arg(pid));
-    if (!file.open(QIODevice::ReadOnly)) {
-        return std::nullopt;
-    }
-    return file.readAll().split(' ').value(0).toDouble() / 1e9;
-}
-
-// A line of /proc/PID/status in kilobytes ("VmRSS", "VmHWM").
-std::optional<double> StatusKiB(qint64 pid, const QByteArray& key) {
-    QFile file(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!file.open(QIODevice::ReadOnly)) {
-        return std::nullopt;
-    }
-    for (const QByteArray& line : file.readAll().split('\n')) {
-        if (line.startsWith(key + ':')) {
-            return line.mid(key.size() + 1).simplified().split(' ').value(0).toDouble();
-        }
-    }
-    return std::nullopt;
 }
 
 struct Row {
@@ -180,6 +162,18 @@ class Bench {
                            QString::number(at.y()), QStringLiteral("click"), QStringLiteral("1")});
     }
 
+    // Launches the copy, waits for its window and presses start.
+    bool LaunchAndStart(Rig& rig) {
+        rig.Launch();
+        if (!WaitUntilShown(10)) {
+            failures_ << QStringLiteral("the window did not show within 10 s");
+            return false;
+        }
+        Wait(0.5);
+        Click(kStartStop);
+        return true;
+    }
+
     void Startup() {
         Rig rig(work_.filePath(QStringLiteral("startup")), "PAUSE=0\n");
         QList<double> times;
@@ -207,13 +201,9 @@ class Bench {
     void PaceAndProcessor() {
         Rig rig(work_.filePath(QStringLiteral("pace")),
                 "MHZ=145\nSPAN=1\nPAUSE=0\nGRID=1\nCLEAR_SCREEN=1\n");
-        rig.Launch();
-        if (!WaitUntilShown(10)) {
-            failures_ << QStringLiteral("the window did not show within 10 s");
+        if (!LaunchAndStart(rig)) {
             return;
         }
-        Wait(0.5);
-        Click(kStartStop);
         const int steps = kPaceSweeps * kStepsPerNarrowSweep;
 
         // Processor time from the first command to the first of the sweep after the last.
@@ -276,13 +266,9 @@ class Bench {
     void Memory() {
         Rig rig(work_.filePath(QStringLiteral("memory")),
                 "MHZ=145\nSPAN=8\nPAUSE=0\nGRID=1\nCLEAR_SCREEN=1\n");
-        rig.Launch();
-        if (!WaitUntilShown(10)) {
-            failures_ << QStringLiteral("the window did not show within 10 s");
+        if (!LaunchAndStart(rig)) {
             return;
         }
-        Wait(0.5);
-        Click(kStartStop);
         QList<QPointF> samples;  // seconds, resident KiB
         QElapsedTimer clock;
         clock.start();

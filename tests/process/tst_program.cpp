@@ -145,7 +145,8 @@ class ProgramTest : public QObject {
         QTest::newRow("a 16 MB line with no key")
             << QByteArray(16 * 1024 * 1024, 'x') << -1 << QString();
         QTest::newRow("a line of 8 MB spaces after the key")
-            << QByteArray("SPAN=") + QByteArray(8 * 1024 * 1024, ' ') + "8\n" << -1 << QString();
+            << QByteArray("SPAN=") + QByteArray(8 * 1024 * 1024, ' ') + "8\n"
+            << -1 << QString();
         QTest::newRow("a number of a million digits")
             << QByteArray("COM=") + QByteArray(1000000, '9') << 1
             << QStringLiteral("COM= the value 9999999999999999999999999999999999999999...");

@@ -17,6 +17,8 @@
 #include <optional>
 #include <string>
 
+#include "ProcessFigures.h"
+
 extern char** environ;
 
 namespace nerimo::testing {
@@ -172,27 +174,11 @@ struct Rig {
         return commands;
     }
 
-    // Processor time the program has used, in seconds, from the scheduler's own accounting.
     std::optional<double> ProcessorSeconds() const {
-        QFile file(QStringLiteral("/proc/%1/schedstat").arg(program.processId()));
-        if (!file.open(QIODevice::ReadOnly)) {
-            return std::nullopt;
-        }
-        return file.readAll().split(' ').value(0).toDouble() / 1e9;
+        return testing::ProcessorSeconds(program.processId());
     }
-
-    // A line of /proc/PID/status in kilobytes ("VmRSS", "VmHWM").
     std::optional<double> StatusKiB(const QByteArray& key) const {
-        QFile file(QStringLiteral("/proc/%1/status").arg(program.processId()));
-        if (!file.open(QIODevice::ReadOnly)) {
-            return std::nullopt;
-        }
-        for (const QByteArray& line : file.readAll().split('\n')) {
-            if (line.startsWith(key + ':')) {
-                return line.mid(key.size() + 1).simplified().split(' ').value(0).toDouble();
-            }
-        }
-        return std::nullopt;
+        return testing::StatusKiB(program.processId(), key);
     }
 
     ~Rig() {
