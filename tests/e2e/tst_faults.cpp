@@ -80,7 +80,7 @@ class FaultsTest : public DesktopTest {
         for (int step : {2, 3, 4, 5, 12, 40, 70}) {
             QCOMPARE(shot.pixelColor(StepPoint(step, 0)), kGreen);  // junk, then CR LF: level 0
         }
-        QTest::qWait(10000);
+        QTest::qWait(13000);  // 30 s of flood in all
         const std::optional<double> late = rig.StatusKiB("VmRSS");
         QVERIFY(early && late);
         QVERIFY2(*late - *early < 10 * 1024,
