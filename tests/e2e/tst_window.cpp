@@ -127,6 +127,7 @@ class WindowTest : public DesktopTest {
 
         QProcess second;
         second.setProcessEnvironment(Environment());
+        DiesWithTest(second);
         second.start(rig.Path("nerimo"), QStringList());
         CheckCleanEnd(second);
         QCOMPARE(Windows().size(), 1);

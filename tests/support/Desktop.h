@@ -6,7 +6,7 @@
 // own Nerimo.ini.
 
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -18,8 +18,6 @@
 #include <string>
 
 #include "ProcessFigures.h"
-
-extern char** environ;
 
 namespace nerimo::testing {
 
@@ -36,24 +34,26 @@ class XServer {
         if (::pipe(pipe) != 0) {
             return false;
         }
-        // Xvfb picks a free display and writes its number to the descriptor given.
+        // Xvfb picks a free display and writes its number to the descriptor given. It goes with
+        // the test, also when a watchdog aborts it.
         const std::string fd = std::to_string(pipe[1]);
-        const char* argv[] = {"Xvfb",        "-displayfd", fd.c_str(),  "-screen", "0",
-                              "1024x768x24", "-noreset",   "-nolisten", "tcp",     nullptr};
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addclose(&actions, pipe[0]);
-        const int spawned =
-            ::posix_spawnp(&pid_, "Xvfb", &actions, nullptr, const_cast<char**>(argv), environ);
-        posix_spawn_file_actions_destroy(&actions);
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+            ::close(pipe[0]);
+            ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24",
+                     "-noreset", "-nolisten", "tcp", static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        const bool started = pid_ > 0;
         ::close(pipe[1]);
         std::string display;
         char c = 0;
-        while (spawned == 0 && ::read(pipe[0], &c, 1) == 1 && c != '\n') {
+        while (started && ::read(pipe[0], &c, 1) == 1 && c != '\n') {
             display += c;
         }
         ::close(pipe[0]);
-        if (spawned != 0 || display.empty()) {
+        if (!started || display.empty()) {
             return false;
         }
         qputenv("DISPLAY", QByteArray(":") + display.c_str());
@@ -189,6 +189,11 @@ struct Rig {
     }
 };
 
+// A child that goes with the test, also when a watchdog aborts it before its clean-up runs.
+inline void DiesWithTest(QProcess& process) {
+    process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+}
+
 // What the end-to-end tests share: starting rigs, clicking, grabbing the screen, reading logs.
 class DesktopTest : public QObject {
   protected:
@@ -278,6 +283,7 @@ class DesktopTest : public QObject {
         const QStringList arguments = {QStringLiteral("--link"), rig.Path("receiver"),
                                        QStringLiteral("--band"), rig.Path("band"),
                                        QStringLiteral("--log"),  rig.Path("log")};
+        DiesWithTest(rig.receiver);
         rig.receiver.start(QStringLiteral(NERIMO_SIMULATOR), arguments + options);
         QVERIFY(QTest::qWaitFor([&] { return QFileInfo::exists(rig.Path("receiver")); }, 5000));
     }
@@ -289,6 +295,7 @@ class DesktopTest : public QObject {
         file.write(settings);
         file.close();
         rig.program.setProcessEnvironment(Environment());
+        DiesWithTest(rig.program);
         rig.program.start(rig.Path("nerimo"), QStringList());
         QVERIFY(rig.program.waitForStarted());
     }
