@@ -1,7 +1,7 @@
 # The front door: `make run` and `make test` install what is missing, build and go.
 BUILD_DIR := build
 
-.PHONY: all deps build run test test-asan bench fuzz clean
+.PHONY: all deps build run test test-asan coverage bench fuzz clean
 
 all: build
 
@@ -31,6 +31,18 @@ test-asan: deps
 		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 		ctest --output-on-failure -j2
 
+# Line and branch coverage of src/ and tools/ by make test's suites, on a build of its own.
+COVERAGE_DIR := build-coverage
+coverage:
+	@scripts/install-deps.sh --coverage
+	@test -f $(COVERAGE_DIR)/build.ninja || cmake -S . -B $(COVERAGE_DIR) -G Ninja \
+		-DCMAKE_BUILD_TYPE=Debug -DNERIMO_COVERAGE=ON --log-level=WARNING
+	@cmake --build $(COVERAGE_DIR)
+	@find $(COVERAGE_DIR) -name '*.gcda' -delete
+	@status=0; (cd $(COVERAGE_DIR) && ctest --output-on-failure -j2 --label-exclude soak) || status=$$?; \
+		gcovr --root . --filter 'src/' --filter 'tools/' --exclude-throw-branches \
+		--exclude-unreachable-branches --print-summary $(COVERAGE_DIR) | tail -n 3; exit $$status
+
 # Pace, processor, memory, start-up and drawing figures against their targets, on a private Xvfb.
 # SOAK is the length of the memory run in seconds; below 600 its figure is extrapolated.
 SOAK ?= 120
@@ -48,4 +60,4 @@ fuzz:
 	@scripts/run-fuzzers.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR) $(COVERAGE_DIR)

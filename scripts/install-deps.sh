@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, testing and running Nerimo need, and nothing else;
-# with --fuzz, also what the fuzzers need. Quiet when everything is there; uses sudo only when not
-# run as root.
+# with --fuzz, also what the fuzzers need; with --coverage, the coverage report. Quiet when
+# everything is there; uses sudo only when not run as root.
 set -euo pipefail
 
 packages=(
@@ -21,6 +21,10 @@ packages=(
 # make fuzz: clang with its libFuzzer and sanitizer runtimes, and the symbolizer for its reports.
 if [ "${1:-}" = --fuzz ]; then
     packages+=(clang libclang-rt-14-dev llvm-14)
+fi
+# make coverage: the report over gcc's counters.
+if [ "${1:-}" = --coverage ]; then
+    packages+=(gcovr)
 fi
 
 # The tests check that a comma-decimal locale changes nothing on the wire or in the settings.
