@@ -39,7 +39,10 @@ coverage:
 		-DCMAKE_BUILD_TYPE=Debug -DNERIMO_COVERAGE=ON --log-level=WARNING
 	@cmake --build $(COVERAGE_DIR)
 	@find $(COVERAGE_DIR) -name '*.gcda' -delete
-	@status=0; (cd $(COVERAGE_DIR) && ctest --output-on-failure -j2 --label-exclude soak) || status=$$?; \
+	@# The tests' runs as another user (setpriv) leave their counters too.
+	@chmod -R a+rwX $(COVERAGE_DIR)
+	@status=0; (cd $(COVERAGE_DIR) && umask 0 && ctest --output-on-failure -j2 --label-exclude soak) \
+		|| status=$$?; \
 		gcovr --root . --filter 'src/' --filter 'tools/' --exclude-throw-branches \
 		--exclude-unreachable-branches --print-summary $(COVERAGE_DIR) | tail -n 3; exit $$status
 

@@ -1,7 +1,11 @@
 #pragma once
 
+// The kernel's fakes: every platform seam in memory, and virtual time, so that a whole sweep with
+// pauses and holds runs in milliseconds.
+
 #include <QMap>
 #include <QStringList>
+#include <QTest>
 #include <algorithm>
 #include <functional>
 #include <optional>
@@ -9,44 +13,47 @@
 #include "FileAccess.h"
 #include "MessageBox.h"
 #include "Panel.h"
+#include "Plot.h"
 #include "Program.h"
+#include "ReceiverLink.h"
 #include "Scheduler.h"
 #include "SerialPort.h"
+#include "SurfaceWidget.h"
+#include "Sweep.h"
 
 namespace nerimo::testing {
 
-// A settings file in memory.
-class FakeFileAccess : public platform::FileAccess {
-  public:
-    platform::FileRead next{platform::FileRead::Outcome::Created, {}, {}};
-    QStringList pathsRead;
-
-    platform::FileRead ReadOrCreate(const QString& path) override {
-        pathsRead << path;
-        return next;
+// A table of cases, one row each, named by the row's `name`: the test takes it with
+// QFETCH(Row, row).
+template <typename Row>
+void AddRows(const QList<Row>& rows) {
+    QTest::addColumn<Row>("row");
+    for (const Row& row : rows) {
+        QTest::newRow(row.name) << row;
     }
+}
+
+// A settings file in memory.
+struct FakeFileAccess : platform::FileAccess {
+    platform::FileRead next{platform::FileRead::Outcome::Created, {}, {}};
+    platform::FileRead ReadOrCreate(const QString&) override { return next; }
 };
 
-class FakeProgram : public platform::Program {
-  public:
-    bool anotherInstance = false;
+struct FakeProgram : platform::Program {
     int endCalls = 0;
-
     QString Folder() const override { return QStringLiteral("/opt/nerimo"); }
-    bool AnotherInstanceRunning() override { return anotherInstance; }
+    bool AnotherInstanceRunning() override { return false; }
     void EndNow() override { ++endCalls; }
 };
 
-class FakeMessageBox : public platform::MessageBox {
-  public:
+struct FakeMessageBox : platform::MessageBox {
     QStringList shown;
     void Show(const QString& text) override { shown << text; }
 };
 
-// A serial port in memory: records what is configured and written; `answer` says, at every read,
-// what the receiver has sent since, given the last command it got.
-class FakeSerialPort : public platform::SerialPort {
-  public:
+// A serial port in memory: records the configuration and what is written; at every read
+// `answer` says what the receiver has sent since, given the last command it got.
+struct FakeSerialPort : platform::SerialPort {
     QStringList calls;
     platform::OpenResult openResult{true, {}, false};
     bool open = false;
@@ -56,12 +63,10 @@ class FakeSerialPort : public platform::SerialPort {
     std::function<void()> died;
 
     void SetPortName(const QString& name) override { calls << QStringLiteral("name ") + name; }
-    void SetLineSettings() override { calls << QStringLiteral("line 4800,n,8,2"); }
-    void SetHardwareFlowControl() override { calls << QStringLiteral("flow rts/cts"); }
-    void SetRequestToSend(bool raised) override { calls << QStringLiteral("rts %1").arg(raised); }
-    void SetDataTerminalReady(bool raised) override {
-        calls << QStringLiteral("dtr %1").arg(raised);
-    }
+    void SetLineSettings() override { calls << QStringLiteral("line"); }
+    void SetHardwareFlowControl() override { calls << QStringLiteral("rts/cts"); }
+    void SetRequestToSend(bool on) override { calls << QStringLiteral("rts %1").arg(on); }
+    void SetDataTerminalReady(bool on) override { calls << QStringLiteral("dtr %1").arg(on); }
     platform::OpenResult Open() override {
         calls << QStringLiteral("open");
         open = openResult.opened;
@@ -72,11 +77,10 @@ class FakeSerialPort : public platform::SerialPort {
         open = false;
     }
     bool Write(const QByteArray& bytes) override {
-        if (!open) {
-            return false;
+        if (open) {
+            written << bytes;
         }
-        written << bytes;
-        return true;
+        return open;
     }
     std::optional<QByteArray> ReadAll() override {
         if (!open) {
@@ -88,78 +92,45 @@ class FakeSerialPort : public platform::SerialPort {
         return std::exchange(pending, QByteArray());
     }
     void OnDied(std::function<void()> handler) override { died = std::move(handler); }
-
-    // The adapter is pulled out.
-    void Die() {
-        open = false;
-        pending.clear();
-        if (died) {
-            died();
-        }
-    }
 };
 
-// Virtual time: a wait ends as soon as it is run, so a whole sweep takes milliseconds.
-class VirtualScheduler : public platform::Scheduler {
-  public:
+// Virtual time: the pending piece of work runs as soon as it is asked for, the clock moving on
+// to its time.
+struct VirtualScheduler : platform::Scheduler {
     double now = 0.0;
-    std::optional<double> due;
+    double due = 0.0;
     Task task;
 
     void After(double seconds, Task next) override {
         due = now + seconds;
         task = std::move(next);
     }
-    void Soon(Task next) override {
-        due = now;
-        task = std::move(next);
-    }
-    void Cancel() override {
-        due.reset();
-        task = nullptr;
-    }
+    void Soon(Task next) override { After(0, std::move(next)); }
+    void Cancel() override { task = nullptr; }
 
-    // Runs the pending piece of work, moving the clock to its time.
-    bool RunOne() {
-        if (!task) {
-            return false;
-        }
-        now = std::max(now, *due);
-        Task next = std::move(task);
-        task = nullptr;
-        due.reset();
-        next();
-        return true;
-    }
-
-    // Runs what falls due up to the given time; false if nothing is pending any more.
-    bool RunUntil(double until) {
-        while (task && *due <= until) {
-            RunOne();
-        }
-        now = std::max(now, until);
-        return static_cast<bool>(task);
-    }
-
-    // Runs one piece at a time until the condition holds, at most for the given virtual seconds.
+    // Runs one piece at a time until the condition holds, for at most `limit` virtual seconds.
     bool RunUntil(const std::function<bool()>& condition, double limit) {
         const double end = now + limit;
         while (!condition()) {
-            if (!task || *due > end) {
+            if (!task || due > end) {
+                now = std::max(now, end);
                 return false;
             }
-            RunOne();
+            now = std::max(now, due);
+            std::exchange(task, nullptr)();
         }
         return true;
+    }
+    void RunFor(double seconds) {
+        RunUntil([] { return false; }, seconds);
     }
 };
 
 // Remembers what the settings reader and the sweep did to the controls.
-class RecordingPanel : public Panel {
-  public:
+struct RecordingPanel : Panel {
     QStringList calls;
-    int selectedMode = 0;
-    int selectedSpan = 0;
+    int selectedMode = 1;
+    int selectedSpan = 3;
     QMap<int, int16_t> checks;
 
     void SelectOption(int option) override {
@@ -174,28 +145,57 @@ class RecordingPanel : public Panel {
         checks[check] = value;
     }
     int16_t CheckValue(int check) const override { return checks.value(check, 0); }
-    void ShapeSurfaces(int16_t width, int16_t height) override {
-        calls << QStringLiteral("ShapeSurfaces %1 %2").arg(width).arg(height);
-    }
-    void SetScaleLabels(const QString& start, const QString& end) override {
-        calls << QStringLiteral("SetScaleLabels %1 %2").arg(start, end);
-    }
-    void SetCheckCaptions(const QString& clear, const QString& grid) override {
-        calls << QStringLiteral("SetCheckCaptions %1|%2").arg(clear, grid);
-    }
-    void ShowStart(bool shown) override { calls << QStringLiteral("ShowStart %1").arg(shown); }
-    void EnableChoices(bool enabled) override {
-        calls << QStringLiteral("EnableChoices %1").arg(enabled);
-    }
+    void ShapeSurfaces(int16_t, int16_t) override {}
+    void SetScaleLabels(const QString&, const QString&) override {}
+    void SetCheckCaptions(const QString&, const QString&) override {}
+    void ShowStart(bool) override {}
+    void EnableChoices(bool) override {}
     void SetStatus(const QColor& color, const QString& text) override {
         calls << QStringLiteral("SetStatus %1 %2").arg(color.name(), text);
     }
-    void ClearStatus() override { calls << QStringLiteral("ClearStatus"); }
-    void SetTunedText(const QString& text) override {
-        calls << QStringLiteral("SetTunedText %1").arg(text);
-    }
+    void ClearStatus() override {}
+    void SetTunedText(const QString& text) override { calls << text; }
     void SetContinueOffered(bool offered) override {
         calls << QStringLiteral("SetContinueOffered %1").arg(offered);
+    }
+};
+
+// The kernel as the window sets it up, on a plot of its own, with the receiver open and FM and the
+// span's option selected.
+struct Kernel {
+    State state;
+    FakeSerialPort port;
+    FakeMessageBox messages;
+    RecordingPanel panel;
+    VirtualScheduler scheduler;
+    platform::SurfaceWidget surface{nullptr, qRgb(0, 0, 0)};
+    ReceiverLink link{state, port, messages};
+    Plot plot{state, surface, panel};
+    Sweep sweep{state, link, plot, panel, scheduler};
+
+    Kernel(double startMHz, int spanMHz, int pauseSeconds = 0) {
+        state.ModeLetter = "N";
+        state.StartMHz = startMHz;
+        state.SpanMHz = int16_t(spanMHz);
+        state.EndMHz = startMHz + spanMHz;
+        state.PauseSeconds = int16_t(pauseSeconds);
+        state.PlotHeight = 350;
+        state.BottomMargin = 11;
+        state.LeftMargin = 36;
+        state.PixelsPerStep = spanMHz == 1 ? 8 : 1;
+        port.open = true;
+        panel.selectedSpan = spanMHz == 1 ? 3 : 4;
+        surface.SetPixelSize(720, 350);
+    }
+
+    // A receiver with a signal of the given letter at one frequency only.
+    void SignalAt(const QByteArray& command, char letter) {
+        port.answer = [command, letter](const QByteArray& last) {
+            return last == command ? QByteArray(1, letter) : QByteArray();
+        };
+    }
+    bool RunUntilCommands(qsizetype count, double limit = 1e6) {
+        return scheduler.RunUntil([&] { return port.written.size() >= count; }, limit);
     }
 };
 

@@ -1,25 +1,24 @@
+#include <fcntl.h>
 #include <unistd.h>
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <csignal>
 #include <cstdio>
-#include <string>
 
 #include "PseudoTerminal.h"
 #include "Simulator.h"
 
 namespace {
 
-std::string linkToRemove;
+int quitPipe[2];
 
-// Killed or interrupted, the simulator still takes its link away.
-void RemoveLinkAndExit(int) {
-    if (!linkToRemove.empty()) {
-        ::unlink(linkToRemove.c_str());
-    }
-    ::_exit(0);
+// Terminated or interrupted, the simulator ends its event loop and takes its link away.
+void Quit(int) {
+    const char byte = 0;
+    (void)::write(quitPipe[1], &byte, 1);
 }
 
 int Fail(const QString& message) {
@@ -130,9 +129,13 @@ int main(int argc, char* argv[]) {
     if (!terminal.Open(parser.value(link), &error)) {
         return Fail(error);
     }
-    linkToRemove = parser.value(link).toStdString();
-    std::signal(SIGTERM, RemoveLinkAndExit);
-    std::signal(SIGINT, RemoveLinkAndExit);
+    if (::pipe2(quitPipe, O_CLOEXEC) != 0) {
+        return Fail(QStringLiteral("cannot make a pipe"));
+    }
+    QSocketNotifier quit(quitPipe[0], QSocketNotifier::Read);
+    QObject::connect(&quit, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
+    std::signal(SIGTERM, Quit);
+    std::signal(SIGINT, Quit);
 
     nerimo::sim::Simulator simulator(options, terminal);
     if (!simulator.Start(&error)) {

@@ -1,0 +1,204 @@
+#include <fcntl.h>
+#include <termios.h>
+
+#include "Rig.h"
+
+using namespace nerimo::testing;
+
+// The real program as a user meets it, each case one start of it (two for the single copy).
+class ProgramTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir session_;  // shared by the copies: their lock lives here
+
+  private slots:
+    void initTestCase() {
+        QVERIFY(QFile::setPermissions(session_.path(), QFile::Permissions(0x7777)));
+    }
+
+    // A sweep with a pause on its signal, seen on the screen, also while unmapped; a second copy;
+    // a stop; click-to-tune with AM and 8 MHz chosen; a sweep of the new span; the close button in
+    // its pause.
+    void sweepStopTuneAndSweepAgain() {
+        DesktopRig rig(session_.path());
+        rig.Start("PAUSE=3", "145.1 1 12\n");
+        QCOMPARE(Count(rig.Shot(), kStatus, kGreen, true), 0);
+        // The line as the program set it: 4800 baud, 8 data bits, no parity, 2 stop bits, RTS/CTS.
+        const int fd = ::open(rig.Path("receiver").toLocal8Bit().constData(), O_RDONLY | O_NOCTTY);
+        termios line{};
+        QVERIFY(fd >= 0 && ::tcgetattr(fd, &line) == 0 && ::close(fd) == 0);
+        QCOMPARE(::cfgetospeed(&line), speed_t(B4800));
+        QCOMPARE(line.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS),
+                 tcflag_t(CS8 | CSTOPB | CRTSCTS));
+
+        rig.ClickAt(kStartStop);
+        QVERIFY(rig.WaitForCommand(SweepCommand(1), 2000));
+        // Hidden, as a desktop hides a minimised window, while the signal is swept.
+        const QString window = Windows().value(0);
+        Xdotool({"windowunmap", "--sync", window});
+        QVERIFY(rig.WaitForCommand(SweepCommand(12), 8000));
+        Xdotool({"windowmap", "--sync", window});
+        QTest::qWait(300);
+        QImage shot = rig.Shot();
+        QVERIFY(Count(shot, kStartStopFace, kRed) > 200);  // the stop button
+        QVERIFY(Count(shot, kStatus, kGreen, true) > 10);  // "scan"
+        QCOMPARE(shot.pixelColor(StepPoint(8, 12)), kGreen);
+        QCOMPARE(shot.pixelColor(StepPoint(4, 0)), kGreen);
+        QCOMPARE(shot.pixelColor(StepPoint(4, 12)), kGridGrey);
+        QCOMPARE(shot.pixelColor(StepPoint(30, 0)), kGridGrey);  // not yet
+        QCOMPARE(shot.pixelColor(StepPoint(4, 12) + QPoint(3, 3)), kBlack);
+
+        // A second copy ends at once, and the first keeps its port and its sweep.
+        DesktopRig second(session_.path());
+        second.StartProgram(std::nullopt);
+        second.CheckCleanEnd();
+        QVERIFY(!QFile::exists(second.Path("Nerimo.ini")));  // it read no settings
+        QCOMPARE(Windows().size(), 1);
+        QVERIFY(rig.WaitForCommand(SweepCommand(int(rig.Log().size()) + 1), 2000));
+
+        rig.ClickAt(kStartStop);
+        QTest::qWait(500);
+        shot = rig.Shot();
+        QVERIFY(Count(shot, kStartStopFace, kGreen) > 200);
+        QCOMPARE(Count(shot, kStatus, kGreen, true) + Count(shot, kStatus, kRed, true), 0);
+        const qsizetype sent = rig.Log().size();
+        for (qsizetype i = 0; i < sent; ++i) {
+            QCOMPARE(rig.Log()[i], SweepCommand(int(i)));
+        }
+
+        // AM and 8 MHz chosen: the read-out and a click follow them at once.
+        rig.ClickAt({296, 80});
+        rig.ClickAt({472, 80});
+        rig.PointAt(kPlot + QPoint(40, 100));
+        rig.PointAt(kPlot + QPoint(45, 100));
+        QTest::qWait(300);
+        QVERIFY(Count(rig.Shot(), {352, 504, 145, 25}, kGreen, true) > 10);
+        rig.ClickAt(kPlot + QPoint(45, 100));
+        QVERIFY(rig.WaitForCommand("145.0125A", 2000));
+        QCOMPARE(rig.Log().size(), sent + 1);  // nothing after the finishing step but the click
+
+        // The next run sweeps 8 MHz in AM, one pixel per step; " X" in its pause ends it at once.
+        rig.ClickAt(kStartStop);
+        QVERIFY(rig.WaitForCommand(SweepCommand(8, 'A'), 3000));
+        QTest::qWait(500);
+        shot = rig.Shot();
+        QVERIFY(Count(shot, kStatus, kRed, true) > 10);       // "pause"
+        QCOMPARE(shot.pixelColor(StepPoint(1, 12)), kGreen);  // step 8 of 8 MHz, 1 pixel a step
+        QCOMPARE(shot.pixelColor(StepPoint(8, 12)), kGridGrey);
+        rig.ClickAt(kClose);
+        QVERIFY(QTest::qWaitFor([&] { return Windows().isEmpty(); }, 1000));  // not after it
+        rig.CheckCleanEnd();
+        QCOMPARE(rig.Log().last(), SweepCommand(8, 'A'));
+    }
+
+    void missingDeviceIsShownBeforeTheWindow() {
+        DesktopRig rig(session_.path());
+        rig.StartProgram("DEVICE=" + rig.Path("absent").toLocal8Bit());
+        // The message stands alone: the main window is not shown before it is dismissed.
+        QVERIFY(QTest::qWaitFor([&] { return Windows().size() == 1; }, 10000));
+        QTest::qWait(500);
+        QVERIFY(!rig.StartShown());
+        QVERIFY(QTest::qWaitFor([&] { return rig.Errors().contains("No such file"); }, 5000));
+        QVERIFY(rig.Errors().contains(("Nerimo: " + rig.Path("absent")).toLocal8Bit()));
+        Xdotool({"windowfocus", "--sync", Windows().first()});
+        Xdotool({"key", "Return"});
+        QVERIFY(QTest::qWaitFor([&] { return rig.StartShown(); }, 10000));
+        rig.ClickAt(kClose);
+        QVERIFY(rig.Ended(2000));
+        QCOMPARE(rig.Errors().count("Nerimo:"), 1);  // one message only
+    }
+
+    // 200 kB/s of random bytes, each burst ending with the level of the tuned frequency, then the
+    // adapter unplugged at the command after the twelfth answer.
+    void floodingReceiverThenUnplugged() {
+        DesktopRig rig(session_.path());
+        rig.Start("CLEAR_SCREEN=0", "145.1 1 12\n",
+                  {"--flood", "200000", "--hangup-after", "12", "--crlf-at-zero"});
+        QTest::qWait(1000);  // the line fills while nobody reads it
+        rig.ClickAt(kStartStop);
+        QVERIFY(rig.WaitForCommand(SweepCommand(12), 4000));
+        QTest::qWait(2000);  // some ten steps on a dead line
+        const QImage shot = rig.Shot();
+        QCOMPARE(shot.pixelColor(StepPoint(8, 12)), kGreen);  // decoded from the last letter
+        for (int step : {2, 3, 4, 5, 13, 14, 15, 16, 17, 18}) {
+            QCOMPARE(shot.pixelColor(StepPoint(step, 0)), kGreen);  // junk, CR LF: level 0
+        }
+        QVERIFY(Count(shot, kStartStopFace, kRed) > 200);  // the sweep goes on
+        QCOMPARE(rig.Log().size(), 13);  // nothing reached the receiver after the unplug
+        // The dead port was closed at its first error: no error loop keeps the processor busy.
+        const std::optional<double> before = ProcessorSeconds(rig.program.processId());
+        QTest::qWait(1000);
+        QVERIFY(*ProcessorSeconds(rig.program.processId()) - *before < 0.3);
+        rig.ClickAt(kStartStop);
+        QVERIFY(QTest::qWaitFor([&] { return rig.StartShown(); }, 1000));
+        rig.ClickAt(kClose);
+        rig.CheckCleanEnd();
+    }
+
+    // Started from a folder of its own, as another user: a settings file that cannot be read, or
+    // a value outside 16 bits, ends start-up with a message and status 1; a folder where the file
+    // cannot be created runs on the defaults. And a killed copy leaves no lock behind.
+    void settingsFileFaults_data() {
+        QTest::addColumn<QByteArray>("settings");
+        QTest::addColumn<int>("folderMode");  // as QFile takes them
+        QTest::addColumn<int>("fileMode");    // -1: no file
+        QTest::addColumn<QString>("message");
+        QTest::newRow("unreadable") << QByteArray("SPAN=8\n") << 0x7755 << 0
+                                    << "Nerimo.ini cannot be read: Permission denied";
+        QTest::newRow("outside 16 bits") << "COM=" + QByteArray(1000000, '9') << 0x7755 << 0x6644
+                                         << "COM= the value " + QString(40, '9') + "..., which";
+        QTest::newRow("read-only folder")
+            << QByteArray() << 0x5555 << -1 << "could not be created (Permission denied)";
+    }
+    void settingsFileFaults() {
+        QFETCH(QByteArray, settings);
+        QFETCH(int, folderMode);
+        QFETCH(int, fileMode);
+        QFETCH(QString, message);
+        Rig rig(session_.path(), "offscreen");
+        if (fileMode >= 0) {
+            rig.Write("Nerimo.ini", settings);
+            QFile::setPermissions(rig.Path("Nerimo.ini"), QFile::Permissions(fileMode));
+        }
+        QFile::setPermissions(rig.dir.path(), QFile::Permissions(folderMode));
+        // As another user where the permissions are what is tried.
+        rig.StartProgram(std::nullopt, fileMode != 0x6644);
+        QVERIFY(QTest::qWaitFor([&] { return rig.Errors().contains(message.toLatin1()); }, 10000));
+        QCOMPARE(rig.Ended(1000), fileMode >= 0);
+        QCOMPARE(rig.program.exitCode(), fileMode >= 0 ? 1 : 0);
+        if (fileMode < 0) {
+            rig.program.kill();  // SIGKILL: its lock stays behind, and must not stop the next copy
+            QVERIFY(rig.Ended(5000));
+            Rig next(session_.path(), "offscreen");
+            next.StartProgram(std::nullopt);
+            QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(next.Path("Nerimo.ini")), 10000);
+        }
+    }
+
+    // A long run for the sanitizer build (make test-asan): 2,000 steps and more of 8 MHz sweeps
+    // with dwells, one signal coming and going, then " X", so the leak check runs at a normal end.
+    void soak() {
+        if (!qEnvironmentVariableIsSet("NERIMO_SOAK")) {
+            QSKIP("the soak runs in make test-asan");
+        }
+        DesktopRig rig(session_.path());
+        rig.Start("SPAN=8\nPAUSE=1", "145.3 25 9 6\n150.2 12.5 14\n");
+        rig.ClickAt(kStartStop);
+        QVERIFY(QTest::qWaitFor([&] { return rig.Log().size() > 641; }, 300000));
+        const std::optional<double> afterFirstSweep = StatusKiB(rig.program.processId(), "VmRSS");
+        QVERIFY(QTest::qWaitFor([&] { return rig.Log().size() >= 2000; }, 900000));
+        const std::optional<double> atTheEnd = StatusKiB(rig.program.processId(), "VmRSS");
+        qInfo("resident memory: %.0f KiB after the first sweep, %.0f KiB after %lld steps",
+              *afterFirstSweep, *atTheEnd, qlonglong(rig.Log().size()));
+        QVERIFY2(*atTheEnd - *afterFirstSweep < 4 * 1024, "resident memory grew");
+        const QList<QByteArray> log = rig.Log();
+        for (qsizetype i = 0; i < log.size(); ++i) {
+            QCOMPARE(log[i], SweepCommand(int(i % 641)));
+        }
+        rig.ClickAt(kClose);
+        rig.CheckCleanEnd();
+    }
+};
+
+NERIMO_DESKTOP_TEST_MAIN(ProgramTest)
+#include "tst_program.moc"

@@ -1,0 +1,450 @@
+#include <QtTest>
+#include <clocale>
+
+#include "Fakes.h"
+#include "FrequencyAtX.h"
+#include "WaitSeconds.h"
+
+using nerimo::testing::AddRows;
+using nerimo::testing::Kernel;
+
+namespace {
+
+constexpr QRgb kBlack = 0xff000000;
+constexpr QRgb kGrey = 0xff808080;
+constexpr QRgb kGreen = 0xff00ff00;
+
+void Plot(Kernel& k, const QList<int>& levels) {
+    for (int level : levels) {
+        k.state.SignalLevel = int16_t(level);
+        k.plot.PlotLevel();
+    }
+}
+
+// The status and continue-button calls from the given one on.
+QStringList PanelStates(const Kernel& k, qsizetype from) {
+    return k.panel.calls.mid(from).filter(QRegularExpression("^Set(Status|Cont)"));
+}
+
+struct Span {
+    const char* name;
+    double start;
+    int span;
+    int steps;  // commands in a sweep
+    QByteArray last;
+};
+
+struct Stop {
+    const char* name;
+    int pause;
+    double stopAfter;  // seconds after the command with the signal
+    double endsAfter;  // the run ends no sooner
+    int span = 1;
+    int newSpan = 0;  // chosen after the stop; 0 for none
+};
+
+struct Open {
+    const char* name;
+    int com;
+    QByteArray device;
+    QString portName;
+    QString failure = {};  // the service's description; empty: it opens
+    QString message = {};
+};
+
+}  // namespace
+
+// The kernel on the fakes: the receiver link's wire text and decoding, the plot's pixels and
+// their frequencies, and the sweep in virtual time.
+class KernelTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    // Qt and the C library both on a comma-decimal locale, as Qt's start-up leaves them on such a
+    // system: the wire text must not follow it.
+    void initTestCase() {
+        QVERIFY2(std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr,
+                 "the de_DE.UTF-8 locale is missing; scripts/install-deps.sh generates it");
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    }
+
+    void tuneCommandIsFrequencyThenMode_data() {
+        QTest::addColumn<double>("mhz");
+        QTest::addColumn<QByteArray>("command");
+        // clang-format off
+        for (const auto& [mhz, command] : QList<QPair<double, QByteArray>>{
+                 {145.125, "145.1250A"}, {5.5, "5.5000A"}, {0.1, "0.1000A"},
+                 {1000, "1000.0000A"}, {2035.9875, "2035.9875A"}, {145.99999999999, "146.0000A"}}) {
+            // clang-format on
+            QTest::newRow(command.constData()) << mhz << command;
+        }
+    }
+    void tuneCommandIsFrequencyThenMode() {
+        QFETCH(double, mhz);
+        QFETCH(QByteArray, command);
+        Kernel k(145.0, 1);
+        k.state.ModeLetter = "A";
+        k.link.FormatFreqText(mhz);
+        QVERIFY(k.link.SendTuneCommand());
+        QCOMPARE(k.port.written, QList<QByteArray>{command});
+        QCOMPARE(k.state.FreqText, command.chopped(1));
+    }
+
+    void decodesTheLastLetter_data() {
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<QByteArray>("replyText");
+        QTest::addColumn<int>("level");
+        // clang-format off
+        for (const auto& [reply, text, level] : QList<std::tuple<QByteArray, QByteArray, int>>{
+                 {"A", "A", 1}, {"P\r\n", "P", 16}, {"\r\nG\r\n", "G", 7}, {"\r\n", "", 0},
+                 {"", "", 0}, {"KB", "B", 2}, {"b", "b", 0}, {"Q", "Q", 0}, {"\xc1", "\xc1", 0}}) {
+            // clang-format on
+            QTest::newRow(reply.toPercentEncoding().constData()) << reply << text << level;
+        }
+    }
+    void decodesTheLastLetter() {
+        QFETCH(QByteArray, reply);
+        QFETCH(QByteArray, replyText);
+        QFETCH(int, level);
+        Kernel k(145.0, 1);
+        k.port.pending = reply;
+        k.state.SignalLevel = 9;
+        k.link.ReadLevel();
+        QCOMPARE(k.state.ReplyText, replyText);
+        QCOMPARE(int(k.state.SignalLevel), level);
+    }
+
+    // The run's raw text: emptied at the start of a run and when the port dies, kept when a read
+    // fails; the discarding reads of a run's start throw pending replies away.
+    void rawTextLivesAsLongAsTheRun() {
+        Kernel k(145.0, 1);
+        k.port.pending = "M";
+        k.link.StartRun();
+        k.link.DiscardInput();
+        k.link.ReadLevel();
+        QCOMPARE(int(k.state.SignalLevel), 0);
+        k.port.pending = "F";
+        k.link.ReadLevel();
+        k.port.open = false;
+        k.link.ReadLevel();
+        QCOMPARE(int(k.state.SignalLevel), 6);
+        k.link.StartRun();
+        k.link.ReadLevel();
+        QCOMPARE(int(k.state.SignalLevel), 0);
+        k.port.open = true;
+        k.port.pending = "N";
+        k.link.ReadLevel();
+        k.port.open = false;  // the adapter is pulled out
+        k.port.died();
+        k.link.ReadLevel();
+        QCOMPARE(int(k.state.SignalLevel), 0);
+    }
+
+    void opensThePortAndReportsAFailure_data() {
+        const QString missing = QStringLiteral("No such file or directory");
+        AddRows<Open>({
+            {"DEVICE= wins", 3, "/dev/ttyUSB0", "/dev/ttyUSB0"},
+            {"COM3 missing", 3, "", "/dev/ttyS2", missing, "COM3\r\n" + missing},
+            {"COM-2 missing", -2, "", "/dev/ttyS-3", missing, "COM-2\r\n" + missing},
+            {"device missing", 1, "/dev/ttyUSB7", "/dev/ttyUSB7", missing,
+             "/dev/ttyUSB7\r\n" + missing},
+            {"permission", 1, "", "/dev/ttyS0", "Permission denied",
+             "COM1\r\nPermission denied\r\nTo use the port, your user must be in the group that "
+             "owns the device (usually dialout)."},
+        });
+    }
+    void opensThePortAndReportsAFailure() {
+        QFETCH(Open, row);
+        Kernel k(145.0, 1);
+        k.state.ComPort = int16_t(row.com);
+        k.state.DevicePath = row.device;
+        k.port.openResult = {row.failure.isEmpty(), row.failure, row.failure.startsWith("Perm")};
+        k.link.OpenPort();
+        QCOMPARE(k.port.calls, QStringList({"name " + row.portName, "line", "rts/cts", "rts 1",
+                                            "dtr 1", "open"}));
+        QCOMPARE(k.messages.shown.join(""), row.message);
+        QCOMPARE(k.link.SendTuneCommand(), row.failure.isEmpty());
+    }
+
+    // Each segment from the point before, in the trace colour; none for a colour out of range.
+    void segmentsGoWhereTheLevelsSay_data() {
+        QTest::addColumn<int>("span");
+        QTest::addColumn<int>("colour");
+        QTest::addColumn<QList<int>>("levels");
+        QTest::addColumn<QList<QPoint>>("points");
+        QTest::addColumn<QRgb>("seen");
+        QTest::newRow("1 MHz: 0, 5, 16, cyan")
+            << 1 << 1 << QList<int>{0, 5, 16} << QList<QPoint>{{44, 339}, {52, 234}, {60, 3}}
+            << QRgb(0xff00ffff);
+        QTest::newRow("8 MHz: 3, 4, white")
+            << 8 << 3 << QList<int>{3, 4} << QList<QPoint>{{44, 276}, {45, 255}}
+            << QRgb(0xffffffff);
+        QTest::newRow("orange") << 1 << 2 << QList<int>{5} << QList<QPoint>{{44, 234}}
+                                << QRgb(0xffff8c00);
+        QTest::newRow("colour 4") << 1 << 4 << QList<int>{5} << QList<QPoint>{{44, 234}} << kBlack;
+    }
+    void segmentsGoWhereTheLevelsSay() {
+        QFETCH(int, span);
+        QFETCH(int, colour);
+        QFETCH(QList<int>, levels);
+        QFETCH(QList<QPoint>, points);
+        QFETCH(QRgb, seen);
+        Kernel k(145.0, span);
+        k.state.ColorIndex = int16_t(colour);
+        for (int i = 0; i < levels.size(); ++i) {
+            Plot(k, {levels[i]});
+            QCOMPARE(QPoint(k.state.PlotX, k.state.PlotY), points[i]);
+            QCOMPARE(k.surface.PixelAt(points[i].x(), points[i].y()), seen);
+        }
+        QCOMPARE(k.surface.PixelAt(43, points[0].y()), kBlack);  // the first point starts it
+    }
+
+    // A whole sweep runs unbroken from x 44 to x 684, and every column of every point reads back
+    // as the frequency of its own step; the columns beside the trace read nothing.
+    void everyPointReadsBackAsItsFrequency_data() {
+        QTest::addColumn<int>("span");
+        QTest::addColumn<double>("start");
+        QTest::newRow("1 MHz from 145") << 1 << 145.0;
+        QTest::newRow("8 MHz from 145") << 8 << 145.0;
+        QTest::newRow("1 MHz from 0.1") << 1 << 0.1;
+        QTest::newRow("8 MHz from 1299.9875") << 8 << 1299.9875;
+    }
+    void everyPointReadsBackAsItsFrequency() {
+        QFETCH(int, span);
+        QFETCH(double, start);
+        Kernel k(start, span);
+        QVERIFY(!nerimo::FrequencyAtX(k.state, 43) && !nerimo::FrequencyAtX(k.state, -500));
+        for (int step = 0; step <= span * 80; ++step) {
+            Plot(k, {0});
+            for (int x = k.state.PlotX; x < k.state.PlotX + k.state.PixelsPerStep; ++x) {
+                const std::optional<double> f = nerimo::FrequencyAtX(k.state, x);
+                QVERIFY2(f && qAbs(*f - (start + step * 0.0125)) < 1e-9,
+                         qPrintable(QStringLiteral("column %1").arg(x)));
+            }
+        }
+        QCOMPARE(k.state.PlotX, 684);
+        QVERIFY(!nerimo::FrequencyAtX(k.state, 684 + k.state.PixelsPerStep));
+        for (int x = 43; x <= 685; ++x) {
+            QCOMPARE(k.surface.PixelAt(x, 339), x >= 44 && x <= 684 ? kGreen : kBlack);
+        }
+        k.state.PixelsPerStep = 0;  // no span yet: no column is on the trace
+        QVERIFY(!nerimo::FrequencyAtX(k.state, 44));
+    }
+
+    // The grid's verticals where the span puts them, the whole-MHz ones lighter, from y 4 to 340;
+    // the levels' rows from x 44 to 685, over them.
+    void gridHasItsLinesAndColours_data() {
+        QTest::addColumn<int>("span");
+        QTest::addColumn<QList<int>>("greyXs");
+        QTest::addColumn<QList<int>>("lightXs");
+        QList<int> narrow, wide, whole;
+        for (int x = 44; x <= 684; x += 8) {
+            if ((x - 44) % 64 == 0) {
+                narrow << x;
+            }
+            ((x - 44) % 80 == 0 ? whole : wide) << x;
+        }
+        QTest::newRow("1 MHz") << 1 << narrow << QList<int>();
+        QTest::newRow("8 MHz") << 8 << wide << whole;
+    }
+    void gridHasItsLinesAndColours() {
+        QFETCH(int, span);
+        QFETCH(QList<int>, greyXs);
+        QFETCH(QList<int>, lightXs);
+        Kernel k(145.0, span);
+        k.panel.checks[2] = 1;
+        k.plot.PreparePlot();
+        QList<int> grey, light;
+        for (int x = 0; x < 720; ++x) {
+            if (k.surface.PixelAt(x, 100) == kGrey) {
+                grey << x;
+            } else if (k.surface.PixelAt(x, 100) == 0xffc0c0c0) {
+                light << x;
+            }
+        }
+        QCOMPARE(grey, greyXs);
+        QCOMPARE(light, lightXs);
+        // clang-format off
+        for (const auto& [x, y, colour] : QList<std::tuple<int, int, QRgb>>{
+                 {108, 2, kBlack}, {108, 3, kGrey}, {108, 340, kGrey}, {108, 341, kBlack},
+                 {43, 24, kBlack}, {685, 24, kGrey}, {686, 24, kBlack}, {685, 339, kGrey}}) {
+            // clang-format on
+            QVERIFY2(k.surface.PixelAt(x, y) == colour,
+                     qPrintable(QStringLiteral("%1, %2").arg(x).arg(y)));
+        }
+    }
+
+    // Successive sweeps, each prepared with "Clear at start" and "Grid" as given, a trace drawn in
+    // between: along the baseline, over a grid line (108, 100) and away from the grid (140, 100).
+    void sweepsArePreparedAsTheBoxesSay_data() {
+        QTest::addColumn<QList<QPoint>>("boxes");  // per sweep: clear, grid
+        QTest::addColumn<QList<QRgb>>("after");    // (140, 100), (100, 339), (108, 100)
+        QTest::addColumn<int>("gridDrawn");
+        using Boxes = QList<QPoint>;
+        using Pixels = QList<QRgb>;
+        QTest::newRow("grid once") << Boxes{{0, 1}, {0, 1}} << Pixels{kGreen, kGrey, kGreen} << 1;
+        QTest::newRow("no grid") << Boxes{{0, 0}, {0, 0}} << Pixels{kGreen, kBlack, kGreen} << 0;
+        QTest::newRow("clear") << Boxes{{1, 1}, {1, 1}} << Pixels{kBlack, kGrey, kGrey} << 1;
+        QTest::newRow("ticked again")
+            << Boxes{{0, 1}, {0, 0}, {0, 1}} << Pixels{kGreen, kGrey, kGrey} << 1;
+    }
+    void sweepsArePreparedAsTheBoxesSay() {
+        QFETCH(QList<QPoint>, boxes);
+        QFETCH(QList<QRgb>, after);
+        QFETCH(int, gridDrawn);
+        Kernel k(145.0, 1);
+        for (qsizetype i = 0; i < boxes.size(); ++i) {
+            if (i > 0) {
+                Plot(k, QList<int>(81, 0));
+                k.state.StepCount = k.state.PrevX = k.state.PrevY = 0;
+                k.surface.DrawLine(108, 100, 140, 100, kGreen);
+            }
+            k.panel.checks[1] = int16_t(boxes[i].x());
+            k.panel.checks[2] = int16_t(boxes[i].y());
+            k.plot.PreparePlot();
+        }
+        QCOMPARE((QList<QRgb>{k.surface.PixelAt(140, 100), k.surface.PixelAt(100, 339),
+                              k.surface.PixelAt(108, 100)}),
+                 after);
+        QCOMPARE(int(k.state.GridDrawn), gridDrawn);
+    }
+
+    void sweepsFromStartToEnd_data() {
+        AddRows<Span>({
+            {"145, 1 MHz", 145.0, 1, 81, "146.0000N"},
+            {"100, 1 MHz", 100.0, 1, 80, "100.9875N"},
+            {"145, 8 MHz", 145.0, 8, 641, "153.0000N"},
+            {"100, 8 MHz", 100.0, 8, 640, "107.9875N"},
+        });
+    }
+    void sweepsFromStartToEnd() {
+        QFETCH(Span, row);
+        Kernel k(row.start, row.span);
+        k.state.PixelsPerStep = 0;  // the run sets it from the span
+        k.SignalAt(row.last, 'P');
+        k.sweep.RunSweep();
+        QVERIFY(k.RunUntilCommands(row.steps + 2));
+        QCOMPARE(k.port.written[row.steps - 1], row.last);
+        QCOMPARE(k.port.written[row.steps], QByteArray::number(row.start, 'f', 4) + "N");
+        QCOMPARE(k.port.written[1], QByteArray::number(row.start + 0.0125, 'f', 4) + "N");
+        QCOMPARE(int(k.state.PixelsPerStep), row.span == 1 ? 8 : 1);
+        QCOMPARE(k.panel.calls.value(0), "MHz " + QString::number(row.start, 'f', 4));
+        // The next sweep's trace starts afresh at its own first point, not joined to the signal
+        // that ended the sweep before.
+        QCOMPARE(k.surface.PixelAt(44, 339), kGreen);
+        for (int x = 100; x < 600; ++x) {
+            QCOMPARE(k.surface.PixelAt(x, 171), kBlack);
+        }
+    }
+
+    void timedPauseOnASignal() {
+        Kernel k(145.0, 1, 5);
+        k.SignalAt("145.0250N", 'E');
+        k.sweep.RunSweep();
+        QVERIFY(k.RunUntilCommands(3));
+        const double third = k.scheduler.now;
+        const qsizetype from = k.panel.calls.size();
+        QVERIFY(k.RunUntilCommands(4));
+        QVERIFY(k.scheduler.now - third >= 5.185);
+        QCOMPARE(PanelStates(k, from),
+                 QStringList({"SetStatus #ff0000 pause", "SetStatus #00ff00 scan"}));
+        QCOMPARE(int(k.state.StepCount), 3);  // plotted before the pause, once
+    }
+
+    // A hold re-reads without a new command until the signal goes or "continue" is taken.
+    void holdEnds_data() {
+        QTest::addColumn<int>("readsWithSignal");  // 0: for ever
+        QTest::newRow("signal gone") << 3;
+        QTest::newRow("continue") << 0;
+    }
+    void holdEnds() {
+        QFETCH(int, readsWithSignal);
+        Kernel k(145.0, 1, 99);
+        int reads = 0;
+        k.port.answer = [&](const QByteArray& last) {
+            const bool signal =
+                last == "145.0125N" && (++reads <= readsWithSignal || !readsWithSignal);
+            return signal ? QByteArray("G") : QByteArray();
+        };
+        k.sweep.RunSweep();
+        QVERIFY(k.RunUntilCommands(2));
+        const qsizetype from = k.panel.calls.size();
+        k.scheduler.RunFor(readsWithSignal ? 0 : 5);
+        QCOMPARE(k.port.written.size(), 2);  // held: no command goes out
+        k.state.ContinueRequested = readsWithSignal ? 0 : 1;
+        QVERIFY(k.RunUntilCommands(3, 4));
+        QCOMPARE(k.port.written[2], QByteArray("145.0250N"));
+        if (readsWithSignal) {
+            QCOMPARE(reads, 4);  // three reads with the signal, then one without
+        }
+        QCOMPARE(int(k.state.ContinueRequested), 0);
+        QCOMPARE(PanelStates(k, from),
+                 QStringList({"SetStatus #ff0000 pause", "SetContinueOffered 1",
+                              "SetStatus #00ff00 scan", "SetContinueOffered 0"}));
+        QCOMPARE(int(k.state.StepCount), 2);  // the held step was plotted once
+    }
+
+    // A stop ends the run after the current step, its pause included, and nothing more is sent
+    // or shown; also when the span changes while that step finishes.
+    void stopEndsTheRunAfterItsStep_data() {
+        AddRows<Stop>({
+            {"in a hold", 99, 3.0, 3.185},
+            {"1 s into a 10 s pause", 10, 1.2, 10.185},
+            {"before the read of a signal", 5, 0.0, 5.185},
+            {"in a pause, then 1 MHz chosen", 10, 1.2, 10.185, 8, 1},
+        });
+    }
+    void stopEndsTheRunAfterItsStep() {
+        QFETCH(Stop, row);
+        Kernel k(145.0, row.span, row.pause);
+        k.SignalAt("145.0125N", 'P');
+        k.sweep.RunSweep();
+        QVERIFY(k.RunUntilCommands(2));
+        const double sent = k.scheduler.now;
+        k.scheduler.RunFor(row.stopAfter);
+        k.state.StopRequested = 1;
+        const qsizetype from = k.panel.calls.size();
+        if (row.newSpan != 0) {
+            k.state.EndMHz = k.state.StartMHz + row.newSpan;
+        }
+        QVERIFY(k.scheduler.RunUntil([&] { return !k.sweep.Running(); }, 20));
+        QVERIFY(k.scheduler.now - sent >= row.endsAfter - 1e-9);
+        QCOMPARE(k.port.written.size(), 2);
+        QCOMPARE(PanelStates(k, from), QStringList());  // no "scan" or "pause" after the stop
+        QCOMPARE(int(k.state.StepCount), 0);
+        QVERIFY(!k.scheduler.task);
+    }
+
+    void startWhileAStoppedRunFinishesBeginsAfresh() {
+        Kernel k(145.0, 1, 10);
+        k.port.answer = [](const QByteArray&) { return QByteArray("P"); };
+        k.sweep.RunSweep();
+        QVERIFY(k.RunUntilCommands(3));
+        k.scheduler.RunFor(1);
+        k.state.StopRequested = 1;
+        k.state.StopRequested = 0;  // the start button, while the old run waits out its pause
+        k.sweep.RunSweep();
+        QCOMPARE(k.port.written.value(3), QByteArray("145.0000N"));
+        QVERIFY(k.scheduler.RunUntil([&] { return k.state.StepCount == 1; }, 1));
+        QCOMPARE(int(k.state.PrevX), 44);  // the new trace begins with a dot at x 44
+    }
+
+    // With no port the sweep runs at its pace, shows every frequency and plots level 0.
+    void noPortStillSweepsAtLevelZero() {
+        Kernel k(145.0, 1);
+        k.port.open = false;
+        k.sweep.RunSweep();
+        QVERIFY(k.scheduler.RunUntil([&] { return k.state.StepCount == 81; }, 100));
+        QVERIFY(k.scheduler.now >= 81 * 0.185);
+        QVERIFY(k.port.written.isEmpty());
+        QCOMPARE(k.surface.PixelAt(684, 339), kGreen);
+        QCOMPARE(k.panel.calls.filter("MHz ").size(), 81);
+        // A wait of 0 or less goes on at once, without a turn of the event loop.
+        bool done = false;
+        nerimo::WaitSeconds(k.scheduler, 0, [&] { done = true; });
+        QVERIFY(done);
+    }
+};
+
+QTEST_MAIN(KernelTest)
+#include "tst_kernel.moc"
