@@ -47,10 +47,11 @@ coverage:
 		--exclude-unreachable-branches --print-summary $(COVERAGE_DIR) | tail -n 3; exit $$status
 
 # Pace, processor, memory, start-up and drawing figures against their targets, on a private Xvfb.
-# SOAK is the length of the memory run in seconds; below 600 its figure is extrapolated.
+# SOAK is the length of the memory run in seconds; below 600 its figure is extrapolated. PROGRAM
+# measures another build of nerimo the same way.
 SOAK ?= 120
 bench: build
-	@scripts/with-xvfb.sh $(BUILD_DIR)/bench/nerimo-bench $(SOAK)
+	@scripts/with-xvfb.sh $(BUILD_DIR)/bench/nerimo-bench $(SOAK) $(PROGRAM)
 
 # The libFuzzer targets, built with clang in a folder of their own; FUZZ_SECONDS for each.
 FUZZ_DIR := build-fuzz

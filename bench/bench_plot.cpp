@@ -44,6 +44,7 @@ class PlotBench : public QObject {
             // A jagged trace, so most segments are tall ones.
             state.SignalLevel = int16_t((step * 7) % 17);
             plot.PlotLevel();
+            plot.Present();
             QCoreApplication::processEvents();
             if (++step == steps) {
                 state.StepCount = state.PrevX = state.PrevY = 0;

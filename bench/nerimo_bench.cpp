@@ -55,9 +55,10 @@ struct Row {
 // One copy of the program in a folder of its own, with the simulated receiver on a pty.
 class Rig {
   public:
-    Rig(const QString& folder, const QByteArray& settings) : folder_(folder) {
+    Rig(const QString& folder, const QString& program, const QByteArray& settings)
+        : folder_(folder) {
         QDir().mkpath(folder_);
-        QFile::copy(QStringLiteral(NERIMO_EXECUTABLE), Path("nerimo"));
+        QFile::copy(program, Path("nerimo"));
         receiver_.start(
             QStringLiteral(NERIMO_SIMULATOR),
             {QStringLiteral("--link"), Path("receiver"), QStringLiteral("--log"), Path("log")});
@@ -108,7 +109,8 @@ class Rig {
 
 class Bench {
   public:
-    explicit Bench(double soakSeconds) : soakSeconds_(soakSeconds) {
+    Bench(double soakSeconds, QString program)
+        : soakSeconds_(soakSeconds), program_(std::move(program)) {
         const QRect screen = QGuiApplication::primaryScreen()->geometry();
         // The window centres itself on the screen.
         origin_ = screen.topLeft() + QPoint((screen.width() - kWindowSize.width()) / 2,
@@ -116,13 +118,16 @@ class Bench {
     }
 
     int Run() {
-        std::printf("Measuring; this takes about %.0f s.\n", soakSeconds_ + 110);
+        std::printf("Measuring %s; this takes about %.0f s.\n", qPrintable(program_),
+                    soakSeconds_ + 150);
         std::fflush(stdout);
         qputenv("TMPDIR", work_.path().toLocal8Bit());  // the copies' own single-instance lock
         Startup();
         PaceAndProcessor();
+        Retrying();
         Memory();
         Drawing();
+        PaceAtThePort();
         return Print();
     }
 
@@ -175,7 +180,7 @@ class Bench {
     }
 
     void Startup() {
-        Rig rig(work_.filePath(QStringLiteral("startup")), "PAUSE=0\n");
+        Rig rig(work_.filePath(QStringLiteral("startup")), program_, "PAUSE=0\n");
         QList<double> times;
         for (int run = 0; run < kStartupRuns; ++run) {
             QElapsedTimer clock;
@@ -199,7 +204,7 @@ class Bench {
     }
 
     void PaceAndProcessor() {
-        Rig rig(work_.filePath(QStringLiteral("pace")),
+        Rig rig(work_.filePath(QStringLiteral("pace")), program_,
                 "MHZ=145\nSPAN=1\nPAUSE=0\nGRID=1\nCLEAR_SCREEN=1\n");
         if (!LaunchAndStart(rig)) {
             return;
@@ -232,21 +237,18 @@ class Bench {
             periods << times[i] - times[i - 1];
         }
         std::sort(periods.begin(), periods.end());
-        const double ratio = (times[steps] - times[0]) / (steps * kStepSeconds);
-        rows_ << Row{QStringLiteral("step period, minimum (%1 steps)").arg(steps),
-                     QStringLiteral("%1 s").arg(periods.first(), 0, 'f', 4),
-                     QStringLiteral(">= 0.185 s"), periods.first() >= kStepSeconds};
-        rows_ << Row{QStringLiteral("step period, median"),
+        // At the receiver, through the terminal's buffer: its stamps can be late by some
+        // milliseconds, so only the median and the sweep time say much.
+        rows_ << Row{QStringLiteral("step period at the receiver, median (%1 steps)").arg(steps),
                      QStringLiteral("%1 s").arg(periods[periods.size() / 2], 0, 'f', 4), QString(),
                      true};
-        rows_ << Row{QStringLiteral("step period, maximum"),
-                     QStringLiteral("%1 s").arg(periods.last(), 0, 'f', 4), QString(), true};
-        rows_ << Row{QStringLiteral("sweep time / (steps x 0.185 s)"),
-                     QString::number(ratio, 'f', 4), QStringLiteral("<= 1.01"), ratio <= 1.01};
+        rows_ << Row{QStringLiteral("sweep time / (steps x 0.185 s) at the receiver"),
+                     QString::number((times[steps] - times[0]) / (steps * kStepSeconds), 'f', 4),
+                     QString(), true};
         const double sweeping = 100 * (*cpuEnd - *cpuStart) / wall;
         rows_ << Row{QStringLiteral("processor while sweeping (%1 s)").arg(wall, 0, 'f', 0),
                      QStringLiteral("%1 % of a core").arg(sweeping, 0, 'f', 3),
-                     QStringLiteral("<= 1 %"), sweeping <= 1.0};
+                     QStringLiteral("<= 0.5 %"), sweeping <= 0.5};
 
         Click(kStartStop);
         Wait(2);
@@ -259,12 +261,43 @@ class Bench {
             const double idle = 100 * (*idleEnd - *idleStart) / idleWall;
             rows_ << Row{QStringLiteral("processor while idle (%1 s)").arg(idleWall, 0, 'f', 0),
                          QStringLiteral("%1 % of a core").arg(idle, 0, 'f', 3),
-                         QStringLiteral("<= 0.2 %"), idle <= 0.2};
+                         QStringLiteral("<= 0.1 %"), idle <= 0.1};
+        }
+    }
+
+    // A program whose device is missing: it opens its window after the message and tries the
+    // device again every 2 s, idle in between.
+    void Retrying() {
+        Rig rig(work_.filePath(QStringLiteral("retry")), program_,
+                "DEVICE=" + work_.filePath(QStringLiteral("absent")).toLocal8Bit() + "\n");
+        rig.Launch();
+        // The message box, alone on the screen, is dismissed with Return.
+        QProcess::execute(
+            QStringLiteral("xdotool"),
+            {QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
+             QStringLiteral("--class"), QStringLiteral("nerimo"), QStringLiteral("windowfocus"),
+             QStringLiteral("--sync"), QStringLiteral("key"), QStringLiteral("Return")});
+        if (!WaitUntilShown(10)) {
+            failures_ << QStringLiteral("the window did not show after the message");
+            return;
+        }
+        Wait(2);
+        const std::optional<double> start = ProcessorSeconds(rig.Pid());
+        QElapsedTimer clock;
+        clock.start();
+        Wait(kIdleSeconds);
+        const std::optional<double> end = ProcessorSeconds(rig.Pid());
+        if (start && end) {
+            const double share = 100 * (*end - *start) / (clock.nsecsElapsed() / 1e9);
+            rows_ << Row{QStringLiteral("processor while idle, retrying a missing device (%1 s)")
+                             .arg(kIdleSeconds, 0, 'f', 0),
+                         QStringLiteral("%1 % of a core").arg(share, 0, 'f', 3),
+                         QStringLiteral("<= 0.2 %"), share <= 0.2};
         }
     }
 
     void Memory() {
-        Rig rig(work_.filePath(QStringLiteral("memory")),
+        Rig rig(work_.filePath(QStringLiteral("memory")), program_,
                 "MHZ=145\nSPAN=8\nPAUSE=0\nGRID=1\nCLEAR_SCREEN=1\n");
         if (!LaunchAndStart(rig)) {
             return;
@@ -299,6 +332,33 @@ class Bench {
             QStringLiteral("peak resident memory, 8 MHz sweeps (%1, %2 steps)").arg(how).arg(steps),
             QStringLiteral("%1 MB").arg(projected / 1024, 0, 'f', 1), QStringLiteral("<= 60 MB"),
             projected / 1024 <= 60};
+    }
+
+    // The step periods taken at every write, in the program's window and kernel run in a
+    // process of their own (bench_pace).
+    void PaceAtThePort() {
+        QProcess bench;
+        const int steps = kPaceSweeps * kStepsPerNarrowSweep;
+        bench.start(QStringLiteral(NERIMO_PACE_BENCH),
+                    {QStringLiteral(NERIMO_SIMULATOR), QString::number(steps)});
+        const QList<QByteArray> figures =
+            bench.waitForFinished(120000) ? bench.readAllStandardOutput().simplified().split(' ')
+                                          : QList<QByteArray>();
+        if (figures.size() != 4) {
+            failures_ << QStringLiteral("no result from the pace benchmark");
+            return;
+        }
+        rows_ << Row{QStringLiteral("step period at the port, minimum (%1 steps)").arg(steps),
+                     QStringLiteral("%1 s").arg(figures[0].toDouble(), 0, 'f', 4),
+                     QStringLiteral(">= 0.185 s"), figures[0].toDouble() >= kStepSeconds};
+        rows_ << Row{QStringLiteral("step period at the port, median / maximum"),
+                     QStringLiteral("%1 s / %2 s")
+                         .arg(figures[1].toDouble(), 0, 'f', 4)
+                         .arg(figures[2].toDouble(), 0, 'f', 4),
+                     QString(), true};
+        rows_ << Row{QStringLiteral("sweep time / (steps x 0.185 s) at the port"),
+                     QString::number(figures[3].toDouble(), 'f', 4), QStringLiteral("<= 1.002"),
+                     figures[3].toDouble() <= 1.002};
     }
 
     void Drawing() {
@@ -350,6 +410,7 @@ class Bench {
 
     QTemporaryDir work_;
     double soakSeconds_;
+    QString program_;
     QPoint origin_;
     QList<Row> rows_;
     QStringList failures_;
@@ -361,8 +422,11 @@ int main(int argc, char* argv[]) {
     QGuiApplication app(argc, argv);
     const double soakSeconds = argc > 1 ? QByteArray(argv[1]).toDouble() : 120;
     if (soakSeconds < 10) {
-        std::fprintf(stderr, "usage: nerimo-bench [SOAK-SECONDS, at least 10]\n");
+        std::fprintf(stderr, "usage: nerimo-bench [SOAK-SECONDS, at least 10] [PROGRAM]\n");
         return 2;
     }
-    return Bench(soakSeconds).Run();
+    // Another build of the program may be measured the same way, to compare the two.
+    return Bench(soakSeconds,
+                 argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral(NERIMO_EXECUTABLE))
+        .Run();
 }

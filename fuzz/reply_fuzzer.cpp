@@ -15,7 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     nerimo::State state;
     nerimo::testing::FakeSerialPort port;
     nerimo::testing::FakeMessageBox messages;
-    nerimo::ReceiverLink link(state, port, messages);
+    nerimo::testing::VirtualScheduler retry;
+    nerimo::ReceiverLink link(state, port, messages, retry);
     link.OpenPort();
     link.StartRun();
     port.pending = text.left(cut);

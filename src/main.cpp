@@ -23,13 +23,15 @@ int main(int argc, char* argv[]) {
     nerimo::platform::QtMessageBox messages(QStringLiteral("Nerimo"));
     nerimo::platform::QtSerialPort port;
     std::unique_ptr<nerimo::platform::QtScheduler> scheduler;
+    std::unique_ptr<nerimo::platform::QtScheduler> retry;
     try {
         scheduler = std::make_unique<nerimo::platform::QtScheduler>();
+        retry = std::make_unique<nerimo::platform::QtScheduler>();
     } catch (const std::system_error& error) {
         messages.Show(QString::fromLocal8Bit(error.what()));
         return 1;
     }
-    nerimo::Form1 form({program, files, messages, port, *scheduler});
+    nerimo::Form1 form({program, files, messages, port, *scheduler, *retry});
     try {
         if (!form.Form_Load()) {
             return 0;

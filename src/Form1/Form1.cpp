@@ -28,7 +28,7 @@ const QColor kWindowGrey(64, 64, 64);
 Form1::Form1(Form1Services services)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
       services_(services),
-      link_(state_, services.port, services.messages),
+      link_(state_, services.port, services.messages, services.retry),
       ui_(BuildControls(this)),
       plot_(state_, *ui_.Picture1, *this),
       sweep_(state_, link_, plot_, *this, services.scheduler) {
@@ -232,6 +232,7 @@ void Form1::SpanChanged(int16_t spanMHz) {
     // The erase takes any grid with it, ticked or not, so the next sweep must draw it afresh.
     state_.GridDrawn = 0;
     ui_.Picture1->Erase();
+    ui_.Picture1->Present();
     state_.SpanMHz = spanMHz;
     state_.EndMHz = state_.StartMHz + spanMHz;
     // The read-out and click-to-tune follow the new span at once, as the scale labels do.

@@ -22,7 +22,8 @@ struct Form1Services {
     platform::FileAccess& files;
     platform::MessageBox& messages;
     platform::SerialPort& port;
-    platform::Scheduler& scheduler;
+    platform::Scheduler& scheduler;  // the sweep's
+    platform::Scheduler& retry;      // the port's, while it is closed
 };
 
 // The one window: a fixed-size borderless panel with the title strip, the control panel, the plot

@@ -37,6 +37,7 @@ void SetupDisplay(State& state, Panel& panel, platform::Surface& scale) {
     // The ticks stand under the first and the last point of a sweep.
     scale.DrawLine(kFirstPointX, 0, kFirstPointX, kScaleTickBottomY, kTickColor);
     scale.DrawLine(kLastPointX, 0, kLastPointX, kScaleTickBottomY, kTickColor);
+    scale.Present();
     panel.SetCheckCaptions(QStringLiteral("Clear at start"), QStringLiteral("Grid"));
     state.StopRequested = 0;
     panel.ShowStart(true);

@@ -91,4 +91,8 @@ void Plot::PlotLevel() {
     state_.PrevY = state_.PlotY;
 }
 
+void Plot::Present() {
+    surface_.Present();
+}
+
 }  // namespace nerimo

@@ -17,6 +17,8 @@ class Plot {
     void DrawGrid();
     // One segment of the trace, from the previous point to the point of SignalLevel.
     void PlotLevel();
+    // Shows on the screen what was drawn since the last time.
+    void Present();
 
   private:
     State& state_;

@@ -1,5 +1,6 @@
 #include "ReceiverLink.h"
 
+#include <QDebug>
 #include <QFile>
 
 namespace nerimo {
@@ -7,14 +8,22 @@ namespace nerimo {
 namespace {
 
 constexpr int kDiscardReads = 4;
+constexpr double kRetrySeconds = 2.0;
 
 }  // namespace
 
-ReceiverLink::ReceiverLink(State& state, platform::SerialPort& port, platform::MessageBox& messages)
-    : state_(state), port_(port), messages_(messages) {
+ReceiverLink::ReceiverLink(State& state, platform::SerialPort& port, platform::MessageBox& messages,
+                           platform::Scheduler& retry)
+    : state_(state), port_(port), messages_(messages), retry_(retry) {
     // A port that dies has nothing more to say: the run plots level 0 from then on, not the
-    // last letter it read before.
-    port_.OnDied([this] { rawText_.clear(); });
+    // last letter it read before, until the port opens again.
+    port_.OnDied([this] {
+        rawText_.clear();
+        qWarning().noquote() << QStringLiteral("Nerimo: %1: the receiver is gone; trying again "
+                                               "every 2 s")
+                                    .arg(PortName());
+        RetryLater();
+    });
 }
 
 QString ReceiverLink::PortName() const {
@@ -28,13 +37,25 @@ QString ReceiverLink::PortName() const {
 #endif
 }
 
-void ReceiverLink::OpenPort() {
+platform::OpenResult ReceiverLink::Open() {
     port_.SetPortName(PortName());
     port_.SetLineSettings();
     port_.SetHardwareFlowControl();
     port_.SetRequestToSend(true);
     port_.SetDataTerminalReady(true);
-    const platform::OpenResult result = port_.Open();
+    return port_.Open();
+}
+
+void ReceiverLink::Reopen() {
+    if (!Open().opened) {
+        RetryLater();
+        return;
+    }
+    qWarning().noquote() << QStringLiteral("Nerimo: %1: the receiver is back").arg(PortName());
+}
+
+void ReceiverLink::OpenPort() {
+    const platform::OpenResult result = Open();
     if (result.opened) {
         return;
     }
@@ -48,9 +69,15 @@ void ReceiverLink::OpenPort() {
             "the device (usually dialout).");
     }
     messages_.Show(text);
+    RetryLater();
+}
+
+void ReceiverLink::RetryLater() {
+    retry_.After(kRetrySeconds, [this] { Reopen(); });
 }
 
 void ReceiverLink::ClosePort() {
+    retry_.Cancel();
     port_.Close();
 }
 

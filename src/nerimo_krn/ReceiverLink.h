@@ -3,6 +3,7 @@
 #include <QByteArray>
 
 #include "MessageBox.h"
+#include "Scheduler.h"
 #include "SerialPort.h"
 #include "State.h"
 
@@ -11,13 +12,18 @@ namespace nerimo {
 // The program's only contact with the receiver: the port, the tuning command and the level reply.
 class ReceiverLink {
   public:
-    ReceiverLink(State& state, platform::SerialPort& port, platform::MessageBox& messages);
+    // `retry` times the attempts to open the port again.
+    ReceiverLink(State& state, platform::SerialPort& port, platform::MessageBox& messages,
+                 platform::Scheduler& retry);
 
-    // Configures the port named by DEVICE= or COM= and opens it; a failure is shown in a message
-    // and the port stays closed for good.
+    // Configures the port named by DEVICE= or COM= and opens it; a failure is shown in a message.
+    // While the port is closed, because it could not be opened or because it died (an adapter
+    // unplugged, a receiver switched off), it is tried again every 2 s, quietly: one line on
+    // standard error when it goes and when it comes back.
     void OpenPort();
-    // Closes the port, ignoring failures.
+    // Closes the port, ignoring failures, and tries no more.
     void ClosePort();
+    bool IsOpen() const { return port_.IsOpen(); }
 
     // FreqText := the frequency with four decimals and a "." separator, whatever the locale.
     void FormatFreqText(double mhz);
@@ -35,11 +41,15 @@ class ReceiverLink {
     QString PortName() const;
 
   private:
+    platform::OpenResult Open();
+    void Reopen();
+    void RetryLater();
     void ReadRawText();
 
     State& state_;
     platform::SerialPort& port_;
     platform::MessageBox& messages_;
+    platform::Scheduler& retry_;
     QByteArray rawText_;  // the last successful read of the current run
 };
 

@@ -1,5 +1,7 @@
 #include "Sweep.h"
 
+#include <cmath>
+
 #include "PlotGeometry.h"
 #include "WaitSeconds.h"
 
@@ -12,7 +14,7 @@ constexpr double kReplyWaitSeconds = 0.185;
 constexpr double kHoldCycleSeconds = 1.0;
 constexpr int16_t kHoldPause = 99;
 const QColor kScanGreen(0, 255, 0);
-const QColor kPauseRed(255, 0, 0);
+const QColor kPauseRed(255, 0, 0);  // also "no receiver"
 
 }  // namespace
 
@@ -38,6 +40,7 @@ void Sweep::RunSweep() {
         state_.SpanMHz = 8;
     }
     state_.PixelsPerStep = PixelsPerStepFor(state_.SpanMHz);
+    receiverAway_ = false;
     Holding = 0;
     state_.StepCount = 0;
     link_.StartRun();
@@ -56,30 +59,37 @@ void Sweep::End() {
     state_.StepCount = 0;
     state_.PrevX = 0;
     state_.PrevY = 0;
+    plot_.Present();
 }
 
 void Sweep::BeginSweep() {
     plot_.PreparePlot();
-    end_ = state_.EndMHz;
-    f_ = state_.StartMHz;
-    if (f_ <= end_) {
-        BeginStep();
-    } else {
-        EndOfSweep();
-    }
+    // The steps are counted, not the frequency added up: 0.0125 MHz has no exact binary form, and
+    // a sum of 80 or 640 of them can pass the end and lose the last step.
+    lastStep_ = static_cast<int>(std::lround((state_.EndMHz - state_.StartMHz) / kStepMHz));
+    step_ = 0;
+    BeginStep();
 }
 
 void Sweep::BeginStep() {
-    link_.FormatFreqText(f_);
+    // While the port is closed the status says so, instead of "scan" over a flat trace.
+    if (state_.StopRequested == 0 && link_.IsOpen() == receiverAway_) {
+        receiverAway_ = !receiverAway_;
+        panel_.SetStatus(receiverAway_ ? kPauseRed : kScanGreen,
+                         receiverAway_ ? QStringLiteral("no receiver") : QStringLiteral("scan"));
+    }
+    link_.FormatFreqText(state_.StartMHz + step_ * kStepMHz);
     link_.SendTuneCommand();  // a failed write is skipped
+    HoldCycle();  // the wait counts from the command
     panel_.SetTunedText(QStringLiteral("MHz ") + QString::fromLatin1(state_.FreqText));
-    HoldCycle();
 }
 
-// Where a hold cycle starts again: let window events run, wait for the receiver, read.
+// Where a hold cycle starts again: wait for the receiver, then read. Window events run inside
+// the wait, and so does the repaint of the segment drawn last and of the tuned frequency, where
+// they cost the pace nothing: the 0.185 s count from the command.
 void Sweep::HoldCycle() {
-    scheduler_.Soon(
-        [this] { WaitSeconds(scheduler_, kReplyWaitSeconds, [this] { ReadAndPlot(); }); });
+    WaitSeconds(scheduler_, kReplyWaitSeconds, [this] { ReadAndPlot(); });
+    plot_.Present();
 }
 
 void Sweep::ReadAndPlot() {
@@ -93,6 +103,7 @@ void Sweep::ReadAndPlot() {
             panel_.SetStatus(kPauseRed, QStringLiteral("pause"));
         }
         WaitSeconds(scheduler_, state_.PauseSeconds, [this] { AfterPause(); });
+        plot_.Present();
         return;
     }
     scheduler_.Soon([this] { FinishStep(); });
@@ -118,7 +129,7 @@ void Sweep::FinishStep() {
         Holding = 0;
     }
     if (state_.StopRequested == 1) {
-        f_ = end_;
+        step_ = lastStep_;
         Holding = 0;
     }
     if (state_.SignalLevel > 0 && state_.PauseSeconds == kHoldPause && state_.StopRequested == 0) {
@@ -129,10 +140,10 @@ void Sweep::FinishStep() {
         }
         // The tuning command is not sent again: each cycle reads what the receiver says now.
         WaitSeconds(scheduler_, kHoldCycleSeconds, [this] { HoldCycle(); });
+        plot_.Present();
         return;
     }
-    f_ += kStepMHz;
-    if (f_ <= end_) {
+    if (++step_ <= lastStep_) {
         BeginStep();
     } else {
         EndOfSweep();
@@ -148,6 +159,7 @@ void Sweep::EndOfSweep() {
         return;
     }
     running_ = false;
+    plot_.Present();
 }
 
 }  // namespace nerimo

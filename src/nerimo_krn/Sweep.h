@@ -41,9 +41,10 @@ class Sweep {
     platform::Scheduler& scheduler_;
 
     bool running_ = false;
+    bool receiverAway_ = false;  // the status says "no receiver"
     int16_t Holding = 0;
-    double f_ = 0.0;    // the frequency of the current step, MHz
-    double end_ = 0.0;  // the sweep's end, taken when its frequency loop began
+    int step_ = 0;      // the current step tunes StartMHz + step_ x 0.0125 MHz
+    int lastStep_ = 0;  // the sweep's last step, taken when its frequency loop began
 };
 
 }  // namespace nerimo

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <system_error>
+#include <utility>
 
 namespace nerimo::platform {
 
@@ -30,19 +31,28 @@ QtScheduler::~QtScheduler() {
 }
 
 void QtScheduler::After(double seconds, Task task) {
+    Cancel();
     task_ = std::move(task);
     ArmIn(static_cast<long long>(std::ceil(seconds * kNanosecondsPerSecond)));
 }
 
+// A posted call: the event loop's next turn, after the window events already queued, without the
+// system calls of a timer.
 void QtScheduler::Soon(Task task) {
+    Cancel();
     task_ = std::move(task);
-    ArmIn(0);
+    QMetaObject::invokeMethod(
+        this, [this, turn = turn_] { Run(turn); }, Qt::QueuedConnection);
 }
 
 void QtScheduler::Cancel() {
-    const itimerspec disarmed{};
-    ::timerfd_settime(fd_, 0, &disarmed, nullptr);
+    if (armed_) {
+        const itimerspec disarmed{};
+        ::timerfd_settime(fd_, 0, &disarmed, nullptr);
+        armed_ = false;
+    }
     task_ = nullptr;
+    ++turn_;  // a posted call already on its way finds its turn gone
 }
 
 void QtScheduler::ArmIn(long long nanoseconds) {
@@ -55,19 +65,24 @@ void QtScheduler::ArmIn(long long nanoseconds) {
     when.it_value.tv_sec = static_cast<time_t>(due / kNanosecondsPerSecond);
     when.it_value.tv_nsec = static_cast<long>(due % kNanosecondsPerSecond);
     ::timerfd_settime(fd_, TFD_TIMER_ABSTIME, &when, nullptr);
+    armed_ = true;
 }
 
 void QtScheduler::Fire() {
     std::uint64_t expirations = 0;
     // Nothing to read: the timer was re-armed or cancelled after it expired.
-    if (::read(fd_, &expirations, sizeof expirations) != sizeof expirations) {
+    if (::read(fd_, &expirations, sizeof expirations) == sizeof expirations) {
+        armed_ = false;
+        Run(turn_);
+    }
+}
+
+void QtScheduler::Run(unsigned turn) {
+    if (turn != turn_ || !task_) {
         return;
     }
-    Task task = std::move(task_);
-    task_ = nullptr;
-    if (task) {
-        task();
-    }
+    ++turn_;
+    std::exchange(task_, nullptr)();
 }
 
 }  // namespace nerimo::platform

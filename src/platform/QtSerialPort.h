@@ -19,6 +19,7 @@ class QtSerialPort : public QObject, public SerialPort {
     void SetDataTerminalReady(bool raised) override;
     OpenResult Open() override;
     void Close() override;
+    bool IsOpen() const override { return port_.isOpen(); }
     bool Write(const QByteArray& bytes) override;
     std::optional<QByteArray> ReadAll() override;
     void OnDied(std::function<void()> handler) override;

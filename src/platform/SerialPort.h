@@ -30,6 +30,7 @@ class SerialPort {
     virtual OpenResult Open() = 0;
     // Closes; closing a port that is not open does nothing.
     virtual void Close() = 0;
+    virtual bool IsOpen() const = 0;
 
     // False when nothing could be written (the port is not open, or failed).
     virtual bool Write(const QByteArray& bytes) = 0;

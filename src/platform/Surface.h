@@ -4,7 +4,8 @@
 
 namespace nerimo::platform {
 
-// A retained drawing surface in pixels, origin at the top left, one unit per pixel.
+// A retained drawing surface in pixels, origin at the top left, one unit per pixel. What is drawn
+// is kept at once and shows on the screen at the next Present.
 class Surface {
   public:
     virtual ~Surface() = default;
@@ -15,6 +16,9 @@ class Surface {
     // A one-pixel line that includes both end pixels; no antialiasing. Pixels outside the
     // surface are dropped.
     virtual void DrawLine(int x1, int y1, int x2, int y2, QRgb color) = 0;
+
+    // Repaints on the screen what was drawn since the last time.
+    virtual void Present() = 0;
 
     virtual QRgb PixelAt(int x, int y) const = 0;
 };

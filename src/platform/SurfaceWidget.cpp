@@ -21,7 +21,7 @@ void SurfaceWidget::SetPixelSize(int width, int height) {
 
 void SurfaceWidget::Erase() {
     image_.fill(background_);
-    update();
+    drawn_ = image_.rect();
 }
 
 void SurfaceWidget::DrawLine(int x1, int y1, int x2, int y2, QRgb color) {
@@ -51,9 +51,16 @@ void SurfaceWidget::DrawLine(int x1, int y1, int x2, int y2, QRgb color) {
             y += sy;
         }
     }
-    // Repaint only what the line touched.
-    update(QRect(QPoint(std::min(x1, x2), std::min(y1, y2)),
-                 QPoint(std::max(x1, x2), std::max(y1, y2))));
+    drawn_ |= QRect(QPoint(std::min(x1, x2), std::min(y1, y2)),
+                    QPoint(std::max(x1, x2), std::max(y1, y2)));
+}
+
+void SurfaceWidget::Present() {
+    // Only what was drawn is repainted.
+    if (!drawn_.isEmpty()) {
+        update(drawn_);
+        drawn_ = QRect();
+    }
 }
 
 QRgb SurfaceWidget::PixelAt(int x, int y) const {

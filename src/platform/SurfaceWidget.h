@@ -20,6 +20,7 @@ class SurfaceWidget : public QWidget, public Surface {
 
     void Erase() override;
     void DrawLine(int x1, int y1, int x2, int y2, QRgb color) override;
+    void Present() override;
     QRgb PixelAt(int x, int y) const override;
 
   protected:
@@ -28,6 +29,7 @@ class SurfaceWidget : public QWidget, public Surface {
   private:
     QImage image_;
     QRgb background_;
+    QRect drawn_;  // drawn since the last Present
 };
 
 }  // namespace nerimo::platform

@@ -34,7 +34,7 @@ class ReceiverTest : public QObject {
         nerimo::platform::QtSerialPort serial;
         nerimo::platform::QtScheduler timer;
         StampingPanel stamps;
-        nerimo::ReceiverLink realLink{state, serial, messages};
+        nerimo::ReceiverLink realLink{state, serial, messages, retry};
         nerimo::Sweep realSweep{state, realLink, plot, stamps, timer};
 
         explicit Line(const QString& device) : Kernel(145.0, 1) {

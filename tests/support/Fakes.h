@@ -76,6 +76,7 @@ struct FakeSerialPort : platform::SerialPort {
         calls << QStringLiteral("close");
         open = false;
     }
+    bool IsOpen() const override { return open; }
     bool Write(const QByteArray& bytes) override {
         if (open) {
             written << bytes;
@@ -168,8 +169,9 @@ struct Kernel {
     FakeMessageBox messages;
     RecordingPanel panel;
     VirtualScheduler scheduler;
+    VirtualScheduler retry;  // the port's own, on a clock of its own
     platform::SurfaceWidget surface{nullptr, qRgb(0, 0, 0)};
-    ReceiverLink link{state, port, messages};
+    ReceiverLink link{state, port, messages, retry};
     Plot plot{state, surface, panel};
     Sweep sweep{state, link, plot, panel, scheduler};
 

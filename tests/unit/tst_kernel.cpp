@@ -30,8 +30,6 @@ struct Span {
     const char* name;
     double start;
     int span;
-    int steps;  // commands in a sweep
-    QByteArray last;
 };
 
 struct Stop {
@@ -309,32 +307,60 @@ class KernelTest : public QObject {
         QCOMPARE(int(k.state.GridDrawn), gridDrawn);
     }
 
+    // Every step of the span, from the start to the end exactly, whatever the start; then the next
+    // sweep from the start, its trace begun afresh, not joined to the signal at the end.
     void sweepsFromStartToEnd_data() {
-        AddRows<Span>({
-            {"145, 1 MHz", 145.0, 1, 81, "146.0000N"},
-            {"100, 1 MHz", 100.0, 1, 80, "100.9875N"},
-            {"145, 8 MHz", 145.0, 8, 641, "153.0000N"},
-            {"100, 8 MHz", 100.0, 8, 640, "107.9875N"},
-        });
+        AddRows<Span>({{"100, 1 MHz", 100, 1},
+                       {"145, 1 MHz", 145, 1},
+                       {"0.1, 1 MHz", 0.1, 1},
+                       {"2035, 1 MHz", 2035, 1},
+                       {"100, 8 MHz", 100, 8},
+                       {"145, 8 MHz", 145, 8},
+                       {"0.1, 8 MHz", 0.1, 8},
+                       {"2028, 8 MHz", 2028, 8}});
     }
     void sweepsFromStartToEnd() {
         QFETCH(Span, row);
         Kernel k(row.start, row.span);
         k.state.PixelsPerStep = 0;  // the run sets it from the span
-        k.SignalAt(row.last, 'P');
+        const int steps = row.span * 80 + 1;
+        const QByteArray first = QByteArray::number(row.start, 'f', 4) + "N";
+        const QByteArray last = QByteArray::number(row.start + row.span, 'f', 4) + "N";
+        k.SignalAt(last, 'P');
         k.sweep.RunSweep();
-        QVERIFY(k.RunUntilCommands(row.steps + 2));
-        QCOMPARE(k.port.written[row.steps - 1], row.last);
-        QCOMPARE(k.port.written[row.steps], QByteArray::number(row.start, 'f', 4) + "N");
-        QCOMPARE(k.port.written[1], QByteArray::number(row.start + 0.0125, 'f', 4) + "N");
+        QVERIFY(k.RunUntilCommands(steps + 2));
+        QCOMPARE(k.port.written.indexOf(last), steps - 1);
+        QCOMPARE(k.port.written.indexOf(first, 1), steps);
+        QCOMPARE(k.surface.PixelAt(684, 3), kGreen);  // the last point, at its column
         QCOMPARE(int(k.state.PixelsPerStep), row.span == 1 ? 8 : 1);
-        QCOMPARE(k.panel.calls.value(0), "MHz " + QString::number(row.start, 'f', 4));
-        // The next sweep's trace starts afresh at its own first point, not joined to the signal
-        // that ended the sweep before.
+        QCOMPARE(k.panel.calls.value(0), "MHz " + first.chopped(1));
         QCOMPARE(k.surface.PixelAt(44, 339), kGreen);
         for (int x = 100; x < 600; ++x) {
             QCOMPARE(k.surface.PixelAt(x, 171), kBlack);
         }
+    }
+
+    // A run with no open port says so instead of "scan", and measures again from the step after
+    // the port opens; it is tried again every 2 s, with no message after the first.
+    void aReceiverThatComesBack() {
+        Kernel k(145.0, 1);
+        k.port.openResult.opened = false;
+        k.link.OpenPort();
+        k.sweep.RunSweep();
+        QCOMPARE(PanelStates(k, 0), QStringList{"SetStatus #ff0000 no receiver"});
+        k.retry.RunFor(3.9);
+        k.port.openResult.opened = true;
+        k.retry.RunFor(0.2);
+        QCOMPARE(k.port.calls.count("open"), 3);  // at start-up, 2 s and 4 s later
+        QVERIFY(k.RunUntilCommands(1, 1));
+        QCOMPARE(PanelStates(k, 0).last(), "SetStatus #00ff00 scan");
+        k.port.open = false;  // unplugged
+        k.port.died();
+        QVERIFY(k.scheduler.RunUntil([&] { return PanelStates(k, 0).size() == 3; }, 1));
+        QCOMPARE(PanelStates(k, 0).last(), "SetStatus #ff0000 no receiver");
+        k.retry.RunFor(2);
+        QVERIFY(k.port.open);
+        QCOMPARE(k.messages.shown.size(), 1);  // the failure at start-up only
     }
 
     void timedPauseOnASignal() {

@@ -39,13 +39,14 @@ class Form1Test : public QObject {
     nerimo::testing::FakeMessageBox messages_;
     nerimo::testing::FakeSerialPort port_;
     nerimo::testing::VirtualScheduler scheduler_;
+    nerimo::testing::VirtualScheduler retry_;
     std::unique_ptr<nerimo::Form1> form_;
 
     void Show(const QByteArray& settings = {}, const char* locale = "C") {
         QLocale::setDefault(QLocale(QLatin1String(locale)));
         files_.next = {nerimo::platform::FileRead::Outcome::Read, settings, {}};
         form_ = std::make_unique<nerimo::Form1>(
-            nerimo::Form1Services{program_, files_, messages_, port_, scheduler_});
+            nerimo::Form1Services{program_, files_, messages_, port_, scheduler_, retry_});
         QVERIFY(form_->Form_Load());
         form_->show();
         QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
@@ -87,6 +88,7 @@ class Form1Test : public QObject {
         messages_ = {};
         port_ = {};
         scheduler_ = {};
+        retry_ = {};
     }
 
     // Place, caption, face and tick of every control after start-up, with settings other than the

@@ -18,6 +18,8 @@ class PseudoTerminal {
 
     // Closes our side, as an unplugged adapter would: the program's reads and writes then fail.
     void Hangup();
+    // A new terminal behind the same link, after a hang-up.
+    bool Replug(QString* error) { return Open(linkPath_, error); }
 
     int MasterFd() const { return master_; }
     QString SlavePath() const { return slavePath_; }

@@ -4,6 +4,7 @@
 
 #include <QRandomGenerator>
 #include <cerrno>
+#include <cstdio>
 #include <ctime>
 
 namespace nerimo::sim {
@@ -48,6 +49,12 @@ bool Simulator::Start(QString* error) {
             return false;
         }
     }
+    Listen();
+    return true;
+}
+
+// Reads the line and, where asked, repeats the level and floods it.
+void Simulator::Listen() {
     notifier_ = std::make_unique<QSocketNotifier>(terminal_.MasterFd(), QSocketNotifier::Read);
     connect(notifier_.get(), &QSocketNotifier::activated, this, &Simulator::ReadCommands);
     if (options_.repeatMs > 0) {
@@ -56,7 +63,6 @@ bool Simulator::Start(QString* error) {
     if (options_.floodBytesPerSecond > 0) {
         floodTimer_.start(1000 / kFloodBurstsPerSecond);
     }
-    return true;
 }
 
 void Simulator::ReadCommands() {
@@ -139,6 +145,21 @@ void Simulator::Hangup() {
     repeatTimer_.stop();
     floodTimer_.stop();
     terminal_.Hangup();
+    if (options_.replugAfterMs > 0) {
+        QTimer::singleShot(options_.replugAfterMs, this, &Simulator::Replug);
+    }
+}
+
+// Plugged in again, once: a new pseudo-terminal behind the same link, as a USB adapter comes back
+// under a new device name.
+void Simulator::Replug() {
+    QString error;
+    if (!terminal_.Replug(&error)) {
+        std::fprintf(stderr, "nerimo-receiver-sim: %s\n", qPrintable(error));
+        return;
+    }
+    options_.hangupAfter = 0;
+    Listen();
 }
 
 void Simulator::Send(const QByteArray& bytes) {

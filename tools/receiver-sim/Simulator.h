@@ -20,6 +20,7 @@ struct Options {
     QString logPath;              // every command received, with a monotonic time stamp
     int hangupAfter = 0;          // close the line at the first command after this many
                                   // answers, as an unplugged adapter would; 0 = never
+    int replugAfterMs = 0;        // then open a new line behind the same link; 0 = never
     int floodBytesPerSecond = 0;  // also send random bytes at this rate; 0 = none
 };
 
@@ -38,6 +39,8 @@ class Simulator : public QObject {
     void Send(const QByteArray& bytes);
     void Flood();
     void Hangup();
+    void Replug();
+    void Listen();
     QByteArray LevelLetter() const;
     double Seconds() const;
 

@@ -5,8 +5,10 @@
 #include <QFile>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 
 #include "PseudoTerminal.h"
 #include "Simulator.h"
@@ -75,12 +77,18 @@ int main(int argc, char* argv[]) {
                                                    "COUNT answers, as an unplugged adapter "
                                                    "would."),
                                     QStringLiteral("COUNT"), QStringLiteral("0"));
+    const QCommandLineOption replug(QStringLiteral("replug-after"),
+                                    QStringLiteral("After --hangup-after has closed the line, "
+                                                   "open a new one behind the same link this "
+                                                   "many seconds later, as an adapter plugged in "
+                                                   "again would."),
+                                    QStringLiteral("SECONDS"), QStringLiteral("0"));
     const QCommandLineOption flood(QStringLiteral("flood"),
                                    QStringLiteral("Also send random bytes at this rate, in bursts "
                                                   "that each end with the current level and CR "
                                                   "LF."),
                                    QStringLiteral("BYTES-PER-SECOND"), QStringLiteral("0"));
-    parser.addOptions({link, band, delay, crlf, repeat, log, duration, hangup, flood});
+    parser.addOptions({link, band, delay, crlf, repeat, log, duration, hangup, replug, flood});
     parser.process(app);
 
     if (!parser.isSet(link)) {
@@ -100,6 +108,11 @@ int main(int argc, char* argv[]) {
     if (!ok || options.hangupAfter < 0) {
         return Fail(QStringLiteral("--hangup-after takes a count"));
     }
+    const double replugSeconds = parser.value(replug).toDouble(&ok);
+    if (!ok || replugSeconds < 0) {
+        return Fail(QStringLiteral("--replug-after takes seconds"));
+    }
+    options.replugAfterMs = static_cast<int>(replugSeconds * 1000);
     options.floodBytesPerSecond = parser.value(flood).toInt(&ok);
     if (!ok || options.floodBytesPerSecond < 0) {
         return Fail(QStringLiteral("--flood takes bytes per second"));

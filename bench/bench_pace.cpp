@@ -1,0 +1,105 @@
+// The pace of the sweep where it can be taken exactly: the program's own window and kernel, in
+// this process on the X screen, with the moment of every write to the port taken where it
+// happens. The simulator's log cannot give it: its stamps come through the terminal's buffer,
+// whose kernel work runs late now and then on a busy machine.
+//
+// bench_pace SIMULATOR STEPS   prints: min MEDIAN max RATIO of STEPS step periods, in seconds
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+
+#include "DiskFileAccess.h"
+#include "Form1.h"
+#include "QtMessageBox.h"
+#include "QtScheduler.h"
+#include "QtSerialPort.h"
+
+namespace {
+
+// Stamps every write, and ends the event loop after the last one wanted.
+class StampedPort : public nerimo::platform::QtSerialPort {
+  public:
+    explicit StampedPort(int steps) : steps_(steps) { clock_.start(); }
+    bool Write(const QByteArray& bytes) override {
+        writes << clock_.nsecsElapsed() / 1e9;
+        if (writes.size() > steps_) {
+            QCoreApplication::quit();
+        }
+        return QtSerialPort::Write(bytes);
+    }
+    QList<double> writes;
+
+  private:
+    QElapsedTimer clock_;
+    int steps_;
+};
+
+// The program in a folder of its own, the only copy.
+class OwnFolder : public nerimo::platform::Program {
+  public:
+    explicit OwnFolder(QString path) : path_(std::move(path)) {}
+    QString Folder() const override { return path_; }
+    bool AnotherInstanceRunning() override { return false; }
+    void EndNow() override {}
+
+  private:
+    QString path_;
+};
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    const int steps = argc > 2 ? QByteArray(argv[2]).toInt() : 0;
+    if (steps < 2) {
+        std::fprintf(stderr, "usage: bench_pace SIMULATOR STEPS\n");
+        return 2;
+    }
+    QTemporaryDir dir;
+    QProcess receiver;
+    receiver.start(QString::fromLocal8Bit(argv[1]),
+                   {QStringLiteral("--link"), dir.filePath(QStringLiteral("receiver"))});
+    QFile settings(dir.filePath(QStringLiteral("Nerimo.ini")));
+    if (!receiver.waitForReadyRead(10000) || !settings.open(QIODevice::WriteOnly)) {
+        std::fprintf(stderr, "bench_pace: no simulated receiver\n");
+        return 1;
+    }
+    settings.write("MHZ=145\nSPAN=1\nGRID=1\nCLEAR_SCREEN=1\nDEVICE=" +
+                   dir.filePath(QStringLiteral("receiver")).toLocal8Bit() + "\n");
+    settings.close();
+
+    OwnFolder program(dir.path());
+    nerimo::platform::DiskFileAccess files;
+    nerimo::platform::QtMessageBox messages(QStringLiteral("Nerimo"));
+    StampedPort port(steps);
+    nerimo::platform::QtScheduler scheduler;
+    nerimo::platform::QtScheduler retry;
+    nerimo::Form1 form({program, files, messages, port, scheduler, retry});
+    form.Form_Load();
+    form.show();
+    form.findChild<QPushButton*>(QStringLiteral("Command8"))->click();
+
+    QTimer::singleShot((steps + 20) * 250, &app, &QCoreApplication::quit);
+    QApplication::exec();
+    if (port.writes.size() <= steps) {
+        std::fprintf(stderr, "bench_pace: %lld writes\n", qlonglong(port.writes.size()));
+        return 1;
+    }
+    QList<double> periods;
+    for (int i = 1; i <= steps; ++i) {
+        periods << port.writes[i] - port.writes[i - 1];
+    }
+    const double ratio = (port.writes[steps] - port.writes[0]) / (steps * 0.185);
+    std::sort(periods.begin(), periods.end());
+    std::printf("%.5f %.5f %.5f %.5f\n", periods.first(), periods[periods.size() / 2],
+                periods.last(), ratio);
+    receiver.terminate();
+    receiver.waitForFinished(3000);
+    return 0;
+}
