@@ -12,8 +12,9 @@ build: deps
 	@test -f $(BUILD_DIR)/build.ninja || cmake -S . -B $(BUILD_DIR) -G Ninja --log-level=WARNING
 	@cmake --build $(BUILD_DIR)
 
+# RIG=2: the demo through Hamlib, the simulated receiver served as rigctld.
 run: build
-	@scripts/run-demo.sh $(BUILD_DIR)
+	@RIG=$(RIG) scripts/run-demo.sh $(BUILD_DIR)
 
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j2 --label-exclude soak

@@ -16,6 +16,7 @@
 
 #include "DiskFileAccess.h"
 #include "Form1.h"
+#include "HamlibRadio.h"
 #include "QtMessageBox.h"
 #include "QtScheduler.h"
 #include "QtSerialPort.h"
@@ -78,9 +79,10 @@ int main(int argc, char* argv[]) {
     nerimo::platform::DiskFileAccess files;
     nerimo::platform::QtMessageBox messages(QStringLiteral("Nerimo"));
     StampedPort port(steps);
+    nerimo::platform::HamlibRadio radio;
     nerimo::platform::QtScheduler scheduler;
     nerimo::platform::QtScheduler retry;
-    nerimo::Form1 form({program, files, messages, port, scheduler, retry});
+    nerimo::Form1 form({program, files, messages, port, radio, scheduler, retry});
     form.Form_Load();
     form.show();
     form.findChild<QPushButton*>(QStringLiteral("Command8"))->click();

@@ -52,22 +52,25 @@ struct Row {
     bool pass;
 };
 
-// One copy of the program in a folder of its own, with the simulated receiver on a pty.
+// One copy of the program in a folder of its own, with the simulated receiver on a pty, or
+// served as rigctld for Hamlib's model 2.
 class Rig {
   public:
-    Rig(const QString& folder, const QString& program, const QByteArray& settings)
+    Rig(const QString& folder, const QString& program, const QByteArray& settings,
+        bool rigctld = false)
         : folder_(folder) {
         QDir().mkpath(folder_);
         QFile::copy(program, Path("nerimo"));
-        receiver_.start(
-            QStringLiteral(NERIMO_SIMULATOR),
-            {QStringLiteral("--link"), Path("receiver"), QStringLiteral("--log"), Path("log")});
-        for (int i = 0; i < 100 && !QFileInfo::exists(Path("receiver")); ++i) {
-            Wait(0.05);
-        }
+        receiver_.start(QStringLiteral(NERIMO_SIMULATOR),
+                        {rigctld ? QStringLiteral("--rigctld") : QStringLiteral("--link"),
+                         rigctld ? QStringLiteral("0") : Path("receiver"), QStringLiteral("--log"),
+                         Path("log")});
+        receiver_.waitForReadyRead(5000);
+        const QByteArray device = rigctld ? "RIG=2\nDEVICE=" + receiver_.readLine().split(' ')[1]
+                                          : "DEVICE=" + Path("receiver").toLocal8Bit() + "\n";
         QFile ini(Path("Nerimo.ini"));
         if (ini.open(QIODevice::WriteOnly)) {
-            ini.write(settings + "DEVICE=" + Path("receiver").toLocal8Bit() + "\n");
+            ini.write(settings + device);
         }
     }
     ~Rig() {
@@ -87,13 +90,13 @@ class Rig {
     }
     qint64 Pid() const { return program_.processId(); }
 
-    // The times, in the receiver's clock, of the commands it got.
+    // The times, in the receiver's clock, of the tuning commands it got.
     QList<double> CommandTimes() const {
         QFile file(Path("log"));
         QList<double> times;
         if (file.open(QIODevice::ReadOnly)) {
             for (const QByteArray& line : file.readAll().split('\n')) {
-                if (!line.isEmpty()) {
+                if (!line.isEmpty() && !line.endsWith("STRENGTH")) {
                     times << line.split(' ').value(0).toDouble();
                 }
             }
@@ -124,6 +127,7 @@ class Bench {
         qputenv("TMPDIR", work_.path().toLocal8Bit());  // the copies' own single-instance lock
         Startup();
         PaceAndProcessor();
+        ThroughHamlib();
         Retrying();
         Memory();
         Drawing();
@@ -263,6 +267,47 @@ class Bench {
                          QStringLiteral("%1 % of a core").arg(idle, 0, 'f', 3),
                          QStringLiteral("<= 0.1 %"), idle <= 0.1};
         }
+    }
+
+    // Hamlib's model 2 and the simulated receiver served as rigctld, on the loopback: a 1 MHz
+    // sweep's step periods at the receiver and the processor while sweeping.
+    void ThroughHamlib() {
+        Rig rig(work_.filePath(QStringLiteral("hamlib")), program_,
+                "MHZ=145\nSPAN=1\nPAUSE=0\nGRID=1\nCLEAR_SCREEN=1\n", true);
+        if (!LaunchAndStart(rig)) {
+            return;
+        }
+        QList<double> times;
+        while (times.isEmpty()) {
+            Wait(0.05);
+            times = rig.CommandTimes();
+        }
+        const std::optional<double> cpuStart = ProcessorSeconds(rig.Pid());
+        QElapsedTimer clock;
+        clock.start();
+        while (times.size() <= kStepsPerNarrowSweep && clock.elapsed() < 60000) {
+            Wait(0.1);
+            times = rig.CommandTimes();
+        }
+        const std::optional<double> cpuEnd = ProcessorSeconds(rig.Pid());
+        if (times.size() <= kStepsPerNarrowSweep || !cpuStart || !cpuEnd) {
+            failures_ << QStringLiteral("no sweep through Hamlib: %1 steps").arg(times.size());
+            return;
+        }
+        QList<double> periods;
+        for (int i = 1; i <= kStepsPerNarrowSweep; ++i) {
+            periods << times[i] - times[i - 1];
+        }
+        std::sort(periods.begin(), periods.end());
+        const double median = periods[periods.size() / 2];
+        rows_ << Row{QStringLiteral("through Hamlib and rigctld: step period, median (%1 steps)")
+                         .arg(kStepsPerNarrowSweep),
+                     QStringLiteral("%1 s").arg(median, 0, 'f', 4), QStringLiteral("<= 0.187 s"),
+                     median <= kStepSeconds + 0.002};
+        const double share = 100 * (*cpuEnd - *cpuStart) / (clock.nsecsElapsed() / 1e9);
+        rows_ << Row{QStringLiteral("through Hamlib and rigctld: processor while sweeping"),
+                     QStringLiteral("%1 % of a core").arg(share, 0, 'f', 3),
+                     QStringLiteral("<= 1 %"), share <= 1.0};
     }
 
     // A program whose device is missing: it opens its window after the message and tries the

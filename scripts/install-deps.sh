@@ -5,13 +5,14 @@
 set -euo pipefail
 
 packages=(
-    # build
-    g++ make cmake ninja-build
-    qt6-base-dev qt6-serialport-dev libgl-dev
+    # build; Hamlib for the radios it drives (RIG=), found through pkg-config
+    g++ make cmake ninja-build pkg-config
+    qt6-base-dev qt6-serialport-dev libgl-dev libhamlib-dev
     # the window: Qt's platform plugins (xcb, offscreen) and fonts; with no font Qt draws no text
     qt6-qpa-plugins fonts-liberation2 fonts-dejavu-core
-    # headless runs and end-to-end tests: a virtual X server, clicks, screenshots
-    xvfb xdotool imagemagick
+    # headless runs and end-to-end tests: a virtual X server, clicks, screenshots; rigctld and
+    # rigctl, Hamlib's own server and client
+    xvfb xdotool imagemagick libhamlib-utils
     # checking the installed desktop entry
     desktop-file-utils
     # dropping root in the permission tests; a comma-decimal locale for the locale tests

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Starts the simulated receiver on a pseudo-terminal and Nerimo from a demo folder of its own under
 # the build folder, with its own Nerimo.ini pointing at the simulator, so it never reads or creates
-# a settings file anywhere else. With no display it runs the window under Xvfb, clicks "start",
-# lets one full 1 MHz sweep run, saves a screenshot and prints its path.
+# a settings file anywhere else. With RIG=2 in the environment the simulator serves the band as
+# rigctld would, and Nerimo sweeps it through Hamlib. With no display it runs the window under
+# Xvfb, clicks "start", lets one full 1 MHz sweep run, saves a screenshot and prints its path.
 set -euo pipefail
 
 headless=0
@@ -18,8 +19,7 @@ mkdir -p "$demo"
 # A hard link, not a symbolic one: the program finds its settings beside its resolved path.
 ln -f "$build/nerimo" "$demo/nerimo" 2>/dev/null || cp -f "$build/nerimo" "$demo/nerimo"
 link="$(cd "$demo" && pwd)/receiver"
-printf 'MHZ=145\nSPAN=1\nGRID=1\nCLEAR_SCREEN=0\nCOLOR=0\nPAUSE=0\nDEVICE=%s\n' "$link" \
-    >"$demo/Nerimo.ini"
+settings='MHZ=145\nSPAN=1\nGRID=1\nCLEAR_SCREEN=0\nCOLOR=0\nPAUSE=0\n'
 
 cleanup() {
     [ -n "${program:-}" ] && kill "$program" 2>/dev/null
@@ -28,10 +28,19 @@ cleanup() {
 }
 trap cleanup EXIT
 
-"$build/nerimo-receiver-sim" --link "$link" >/dev/null &
-simulator=$!
-for _ in $(seq 50); do [ -L "$link" ] && break; sleep 0.1; done
-echo "Simulated receiver on $link; press start to sweep the demo band."
+if [ "${RIG:-0}" = 2 ]; then
+    coproc SIMULATOR { exec "$build/nerimo-receiver-sim" --rigctld 0; }
+    simulator=$SIMULATOR_PID
+    read -r _ address <&"${SIMULATOR[0]}"
+    printf "${settings}RIG=2\nDEVICE=%s\n" "$address" >"$demo/Nerimo.ini"
+    echo "Simulated receiver served as rigctld on $address; press start to sweep it through Hamlib."
+else
+    "$build/nerimo-receiver-sim" --link "$link" >/dev/null &
+    simulator=$!
+    for _ in $(seq 50); do [ -L "$link" ] && break; sleep 0.1; done
+    printf "${settings}DEVICE=%s\n" "$link" >"$demo/Nerimo.ini"
+    echo "Simulated receiver on $link; press start to sweep the demo band."
+fi
 
 if [ "$headless" -eq 0 ]; then
     "$demo/nerimo"

@@ -4,6 +4,7 @@
 
 #include "DiskFileAccess.h"
 #include "Form1.h"
+#include "HamlibRadio.h"
 #include "ProgramIcon.h"
 #include "QtMessageBox.h"
 #include "QtProgram.h"
@@ -22,6 +23,7 @@ int main(int argc, char* argv[]) {
     nerimo::platform::DiskFileAccess files;
     nerimo::platform::QtMessageBox messages(QStringLiteral("Nerimo"));
     nerimo::platform::QtSerialPort port;
+    nerimo::platform::HamlibRadio radio;
     std::unique_ptr<nerimo::platform::QtScheduler> scheduler;
     std::unique_ptr<nerimo::platform::QtScheduler> retry;
     try {
@@ -31,7 +33,7 @@ int main(int argc, char* argv[]) {
         messages.Show(QString::fromLocal8Bit(error.what()));
         return 1;
     }
-    nerimo::Form1 form({program, files, messages, port, *scheduler, *retry});
+    nerimo::Form1 form({program, files, messages, port, radio, *scheduler, *retry});
     try {
         if (!form.Form_Load()) {
             return 0;

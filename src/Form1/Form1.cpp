@@ -29,9 +29,9 @@ Form1::Form1(Form1Services services)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
       services_(services),
       link_(state_, services.port, services.messages, services.retry),
+      hamlib_(state_, services.radio, services.messages, services.retry),
       ui_(BuildControls(this)),
-      plot_(state_, *ui_.Picture1, *this),
-      sweep_(state_, link_, plot_, *this, services.scheduler) {
+      plot_(state_, *ui_.Picture1, *this) {
     setObjectName(QStringLiteral("Form1"));
     setFixedSize(kWindowWidth, kWindowHeight);
     setFont(platform::SansFont(8.25));
@@ -85,7 +85,13 @@ bool Form1::Form_Load() {
     if (services_.program.AnotherInstanceRunning()) {
         return false;
     }
-    SetupWindow(state_, services_.program.Folder(), services_.files, *this, link_);
+    SetupWindow(state_, services_.program.Folder(), services_.files, *this, [this] {
+        if (state_.RigModel > 0) {
+            receiver_ = &hamlib_;
+        }
+        sweep_.emplace(state_, *receiver_, plot_, *this, services_.scheduler);
+        receiver_->OpenPort();
+    });
     state_.Scanning = 0;
     return true;
 }
@@ -172,8 +178,8 @@ void Form1::Picture1_Click() {
     if (!f) {
         return;
     }
-    link_.FormatFreqText(*f);
-    link_.SendTuneCommand();  // with no port the command is lost, as a step's would be
+    FormatFreqText(state_, *f);
+    receiver_->Tune([] {});  // with no port the command is lost, as a step's would be
     SetTunedText(QStringLiteral("MHz ") + QString::fromLatin1(state_.FreqText));
 }
 
@@ -182,8 +188,10 @@ void Form1::Command1_Click() {
 }
 
 void Form1::Command2_Click() {
-    link_.ClosePort();
-    sweep_.End();
+    receiver_->ClosePort();
+    if (sweep_) {
+        sweep_->End();
+    }
     services_.program.EndNow();
 }
 
@@ -194,7 +202,7 @@ void Form1::Command8_Click() {
     SetStatus(QColor(0, 255, 0), QStringLiteral("scan"));
     state_.Scanning = 1;
     state_.ContinueRequested = 0;
-    sweep_.RunSweep();
+    sweep_->RunSweep();
 }
 
 // The panel is idle at once; the run finishes its current step and then sees the stop.

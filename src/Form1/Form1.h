@@ -1,13 +1,16 @@
 #pragma once
 
 #include <QWidget>
+#include <optional>
 
 #include "Controls.h"
 #include "FileAccess.h"
+#include "HamlibReceiver.h"
 #include "MessageBox.h"
 #include "Panel.h"
 #include "Plot.h"
 #include "Program.h"
+#include "Radio.h"
 #include "ReceiverLink.h"
 #include "Scheduler.h"
 #include "SerialPort.h"
@@ -21,7 +24,8 @@ struct Form1Services {
     platform::Program& program;
     platform::FileAccess& files;
     platform::MessageBox& messages;
-    platform::SerialPort& port;
+    platform::SerialPort& port;      // the receiver's own protocol
+    platform::Radio& radio;          // a radio that Hamlib drives (RIG=)
     platform::Scheduler& scheduler;  // the sweep's
     platform::Scheduler& retry;      // the port's, while it is closed
 };
@@ -86,9 +90,11 @@ class Form1 : public QWidget, public Panel {
     Form1Services services_;
     State state_;
     ReceiverLink link_;
+    HamlibReceiver hamlib_;
+    Receiver* receiver_ = &link_;  // the one the settings chose
     Controls ui_;
     Plot plot_;
-    Sweep sweep_;
+    std::optional<Sweep> sweep_;  // once the settings have chosen the receiver
     bool activated_ = false;
 };
 

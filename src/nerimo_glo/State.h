@@ -26,6 +26,8 @@ struct State {
     int16_t ClearAtStart = 0;
     int16_t ComPort = 0;
     QByteArray DevicePath;  // DEVICE=: a serial device path that takes the place of COM=
+    int32_t RigModel = 0;   // RIG=: a Hamlib model number; 0 for the receiver's own protocol
+    int32_t RigSpeed = 0;   // RIG_SPEED=: the serial speed for it; 0 for the model's own
     int16_t ColorIndex = 0;
     int16_t PauseSeconds = 0;
 

@@ -126,13 +126,18 @@ double ReadNumber(QByteArrayView text) {
     return negative ? -value : value;
 }
 
-std::optional<int16_t> RoundToInt16(double value) {
+std::optional<long long> RoundWithin(double value, long long lowest, long long highest) {
     // nearbyint rounds in the current mode, which is to nearest with ties to even.
     const double rounded = std::nearbyint(value);
-    if (!(rounded >= -32768.0 && rounded <= 32767.0)) {
+    if (!(rounded >= static_cast<double>(lowest) && rounded <= static_cast<double>(highest))) {
         return std::nullopt;
     }
-    return static_cast<int16_t>(rounded);
+    return static_cast<long long>(rounded);
+}
+
+std::optional<int16_t> RoundToInt16(double value) {
+    const std::optional<long long> rounded = RoundWithin(value, INT16_MIN, INT16_MAX);
+    return rounded ? std::optional<int16_t>(static_cast<int16_t>(*rounded)) : std::nullopt;
 }
 
 }  // namespace nerimo

@@ -14,7 +14,10 @@ namespace nerimo {
 double ReadNumber(QByteArrayView text);
 
 // Rounds to the nearest integer, a half going to the even neighbour (0.5 -> 0, 1.5 -> 2,
-// 2.5 -> 2); nothing when the result does not fit 16 bits.
+// 2.5 -> 2); nothing when the result lies outside lowest..highest.
+std::optional<long long> RoundWithin(double value, long long lowest, long long highest);
+
+// The same within 16 bits.
 std::optional<int16_t> RoundToInt16(double value);
 
 }  // namespace nerimo

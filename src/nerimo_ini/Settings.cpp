@@ -1,6 +1,7 @@
 #include "Settings.h"
 
 #include <QDebug>
+#include <algorithm>
 
 #include "NumberRule.h"
 #include "StartupError.h"
@@ -15,6 +16,8 @@ constexpr double kHighestStartMHzSpan1 = 2035.0;
 constexpr double kHighestStartMHzSpan8 = 2028.0;
 constexpr int16_t kHoldPause = 99;
 constexpr int16_t kLongestPause = 10;
+constexpr long long kHighestRigModel = 99999;
+constexpr long long kFastestRigSpeed = 4000000;
 
 // Upper-cases ASCII letters only, byte for byte, so the upper-cased line keeps the length of the
 // line as written and positions found in one are valid in the other.
@@ -34,14 +37,18 @@ QByteArray ValueFrom(const QByteArray& line, qsizetype from) {
     return value;
 }
 
-int16_t ReadWholeNumber(const char* key, const QByteArray& value) {
-    const std::optional<int16_t> rounded = RoundToInt16(ReadNumber(value));
+// A whole number, rounded half to even; a value outside lowest..highest ends start-up with a
+// message that names the key and says what it takes.
+long long ReadWholeNumber(const char* key, const QByteArray& value, long long lowest,
+                          long long highest, const char* range) {
+    const std::optional<long long> rounded = RoundWithin(ReadNumber(value), lowest, highest);
     if (!rounded) {
         const QByteArray shown = value.size() > 40 ? value.left(40) + "..." : value;
         throw StartupError(
-            QStringLiteral("The settings file gives %1 the value %2, which is outside -32768 to "
-                           "32767. Correct it in Nerimo.ini and start the program again.")
-                .arg(QLatin1String(key), QString::fromLatin1(shown)));
+            QStringLiteral("The settings file gives %1 the value %2, which is "
+                           "outside %3. Correct it in Nerimo.ini and start the "
+                           "program again.")
+                .arg(QLatin1String(key), QString::fromLatin1(shown), QLatin1String(range)));
     }
     return *rounded;
 }
@@ -53,13 +60,14 @@ QString SettingsPath(const State& state, const QString& programFolder) {
 }
 
 void ParseSettings(State& state) {
-    enum class Kind { Mode, Whole, Start, Device };
+    enum class Kind { Mode, Whole, Start, Device, Model, Speed };
     struct Key {
         const char* text;
         Kind kind;
         int16_t State::*whole;
     };
-    // The order in which every line is searched; DEVICE= is ours, after the others.
+    // The order in which every line is searched; DEVICE=, RIG= and RIG_SPEED= are ours, after
+    // the others.
     static constexpr Key kKeys[] = {
         {"FM_AM=", Kind::Mode, nullptr},
         {"SPAN=", Kind::Whole, &State::SpanMHz},
@@ -70,6 +78,8 @@ void ParseSettings(State& state) {
         {"COLOR=", Kind::Whole, &State::ColorIndex},
         {"PAUSE=", Kind::Whole, &State::PauseSeconds},
         {"DEVICE=", Kind::Device, nullptr},
+        {"RIG=", Kind::Model, nullptr},
+        {"RIG_SPEED=", Kind::Speed, nullptr},
     };
 
     for (const Key& key : kKeys) {
@@ -84,13 +94,24 @@ void ParseSettings(State& state) {
                 state.ModeLetter = value;
                 break;
             case Kind::Whole:
-                state.*key.whole = ReadWholeNumber(key.text, value);
+                state.*key.whole = static_cast<int16_t>(
+                    ReadWholeNumber(key.text, value, INT16_MIN, INT16_MAX, "-32768 to 32767"));
                 break;
             case Kind::Start:
                 state.StartMHz = ReadNumber(value);
                 break;
             case Kind::Device:
                 state.DevicePath = value;
+                break;
+            case Kind::Model:
+                // 0 and below choose the receiver's own protocol; Hamlib's models are 1 to 99999.
+                state.RigModel = static_cast<int32_t>(std::max<long long>(
+                    0, ReadWholeNumber(key.text, value, INT32_MIN, kHighestRigModel,
+                                       "1 to 99999 (0 for the receiver's own protocol)")));
+                break;
+            case Kind::Speed:
+                state.RigSpeed = static_cast<int32_t>(ReadWholeNumber(
+                    key.text, value, 0, kFastestRigSpeed, "0 to 4000000 (0: the model's own)"));
                 break;
         }
     }

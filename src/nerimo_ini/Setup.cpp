@@ -18,12 +18,12 @@ constexpr QRgb kTickColor = qRgb(255, 255, 255);
 }  // namespace
 
 void SetupWindow(State& state, const QString& programFolder, platform::FileAccess& files,
-                 Panel& panel, ReceiverLink& link) {
+                 Panel& panel, const std::function<void()>& openPort) {
     LoadSettings(state, programFolder, files, panel);
     state.PlotWidth = kPlotWidth;
     state.PlotHeight = kPlotHeight;
     panel.ShapeSurfaces(state.PlotWidth, state.PlotHeight);
-    link.OpenPort();
+    openPort();
     state.GridDrawn = 0;
     state.EndMHz = state.StartMHz + state.SpanMHz;
     panel.SetScaleLabels(platform::FormatFixed4(state.StartMHz),

@@ -2,18 +2,20 @@
 
 #include <QString>
 
+#include <functional>
+
 #include "FileAccess.h"
 #include "Panel.h"
-#include "ReceiverLink.h"
 #include "State.h"
 #include "Surface.h"
 
 namespace nerimo {
 
-// Start-up of the window: settings, the surfaces, the serial port, the derived frequencies. Runs
-// once, before the window is shown. Throws StartupError as LoadSettings does.
+// Start-up of the window: settings, the surfaces, the receiver's port (`openPort`, which opens
+// the receiver the settings chose), the derived frequencies. Runs once, before the window is
+// shown. Throws StartupError as LoadSettings does.
 void SetupWindow(State& state, const QString& programFolder, platform::FileAccess& files,
-                 Panel& panel, ReceiverLink& link);
+                 Panel& panel, const std::function<void()>& openPort);
 
 // The display when the window is first shown: plot margins, the scale ticks, the check-box
 // captions and the idle control panel.

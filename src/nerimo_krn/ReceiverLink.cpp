@@ -1,7 +1,6 @@
 #include "ReceiverLink.h"
 
 #include <QDebug>
-#include <QFile>
 
 namespace nerimo {
 
@@ -19,26 +18,16 @@ ReceiverLink::ReceiverLink(State& state, platform::SerialPort& port, platform::M
     // last letter it read before, until the port opens again.
     port_.OnDied([this] {
         rawText_.clear();
-        qWarning().noquote() << QStringLiteral("Nerimo: %1: the receiver is gone; trying again "
-                                               "every 2 s")
-                                    .arg(PortName());
+        qWarning().noquote() << QStringLiteral(
+                                    "Nerimo: %1: the receiver is gone; trying again "
+                                    "every 2 s")
+                                    .arg(PortName(state_));
         RetryLater();
     });
 }
 
-QString ReceiverLink::PortName() const {
-    if (!state_.DevicePath.isEmpty()) {
-        return QFile::decodeName(state_.DevicePath);
-    }
-#ifdef Q_OS_WIN
-    return QStringLiteral("COM%1").arg(state_.ComPort);
-#else
-    return QStringLiteral("/dev/ttyS%1").arg(state_.ComPort - 1);
-#endif
-}
-
 platform::OpenResult ReceiverLink::Open() {
-    port_.SetPortName(PortName());
+    port_.SetPortName(PortName(state_));
     port_.SetLineSettings();
     port_.SetHardwareFlowControl();
     port_.SetRequestToSend(true);
@@ -51,7 +40,8 @@ void ReceiverLink::Reopen() {
         RetryLater();
         return;
     }
-    qWarning().noquote() << QStringLiteral("Nerimo: %1: the receiver is back").arg(PortName());
+    qWarning().noquote()
+        << QStringLiteral("Nerimo: %1: the receiver is back").arg(PortName(state_));
 }
 
 void ReceiverLink::OpenPort() {
@@ -59,15 +49,8 @@ void ReceiverLink::OpenPort() {
     if (result.opened) {
         return;
     }
-    const QString first = state_.DevicePath.isEmpty()
-                              ? QStringLiteral("COM") + QString::number(state_.ComPort)
-                              : PortName();
-    QString text = first + QStringLiteral("\r\n") + result.description;
-    if (result.permissionDenied) {
-        text += QStringLiteral(
-            "\r\nTo use the port, your user must be in the group that owns "
-            "the device (usually dialout).");
-    }
+    const QString text =
+        OpenFailureText(state_, PortName(state_), result.description, result.permissionDenied);
     messages_.Show(text);
     RetryLater();
 }
@@ -81,18 +64,18 @@ void ReceiverLink::ClosePort() {
     port_.Close();
 }
 
-void ReceiverLink::FormatFreqText(double mhz) {
-    // The same text as the display form with its separator made ".", for every locale: four
-    // decimals rounded to the nearest, no grouping, and ASCII digits whatever the locale.
-    state_.FreqText = QByteArray::number(mhz, 'f', 4);
-}
-
 bool ReceiverLink::SendTuneCommand() {
     return port_.Write(state_.FreqText + state_.ModeLetter);
 }
 
+void ReceiverLink::Tune(Then then) {
+    SendTuneCommand();  // a failed write is skipped
+    then();
+}
+
 void ReceiverLink::StartRun() {
     rawText_.clear();
+    DiscardInput();
 }
 
 void ReceiverLink::ReadRawText() {
@@ -106,6 +89,11 @@ void ReceiverLink::DiscardInput() {
     for (int i = 0; i < kDiscardReads; ++i) {
         ReadRawText();
     }
+}
+
+void ReceiverLink::ReadLevel(Then then) {
+    ReadLevel();
+    then();
 }
 
 void ReceiverLink::ReadLevel() {

@@ -18,9 +18,17 @@ const QColor kPauseRed(255, 0, 0);  // also "no receiver"
 
 }  // namespace
 
-Sweep::Sweep(State& state, ReceiverLink& link, Plot& plot, Panel& panel,
+Sweep::Sweep(State& state, Receiver& receiver, Plot& plot, Panel& panel,
              platform::Scheduler& scheduler)
-    : state_(state), link_(link), plot_(plot), panel_(panel), scheduler_(scheduler) {}
+    : state_(state), receiver_(receiver), plot_(plot), panel_(panel), scheduler_(scheduler) {}
+
+Receiver::Then Sweep::InThisRun(Receiver::Then next) {
+    return [this, run = run_, next = std::move(next)] {
+        if (run == run_) {
+            next();
+        }
+    };
+}
 
 void Sweep::RunSweep() {
     // No nested runs: a stopped run still finishing its step ends here, as its stop would end it.
@@ -43,9 +51,8 @@ void Sweep::RunSweep() {
     receiverAway_ = false;
     Holding = 0;
     state_.StepCount = 0;
-    link_.StartRun();
     state_.SignalLevel = 0;
-    link_.DiscardInput();
+    receiver_.StartRun();
     BeginSweep();
 }
 
@@ -55,6 +62,7 @@ void Sweep::End() {
         return;
     }
     running_ = false;
+    ++run_;
     Holding = 0;
     state_.StepCount = 0;
     state_.PrevX = 0;
@@ -73,14 +81,14 @@ void Sweep::BeginSweep() {
 
 void Sweep::BeginStep() {
     // While the port is closed the status says so, instead of "scan" over a flat trace.
-    if (state_.StopRequested == 0 && link_.IsOpen() == receiverAway_) {
+    if (state_.StopRequested == 0 && receiver_.IsOpen() == receiverAway_) {
         receiverAway_ = !receiverAway_;
         panel_.SetStatus(receiverAway_ ? kPauseRed : kScanGreen,
                          receiverAway_ ? QStringLiteral("no receiver") : QStringLiteral("scan"));
     }
-    link_.FormatFreqText(state_.StartMHz + step_ * kStepMHz);
-    link_.SendTuneCommand();  // a failed write is skipped
-    HoldCycle();  // the wait counts from the command
+    FormatFreqText(state_, state_.StartMHz + step_ * kStepMHz);
+    // The wait counts from the command, once the receiver has taken it.
+    receiver_.Tune(InThisRun([this] { HoldCycle(); }));
     panel_.SetTunedText(QStringLiteral("MHz ") + QString::fromLatin1(state_.FreqText));
 }
 
@@ -88,12 +96,12 @@ void Sweep::BeginStep() {
 // the wait, and so does the repaint of the segment drawn last and of the tuned frequency, where
 // they cost the pace nothing: the 0.185 s count from the command.
 void Sweep::HoldCycle() {
-    WaitSeconds(scheduler_, kReplyWaitSeconds, [this] { ReadAndPlot(); });
+    WaitSeconds(scheduler_, kReplyWaitSeconds,
+                [this] { receiver_.ReadLevel(InThisRun([this] { AfterRead(); })); });
     plot_.Present();
 }
 
-void Sweep::ReadAndPlot() {
-    link_.ReadLevel();
+void Sweep::AfterRead() {
     if (Holding == 0) {
         plot_.PlotLevel();
     }

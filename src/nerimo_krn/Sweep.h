@@ -4,7 +4,7 @@
 
 #include "Panel.h"
 #include "Plot.h"
-#include "ReceiverLink.h"
+#include "Receiver.h"
 #include "Scheduler.h"
 #include "State.h"
 
@@ -16,7 +16,7 @@ namespace nerimo {
 // a timer, so the window stays responsive and the processor idles while the receiver answers.
 class Sweep {
   public:
-    Sweep(State& state, ReceiverLink& link, Plot& plot, Panel& panel,
+    Sweep(State& state, Receiver& receiver, Plot& plot, Panel& panel,
           platform::Scheduler& scheduler);
 
     // Starts a run. A stopped run that is still finishing its step ends first.
@@ -29,18 +29,22 @@ class Sweep {
     void BeginSweep();
     void BeginStep();
     void HoldCycle();
-    void ReadAndPlot();
+    void AfterRead();
     void AfterPause();
     void FinishStep();
     void EndOfSweep();
 
+    // A receiver's answer that comes back after its run has ended goes nowhere.
+    Receiver::Then InThisRun(Receiver::Then next);
+
     State& state_;
-    ReceiverLink& link_;
+    Receiver& receiver_;
     Plot& plot_;
     Panel& panel_;
     platform::Scheduler& scheduler_;
 
     bool running_ = false;
+    unsigned run_ = 0;           // counts the runs begun and ended
     bool receiverAway_ = false;  // the status says "no receiver"
     int16_t Holding = 0;
     int step_ = 0;      // the current step tunes StartMHz + step_ x 0.0125 MHz

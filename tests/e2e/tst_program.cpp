@@ -1,6 +1,8 @@
 #include <fcntl.h>
 #include <termios.h>
 
+#include <QTcpServer>
+
 #include "Rig.h"
 
 using namespace nerimo::testing;
@@ -152,6 +154,80 @@ class ProgramTest : public QObject {
         QVERIFY(QTest::qWaitFor([&] { return rig.StartShown(); }, 1000));
         rig.ClickAt(kClose);
         rig.CheckCleanEnd();
+    }
+
+    // Through Hamlib's rigctl model (RIG=2) to the band served as rigctld would: a whole sweep,
+    // each step the frequency set, then, after the wait, the strength read; the server killed
+    // and started again; then a server that stops answering.
+    void aRadioOverRigctld() {
+        DesktopRig rig(session_.path());
+        const QByteArray port = rig.StartRigctld("145.5 12.5 14\n");
+        rig.StartProgram("GRID=1\nRIG=2\nDEVICE=127.0.0.1:" + port);
+        QVERIFY(QTest::qWaitFor([&] { return rig.StartShown(); }, 10000));
+        rig.ClickAt(kStartStop);
+        QVERIFY(QTest::qWaitFor([&] { return rig.Log().count("145.0000N") == 2; }, 20000));
+        QCOMPARE(rig.Shot().pixelColor(StepPoint(40, 14)), kGreen);
+        QFile file(rig.Path("log"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = file.readAll().split('\n');
+        for (int step = 0; step <= 80; ++step) {
+            const QList<QByteArray> tuned = lines.value(2 * step).split(' ');
+            const QList<QByteArray> read = lines.value(2 * step + 1).split(' ');
+            QCOMPARE(tuned.value(1), SweepCommand(step));
+            QCOMPARE(read.value(1), QByteArray("STRENGTH"));
+            QVERIFY(read.value(0).toDouble() - tuned.value(0).toDouble() > 0.15);
+        }
+
+        // The server killed: level 0 and "no receiver", and one line; started again: measured.
+        rig.receiver.kill();
+        QVERIFY(rig.receiver.waitForFinished());
+        QTest::qWait(1000);
+        QVERIFY(Count(rig.Shot(), kStatus, kRed, true) > 10);  // "no receiver"
+        QCOMPARE(rig.Errors().count("the receiver is gone"), 1);
+        rig.StartRigctld("145.5 12.5 14\n", port);
+        QVERIFY(QTest::qWaitFor([&] { return rig.Log().contains("STRENGTH"); }, 4000));
+        QVERIFY(rig.Errors().contains("the receiver is back"));
+
+        // A server that stops answering holds nothing up: stop and " X" act within 1 s.
+        ::kill(rig.receiver.processId(), SIGSTOP);
+        QTest::qWait(700);
+        rig.ClickAt(kStartStop);
+        QVERIFY(QTest::qWaitFor([&] { return rig.StartShown(); }, 1000));
+        rig.ClickAt(kClose);
+        QVERIFY(QTest::qWaitFor([&] { return Windows().isEmpty(); }, 1000));
+        rig.CheckCleanEnd();
+        ::kill(rig.receiver.processId(), SIGCONT);
+        QVERIFY(!rig.Errors().contains("No such"));
+    }
+
+    // Hamlib's own dummy radio served by the real rigctld: the program sweeps it, and its
+    // frequency, read back by rigctl, follows the steps.
+    void theDummyRadioOfRigctld() {
+        QTcpServer probe;  // a free port
+        QVERIFY(probe.listen(QHostAddress::LocalHost));
+        const QString port = QString::number(probe.serverPort());
+        probe.close();
+        DesktopRig rig(session_.path());
+        rig.receiver.start("rigctld", {"-m", "1", "-T", "127.0.0.1", "-t", port});
+        QVERIFY(rig.receiver.waitForStarted());
+        QTest::qWait(500);
+        rig.StartProgram("RIG=2\nDEVICE=127.0.0.1:" + port.toLatin1());
+        QVERIFY(QTest::qWaitFor([&] { return rig.StartShown(); }, 10000));
+        rig.ClickAt(kStartStop);
+        QList<double> tuned;
+        for (int i = 0; i < 2; ++i) {
+            QTest::qWait(1500);
+            QProcess rigctl;
+            rigctl.start("rigctl", {"-m", "2", "-r", "127.0.0.1:" + port, "f"});
+            QVERIFY(rigctl.waitForFinished(5000));
+            tuned << rigctl.readAllStandardOutput().trimmed().toDouble();
+            QVERIFY2(tuned.last() >= 145e6 && tuned.last() <= 146e6,
+                     qPrintable(QString::number(tuned.last())));
+        }
+        QVERIFY(tuned[1] > tuned[0]);
+        rig.ClickAt(kClose);
+        rig.CheckCleanEnd();
+        QVERIFY(!rig.Errors().contains("Nerimo:"));
     }
 
     // Started from a folder of its own, as another user: a settings file that cannot be read, or

@@ -11,10 +11,12 @@
 #include <optional>
 
 #include "FileAccess.h"
+#include "HamlibReceiver.h"
 #include "MessageBox.h"
 #include "Panel.h"
 #include "Plot.h"
 #include "Program.h"
+#include "Radio.h"
 #include "ReceiverLink.h"
 #include "Scheduler.h"
 #include "SerialPort.h"
@@ -93,6 +95,33 @@ struct FakeSerialPort : platform::SerialPort {
         return std::exchange(pending, QByteArray());
     }
     void OnDied(std::function<void()> handler) override { died = std::move(handler); }
+};
+
+// A radio in memory: every request answered at once, as `result` says, and recorded with the
+// time `now` gives.
+struct FakeRadio : platform::Radio {
+    platform::RadioResult result{true, {}, false, false};
+    int decibels = -54;
+    QStringList calls;
+    std::function<double()> now = [] { return 0.0; };
+
+    void Open(const platform::RadioSettings& settings, Done done) override {
+        calls << QStringLiteral("open %1 %2").arg(settings.model).arg(settings.path);
+        done(result);
+    }
+    void SetMode(bool am, Done done) override {
+        calls << (am ? QStringLiteral("mode AM") : QStringLiteral("mode FM"));
+        done(result);
+    }
+    void SetFrequency(double hertz, Done done) override {
+        calls << QStringLiteral("%1 Hz at %2").arg(hertz, 0, 'f', 0).arg(now());
+        done(result);
+    }
+    void ReadStrength(Strength done) override {
+        calls << QStringLiteral("strength at %1").arg(now());
+        done(result, decibels);
+    }
+    void Close() override { calls << QStringLiteral("close"); }
 };
 
 // Virtual time: the pending piece of work runs as soon as it is asked for, the clock moving on

@@ -59,6 +59,16 @@ class Rig {
         QVERIFY(receiver.waitForReadyRead(10000));  // it prints the link once it is there
     }
 
+    // The receiver's band model served as rigctld would serve a radio, on the given port of
+    // 127.0.0.1 or any free one; the port.
+    QByteArray StartRigctld(const QByteArray& band, const QString& port = "0") {
+        Write("band", band);
+        receiver.start(QStringLiteral(NERIMO_SIMULATOR),
+                       {"--rigctld", port, "--band", Path("band"), "--log", Path("log")});
+        receiver.waitForReadyRead(10000);
+        return receiver.readLine().trimmed().split(':').value(1);
+    }
+
     // The program with these settings (none: no settings file); as root, when `unprivileged`,
     // as user 65534, so that permission bits stop it.
     void StartProgram(const std::optional<QByteArray>& settings, bool unprivileged = false) {

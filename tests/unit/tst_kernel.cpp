@@ -82,7 +82,7 @@ class KernelTest : public QObject {
         QFETCH(QByteArray, command);
         Kernel k(145.0, 1);
         k.state.ModeLetter = "A";
-        k.link.FormatFreqText(mhz);
+        nerimo::FormatFreqText(k.state, mhz);
         QVERIFY(k.link.SendTuneCommand());
         QCOMPARE(k.port.written, QList<QByteArray>{command});
         QCOMPARE(k.state.FreqText, command.chopped(1));
@@ -453,6 +453,57 @@ class KernelTest : public QObject {
         QCOMPARE(k.port.written.value(3), QByteArray("145.0000N"));
         QVERIFY(k.scheduler.RunUntil([&] { return k.state.StepCount == 1; }, 1));
         QCOMPARE(int(k.state.PrevX), 44);  // the new trace begins with a dot at x 44
+    }
+
+    // dB relative to S9 onto the levels: 6 dB an S-unit from -48 dB (1) to S9 (9), 10 dB a
+    // level above, at most 16.
+    void levelsFromStrength_data() {
+        QTest::addColumn<int>("decibels");
+        QTest::addColumn<int>("level");
+        // clang-format off
+        for (const auto& [decibels, level] : QList<QPair<int, int>>{
+                 {-49, 0}, {-48, 1}, {-43, 1}, {-42, 2}, {-1, 8}, {0, 9}, {9, 9}, {10, 10},
+                 {59, 14}, {60, 15}, {69, 15}, {70, 16}, {200, 16}, {-1000, 0}}) {
+            // clang-format on
+            QTest::addRow("%d dB", decibels) << decibels << level;
+        }
+    }
+    void levelsFromStrength() {
+        QFETCH(int, decibels);
+        QFETCH(int, level);
+        QCOMPARE(int(nerimo::LevelFromStrength(decibels)), level);
+    }
+
+    // Through Hamlib: the mode set once a run, or when it changed; the frequency; the wait
+    // counted from its acknowledgement; the strength. A call that fails closes the radio, which
+    // is tried again 2 s later.
+    void aHamlibRadioStepByStep() {
+        Kernel k(145.0, 1);
+        k.state.RigModel = 2;
+        k.state.DevicePath = "radio.local";
+        nerimo::testing::FakeRadio radio;
+        radio.now = [&] { return k.scheduler.now; };
+        radio.decibels = -12;
+        nerimo::HamlibReceiver hamlib(k.state, radio, k.messages, k.retry);
+        nerimo::Sweep sweep(k.state, hamlib, k.plot, k.panel, k.scheduler);
+        hamlib.OpenPort();
+        sweep.RunSweep();
+        QVERIFY(k.scheduler.RunUntil([&] { return radio.calls.size() >= 6; }, 1));
+        QCOMPARE(radio.calls,
+                 QStringList({"open 2 radio.local:4532", "mode FM", "145000000 Hz at 0",
+                              "strength at 0.185", "145012500 Hz at 0.185", "strength at 0.37"}));
+        QCOMPARE(int(k.state.SignalLevel), 7);
+        k.panel.selectedMode = 2;  // AM chosen for the next run
+        sweep.RunSweep();
+        QCOMPARE(radio.calls.filter("mode").last(), QStringLiteral("mode AM"));
+        radio.result = {false, QStringLiteral("Communication timed out"), false, false};
+        k.scheduler.RunFor(0.2);
+        QVERIFY(!hamlib.IsOpen());
+        QCOMPARE(radio.calls.filter("close").size(), 1);
+        radio.result.ok = true;
+        k.retry.RunFor(2);
+        QVERIFY(hamlib.IsOpen());
+        QCOMPARE(k.messages.shown.size(), 0);
     }
 
     // With no port the sweep runs at its pace, shows every frequency and plots level 0.

@@ -38,6 +38,7 @@ class Form1Test : public QObject {
     nerimo::testing::FakeFileAccess files_;
     nerimo::testing::FakeMessageBox messages_;
     nerimo::testing::FakeSerialPort port_;
+    nerimo::testing::FakeRadio radio_;
     nerimo::testing::VirtualScheduler scheduler_;
     nerimo::testing::VirtualScheduler retry_;
     std::unique_ptr<nerimo::Form1> form_;
@@ -46,7 +47,7 @@ class Form1Test : public QObject {
         QLocale::setDefault(QLocale(QLatin1String(locale)));
         files_.next = {nerimo::platform::FileRead::Outcome::Read, settings, {}};
         form_ = std::make_unique<nerimo::Form1>(
-            nerimo::Form1Services{program_, files_, messages_, port_, scheduler_, retry_});
+            nerimo::Form1Services{program_, files_, messages_, port_, radio_, scheduler_, retry_});
         QVERIFY(form_->Form_Load());
         form_->show();
         QVERIFY(QTest::qWaitForWindowExposed(form_.get()));

@@ -5,7 +5,6 @@
 #include <QRandomGenerator>
 #include <cerrno>
 #include <cstdio>
-#include <ctime>
 
 namespace nerimo::sim {
 
@@ -14,16 +13,10 @@ namespace {
 constexpr int kReadChunk = 4096;
 constexpr int kFloodBurstsPerSecond = 100;
 
-double MonotonicSeconds() {
-    timespec now{};
-    ::clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
-}
-
 }  // namespace
 
-Simulator::Simulator(Options options, PseudoTerminal& terminal)
-    : options_(std::move(options)), terminal_(terminal) {
+Simulator::Simulator(Options options, PseudoTerminal& terminal, CommandLog& log)
+    : options_(std::move(options)), terminal_(terminal), log_(log) {
     replyTimer_.setSingleShot(true);
     replyTimer_.setTimerType(Qt::PreciseTimer);
     connect(&replyTimer_, &QTimer::timeout, this, &Simulator::AnswerLevel);
@@ -36,24 +29,6 @@ Simulator::Simulator(Options options, PseudoTerminal& terminal)
     connect(&floodTimer_, &QTimer::timeout, this, &Simulator::Flood);
 }
 
-double Simulator::Seconds() const {
-    return MonotonicSeconds();
-}
-
-bool Simulator::Start(QString* error) {
-    if (!options_.logPath.isEmpty()) {
-        log_.setFileName(options_.logPath);
-        if (!log_.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-            *error = QStringLiteral("cannot write the log %1: %2")
-                         .arg(options_.logPath, log_.errorString());
-            return false;
-        }
-    }
-    Listen();
-    return true;
-}
-
-// Reads the line and, where asked, repeats the level and floods it.
 void Simulator::Listen() {
     notifier_ = std::make_unique<QSocketNotifier>(terminal_.MasterFd(), QSocketNotifier::Read);
     connect(notifier_.get(), &QSocketNotifier::activated, this, &Simulator::ReadCommands);
@@ -82,10 +57,7 @@ void Simulator::ReadCommands() {
             return;
         }
         for (const Command& command : parser_.Feed(QByteArrayView(chunk, n))) {
-            if (log_.isOpen()) {
-                log_.write(QByteArray::number(Seconds(), 'f', 6) + ' ' + command.text + '\n');
-                log_.flush();
-            }
+            log_.Write(command.text);
             // Unplugged once the last answer has been read: the program's next read fails.
             if (options_.hangupAfter > 0 && answers_ >= options_.hangupAfter) {
                 Hangup();
@@ -104,7 +76,7 @@ void Simulator::ReadCommands() {
 
 // The letter of the level at the tuned frequency; empty at level 0.
 QByteArray Simulator::LevelLetter() const {
-    const int level = options_.band.LevelAt(tunedMHz_, Seconds());
+    const int level = options_.band.LevelAt(tunedMHz_, CommandLog::Seconds());
     return level > 0 ? QByteArray(1, static_cast<char>('A' + level - 1)) : QByteArray();
 }
 

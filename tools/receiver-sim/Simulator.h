@@ -1,12 +1,12 @@
 #pragma once
 
-#include <QFile>
 #include <QObject>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <memory>
 
 #include "BandModel.h"
+#include "CommandLog.h"
 #include "CommandParser.h"
 #include "PseudoTerminal.h"
 
@@ -17,7 +17,6 @@ struct Options {
     int replyDelayMs = 30;        // from a command to its answer; well inside the program's 185 ms
     bool crlfForSilence = false;  // at level 0: answer CR LF instead of nothing
     int repeatMs = 0;             // repeat the current level this often while no command comes
-    QString logPath;              // every command received, with a monotonic time stamp
     int hangupAfter = 0;          // close the line at the first command after this many
                                   // answers, as an unplugged adapter would; 0 = never
     int replugAfterMs = 0;        // then open a new line behind the same link; 0 = never
@@ -30,8 +29,9 @@ class Simulator : public QObject {
     Q_OBJECT
 
   public:
-    Simulator(Options options, PseudoTerminal& terminal);
-    bool Start(QString* error);
+    Simulator(Options options, PseudoTerminal& terminal, CommandLog& log);
+    // Reads the line and, where asked, repeats the level and floods it.
+    void Listen();
 
   private:
     void ReadCommands();
@@ -40,15 +40,13 @@ class Simulator : public QObject {
     void Flood();
     void Hangup();
     void Replug();
-    void Listen();
     QByteArray LevelLetter() const;
-    double Seconds() const;
 
     Options options_;
     PseudoTerminal& terminal_;
     std::unique_ptr<QSocketNotifier> notifier_;
     CommandParser parser_;
-    QFile log_;
+    CommandLog& log_;
     QTimer replyTimer_;
     QTimer repeatTimer_;
     QTimer floodTimer_;

@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "PseudoTerminal.h"
+#include "RigctldServer.h"
 #include "Simulator.h"
 
 namespace {
@@ -46,12 +47,19 @@ int main(int argc, char* argv[]) {
         "Band file: one signal a line, \"centre-MHz width-kHz peak(1-16) [period-s]\" (a period\n"
         "makes the signal come and go: on for one period, off for the next), an optional line\n"
         "\"noise LEVEL\" for the floor, and \"#\" for comments.\n\n"
+        "With --rigctld it serves the band model as rigctld would a radio, on 127.0.0.1, for\n"
+        "Nerimo's RIG=2 (Hamlib's \"NET rigctl\"), the strength in dB relative to S9.\n\n"
         "Log file: one line per command received, \"SECONDS COMMAND\", where SECONDS is the\n"
-        "monotonic clock (CLOCK_MONOTONIC) when it was complete."));
+        "monotonic clock (CLOCK_MONOTONIC) when it was complete; with --rigctld, a frequency set\n"
+        "is logged as the tuning command that carries it, a strength read as STRENGTH."));
     parser.addHelpOption();
     const QCommandLineOption link({QStringLiteral("l"), QStringLiteral("link")},
-                                  QStringLiteral("Path of the symbolic link to make (required)."),
+                                  QStringLiteral("Path of the symbolic link to make."),
                                   QStringLiteral("LINK"));
+    const QCommandLineOption rigctld(QStringLiteral("rigctld"),
+                                     QStringLiteral("Serve rigctld's protocol on this port of "
+                                                    "127.0.0.1 instead (0: any free port)."),
+                                     QStringLiteral("PORT"));
     const QCommandLineOption band({QStringLiteral("b"), QStringLiteral("band")},
                                   QStringLiteral("Band model file; the demo band without it."),
                                   QStringLiteral("FILE"));
@@ -88,11 +96,12 @@ int main(int argc, char* argv[]) {
                                                   "that each end with the current level and CR "
                                                   "LF."),
                                    QStringLiteral("BYTES-PER-SECOND"), QStringLiteral("0"));
-    parser.addOptions({link, band, delay, crlf, repeat, log, duration, hangup, replug, flood});
+    parser.addOptions(
+        {link, rigctld, band, delay, crlf, repeat, log, duration, hangup, replug, flood});
     parser.process(app);
 
-    if (!parser.isSet(link)) {
-        return Fail(QStringLiteral("--link is required; see --help"));
+    if (parser.isSet(link) == parser.isSet(rigctld)) {
+        return Fail(QStringLiteral("--link or --rigctld is required; see --help"));
     }
     nerimo::sim::Options options;
     bool ok = true;
@@ -122,7 +131,6 @@ int main(int argc, char* argv[]) {
         return Fail(QStringLiteral("--duration takes seconds"));
     }
     options.crlfForSilence = parser.isSet(crlf);
-    options.logPath = parser.value(log);
     if (parser.isSet(band)) {
         QFile file(parser.value(band));
         if (!file.open(QIODevice::ReadOnly)) {
@@ -137,26 +145,36 @@ int main(int argc, char* argv[]) {
         options.band = *model;
     }
 
-    nerimo::sim::PseudoTerminal terminal;
     QString error;
-    if (!terminal.Open(parser.value(link), &error)) {
-        return Fail(error);
-    }
-    if (::pipe2(quitPipe, O_CLOEXEC) != 0) {
-        return Fail(QStringLiteral("cannot make a pipe"));
+    nerimo::sim::CommandLog commandLog;
+    if (!commandLog.Open(parser.value(log), &error) || ::pipe2(quitPipe, O_CLOEXEC) != 0) {
+        return Fail(error.isEmpty() ? QStringLiteral("cannot make a pipe") : error);
     }
     QSocketNotifier quit(quitPipe[0], QSocketNotifier::Read);
     QObject::connect(&quit, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
     std::signal(SIGTERM, Quit);
     std::signal(SIGINT, Quit);
-
-    nerimo::sim::Simulator simulator(options, terminal);
-    if (!simulator.Start(&error)) {
-        return Fail(error);
-    }
     if (seconds > 0) {
         QTimer::singleShot(static_cast<int>(seconds * 1000), &app, &QCoreApplication::quit);
     }
+
+    if (parser.isSet(rigctld)) {
+        nerimo::sim::RigctldServer server(options.band, commandLog);
+        const quint16 port = server.Listen(parser.value(rigctld).toUShort(), &error);
+        if (port == 0) {
+            return Fail(error);
+        }
+        std::printf("rigctld 127.0.0.1:%u\n", port);
+        std::fflush(stdout);
+        return QCoreApplication::exec();
+    }
+
+    nerimo::sim::PseudoTerminal terminal;
+    if (!terminal.Open(parser.value(link), &error)) {
+        return Fail(error);
+    }
+    nerimo::sim::Simulator simulator(options, terminal, commandLog);
+    simulator.Listen();
     std::printf("%s -> %s\n", qPrintable(parser.value(link)), qPrintable(terminal.SlavePath()));
     std::fflush(stdout);
     return QCoreApplication::exec();
