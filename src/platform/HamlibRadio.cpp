@@ -3,6 +3,7 @@
 #include <hamlib/rig.h>
 
 #include <cerrno>
+#include <clocale>
 #include <utility>
 
 namespace nerimo::platform {
@@ -31,6 +32,10 @@ void SetConf(RIG* rig, const char* name, const QByteArray& value) {
 }  // namespace
 
 HamlibRadio::HamlibRadio() {
+    // Hamlib keeps the name of the numeric locale while it opens a radio in "C", then restores
+    // it through a pointer that the C library freed on the switch. With "C" in place already
+    // nothing is freed. Numbers on screen go through Qt's own locale, which this leaves alone.
+    std::setlocale(LC_NUMERIC, "C");
     worker_.moveToThread(&thread_);
 }
 
