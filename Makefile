@@ -1,7 +1,7 @@
 # The front door: `make run` and `make test` install what is missing, build and go.
 BUILD_DIR := build
 
-.PHONY: all deps build run test test-asan coverage bench fuzz clean
+.PHONY: all deps build run survey test test-asan coverage bench fuzz clean
 
 all: build
 
@@ -15,6 +15,10 @@ build: deps
 # RIG=2: the demo through Hamlib, the simulated receiver served as rigctld.
 run: build
 	@RIG=$(RIG) scripts/run-demo.sh $(BUILD_DIR)
+
+# An unattended survey of the demo band, no window: SWEEPS sweeps (2), a log and a picture.
+survey: build
+	@SURVEY=$(or $(SWEEPS),2) RIG=$(RIG) scripts/run-demo.sh $(BUILD_DIR)
 
 test: build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j2 --label-exclude soak

@@ -17,6 +17,7 @@
 #include "DiskFileAccess.h"
 #include "Form1.h"
 #include "HamlibRadio.h"
+#include "QtAppendFile.h"
 #include "QtMessageBox.h"
 #include "QtScheduler.h"
 #include "QtSerialPort.h"
@@ -80,9 +81,10 @@ int main(int argc, char* argv[]) {
     nerimo::platform::QtMessageBox messages(QStringLiteral("Nerimo"));
     StampedPort port(steps);
     nerimo::platform::HamlibRadio radio;
+    nerimo::platform::QtAppendFile log;
     nerimo::platform::QtScheduler scheduler;
     nerimo::platform::QtScheduler retry;
-    nerimo::Form1 form({program, files, messages, port, radio, scheduler, retry});
+    nerimo::Form1 form({program, files, messages, port, radio, scheduler, retry, log});
     form.Form_Load();
     form.show();
     form.findChild<QPushButton*>(QStringLiteral("Command8"))->click();

@@ -4,10 +4,14 @@
 # a settings file anywhere else. With RIG=2 in the environment the simulator serves the band as
 # rigctld would, and Nerimo sweeps it through Hamlib. With no display it runs the window under
 # Xvfb, clicks "start", lets one full 1 MHz sweep run, saves a screenshot and prints its path.
+# With SURVEY=N it runs an unattended survey of N sweeps instead, with no window and no display,
+# and prints the paths of its log and its picture.
 set -euo pipefail
 
 headless=0
-if [ "${1:-}" = --headless ]; then
+if [ -n "${SURVEY:-}" ]; then
+    :
+elif [ "${1:-}" = --headless ]; then
     headless=1
     shift
 elif [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
@@ -33,16 +37,29 @@ if [ "${RIG:-0}" = 2 ]; then
     simulator=$SIMULATOR_PID
     read -r _ address <&"${SIMULATOR[0]}"
     printf "${settings}RIG=2\nDEVICE=%s\n" "$address" >"$demo/Nerimo.ini"
-    echo "Simulated receiver served as rigctld on $address; press start to sweep it through Hamlib."
+    echo "Simulated receiver served as rigctld on $address."
+    hint="press start to sweep it through Hamlib."
 else
     "$build/nerimo-receiver-sim" --link "$link" >/dev/null &
     simulator=$!
     for _ in $(seq 50); do [ -L "$link" ] && break; sleep 0.1; done
     printf "${settings}DEVICE=%s\n" "$link" >"$demo/Nerimo.ini"
-    echo "Simulated receiver on $link; press start to sweep the demo band."
+    echo "Simulated receiver on $link."
+    hint="press start to sweep the demo band."
+fi
+
+if [ -n "${SURVEY:-}" ]; then
+    log="$(cd "$demo" && pwd)/sweeps.csv"
+    picture="$(cd "$demo" && pwd)/survey.png"
+    echo "A survey of $SURVEY sweeps with no window, some 16 s each; rows are appended to $log."
+    "$demo/nerimo" --headless --log "$log" --sweeps "$SURVEY" --picture "$picture"
+    echo "Log: $log"
+    echo "Picture: $picture"
+    exit 0
 fi
 
 if [ "$headless" -eq 0 ]; then
+    echo "Nerimo: $hint"
     "$demo/nerimo"
     exit 0
 fi

@@ -1,47 +1,92 @@
 #include <QApplication>
+#include <cstdio>
 #include <memory>
+#include <optional>
 #include <system_error>
 
+#include "CommandLine.h"
 #include "DiskFileAccess.h"
 #include "Form1.h"
 #include "HamlibRadio.h"
 #include "ProgramIcon.h"
+#include "QtAppendFile.h"
 #include "QtMessageBox.h"
 #include "QtProgram.h"
 #include "QtScheduler.h"
 #include "QtSerialPort.h"
 #include "StartupError.h"
+#include "Survey.h"
 
-int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("nerimo"));
-    // One look on every desktop: the control colours are part of the window's design.
-    QApplication::setStyle(QStringLiteral("Fusion"));
-    QApplication::setWindowIcon(nerimo::ProgramIcon());
+namespace {
 
+// The platform's services, made once the application object stands.
+struct Platform {
     nerimo::platform::QtProgram program;
     nerimo::platform::DiskFileAccess files;
-    nerimo::platform::QtMessageBox messages(QStringLiteral("Nerimo"));
+    nerimo::platform::QtMessageBox messages{QStringLiteral("Nerimo")};
     nerimo::platform::QtSerialPort port;
     nerimo::platform::HamlibRadio radio;
-    std::unique_ptr<nerimo::platform::QtScheduler> scheduler;
-    std::unique_ptr<nerimo::platform::QtScheduler> retry;
-    try {
-        scheduler = std::make_unique<nerimo::platform::QtScheduler>();
-        retry = std::make_unique<nerimo::platform::QtScheduler>();
-    } catch (const std::system_error& error) {
-        messages.Show(QString::fromLocal8Bit(error.what()));
-        return 1;
+    nerimo::platform::QtAppendFile log;
+    // Throws std::system_error when the system has no timer to give.
+    nerimo::platform::QtScheduler scheduler;
+    nerimo::platform::QtScheduler retry;
+};
+
+void AnotherCopyRuns() {
+    std::fprintf(stderr, "Nerimo is already running; this copy ends.\n");
+}
+
+int RunWindow(Platform& platform, const nerimo::CommandLine& options) {
+    nerimo::Form1 form({platform.program, platform.files, platform.messages, platform.port,
+                        platform.radio, platform.scheduler, platform.retry, platform.log});
+    if (!form.Form_Load()) {
+        AnotherCopyRuns();
+        return 0;
     }
-    nerimo::Form1 form({program, files, messages, port, radio, *scheduler, *retry});
-    try {
-        if (!form.Form_Load()) {
-            return 0;
-        }
-    } catch (const nerimo::StartupError& error) {
-        messages.Show(error.Message());
-        return 1;
+    if (!options.logPath.isEmpty()) {
+        form.StartLog(options.logPath);
     }
     form.show();
     return QApplication::exec();
+}
+
+int RunSurvey(Platform& platform, const nerimo::CommandLine& options) {
+    nerimo::Survey survey(options,
+                          {platform.program, platform.files, platform.messages, platform.port,
+                           platform.radio, platform.scheduler, platform.retry, platform.log});
+    return survey.Run();
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    nerimo::CommandLine options;
+    {
+        // Help and a bad option are answered before anything of a window is loaded.
+        const QCoreApplication reading(argc, argv);
+        if (const std::optional<int> status =
+                nerimo::ParseCommandLine(QCoreApplication::arguments(), &options)) {
+            return *status;
+        }
+    }
+    // A survey needs no display: it loads no windowing platform at all.
+    const std::unique_ptr<QCoreApplication> app =
+        options.headless ? std::make_unique<QCoreApplication>(argc, argv)
+                         : std::make_unique<QApplication>(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("nerimo"));
+    if (!options.headless) {
+        // One look on every desktop: the control colours are part of the window's design.
+        QApplication::setStyle(QStringLiteral("Fusion"));
+        QApplication::setWindowIcon(nerimo::ProgramIcon());
+    }
+    try {
+        Platform platform;
+        return options.headless ? RunSurvey(platform, options) : RunWindow(platform, options);
+    } catch (const nerimo::StartupError& error) {
+        nerimo::platform::QtMessageBox(QStringLiteral("Nerimo")).Show(error.Message());
+    } catch (const std::system_error& error) {
+        nerimo::platform::QtMessageBox(QStringLiteral("Nerimo"))
+            .Show(QString::fromLocal8Bit(error.what()));
+    }
+    return 1;
 }

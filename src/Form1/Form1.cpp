@@ -1,6 +1,7 @@
 #include "Form1.h"
 
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QScreen>
@@ -20,7 +21,6 @@ namespace {
 
 constexpr int kWindowWidth = 812;
 constexpr int kWindowHeight = 541;
-constexpr int kScaleHeight = 15;
 const QColor kWindowGrey(64, 64, 64);
 
 }  // namespace
@@ -31,7 +31,9 @@ Form1::Form1(Form1Services services)
       link_(state_, services.port, services.messages, services.retry),
       hamlib_(state_, services.radio, services.messages, services.retry),
       ui_(BuildControls(this)),
-      plot_(state_, *ui_.Picture1, *this) {
+      plot_(state_, *ui_.Picture1, *this),
+      log_(services.log, services.messages),
+      keep_(this, *ui_.Picture1, *ui_.Picture4, log_, services.messages) {
     setObjectName(QStringLiteral("Form1"));
     setFixedSize(kWindowWidth, kWindowHeight);
     setFont(platform::SansFont(8.25));
@@ -90,6 +92,7 @@ bool Form1::Form_Load() {
             receiver_ = &hamlib_;
         }
         sweep_.emplace(state_, *receiver_, plot_, *this, services_.scheduler);
+        sweep_->Listen(log_);
         receiver_->OpenPort();
     });
     state_.Scanning = 0;
@@ -131,6 +134,9 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
                 ui_.Picture1->rect().contains(release->position().toPoint())) {
                 Picture1_Click();
             }
+        } else if (event->type() == QEvent::ContextMenu) {
+            keep_.Popup(static_cast<QContextMenuEvent*>(event)->globalPos());
+            return true;
         }
     } else if (event->type() == QEvent::MouseMove) {
         TitleStrip_MouseMove();

@@ -3,9 +3,11 @@
 #include <QWidget>
 #include <optional>
 
+#include "AppendFile.h"
 #include "Controls.h"
 #include "FileAccess.h"
 #include "HamlibReceiver.h"
+#include "KeepMenu.h"
 #include "MessageBox.h"
 #include "Panel.h"
 #include "Plot.h"
@@ -16,6 +18,7 @@
 #include "SerialPort.h"
 #include "State.h"
 #include "Sweep.h"
+#include "SweepLog.h"
 
 namespace nerimo {
 
@@ -28,6 +31,7 @@ struct Form1Services {
     platform::Radio& radio;          // a radio that Hamlib drives (RIG=)
     platform::Scheduler& scheduler;  // the sweep's
     platform::Scheduler& retry;      // the port's, while it is closed
+    platform::AppendFile& log;       // the sweep log
 };
 
 // The one window: a fixed-size borderless panel with the title strip, the control panel, the plot
@@ -45,6 +49,9 @@ class Form1 : public QWidget, public Panel {
 
     const State& state() const { return state_; }
     const Controls& controls() const { return ui_; }
+    KeepMenu& keep() { return keep_; }
+    // Logs every sweep to the file from now on (--log); a message when it cannot be opened.
+    void StartLog(const QString& path) { keep_.StartLog(path); }
 
     // Panel
     void SelectOption(int option) override;
@@ -94,6 +101,8 @@ class Form1 : public QWidget, public Panel {
     Receiver* receiver_ = &link_;  // the one the settings chose
     Controls ui_;
     Plot plot_;
+    SweepLog log_;
+    KeepMenu keep_;
     std::optional<Sweep> sweep_;  // once the settings have chosen the receiver
     bool activated_ = false;
 };

@@ -1,5 +1,6 @@
 #include "Plot.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cmath>
 
@@ -10,6 +11,7 @@ namespace nerimo {
 namespace {
 
 constexpr QRgb kBlack = qRgb(0, 0, 0);
+constexpr QRgb kWindowGrey = qRgb(64, 64, 64);  // the window between the plot and its scale
 constexpr QRgb kGridGrey = qRgb(128, 128, 128);
 constexpr QRgb kWholeMHzGrey = qRgb(192, 192, 192);
 constexpr int kGridTopY = 4;
@@ -93,6 +95,21 @@ void Plot::PlotLevel() {
 
 void Plot::Present() {
     surface_.Present();
+}
+
+QImage PlotPicture(const platform::Surface& plot, const platform::Surface& scale) {
+    const QImage& top = plot.Image();
+    const QImage& bottom = scale.Image();
+    QImage picture(top.width(), top.height() + 1 + bottom.height(), QImage::Format_RGB32);
+    picture.fill(kWindowGrey);
+    for (int y = 0; y < top.height(); ++y) {
+        std::copy_n(top.constScanLine(y), top.bytesPerLine(), picture.scanLine(y));
+    }
+    for (int y = 0; y < bottom.height(); ++y) {
+        std::copy_n(bottom.constScanLine(y), bottom.bytesPerLine(),
+                    picture.scanLine(top.height() + 1 + y));
+    }
+    return picture;
 }
 
 }  // namespace nerimo

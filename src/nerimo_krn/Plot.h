@@ -26,4 +26,7 @@ class Plot {
     const Panel& panel_;
 };
 
+// The plot and its scale strip as the window shows them, one pixel row of the window between them.
+QImage PlotPicture(const platform::Surface& plot, const platform::Surface& scale);
+
 }  // namespace nerimo

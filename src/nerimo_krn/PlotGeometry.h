@@ -12,6 +12,7 @@ inline constexpr int kLastPointX = 684;  // the last point of a full sweep
 inline constexpr int kBaselineY = 339;   // level 0
 inline constexpr int kGridRightX = 685;  // the baseline and horizontal grid lines end here
 inline constexpr int kScaleTickBottomY = 10;
+inline constexpr int16_t kScaleHeight = 15;  // the scale strip under the plot
 
 // x pixels between two steps: 8 on the 1 MHz span, 1 on the 8 MHz span.
 inline int16_t PixelsPerStepFor(int16_t spanMHz) {

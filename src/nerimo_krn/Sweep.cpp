@@ -63,6 +63,11 @@ void Sweep::End() {
     }
     running_ = false;
     ++run_;
+    if (state_.StepCount > 0) {  // a sweep under way: what it measured stays
+        for (SweepListener* listener : listeners_) {
+            listener->SweepEnded();
+        }
+    }
     Holding = 0;
     state_.StepCount = 0;
     state_.PrevX = 0;
@@ -76,6 +81,9 @@ void Sweep::BeginSweep() {
     // a sum of 80 or 640 of them can pass the end and lose the last step.
     lastStep_ = static_cast<int>(std::lround((state_.EndMHz - state_.StartMHz) / kStepMHz));
     step_ = 0;
+    for (SweepListener* listener : listeners_) {
+        listener->SweepBegan();
+    }
     BeginStep();
 }
 
@@ -104,6 +112,10 @@ void Sweep::HoldCycle() {
 void Sweep::AfterRead() {
     if (Holding == 0) {
         plot_.PlotLevel();
+        for (SweepListener* listener : listeners_) {
+            listener->Measured(state_.StartMHz + step_ * kStepMHz, state_.SignalLevel,
+                               receiver_.IsOpen());
+        }
     }
     if (state_.SignalLevel > 0 && state_.PauseSeconds > 0 && state_.PauseSeconds != kHoldPause) {
         // A stop already taken keeps the idle panel's empty status; the pause still runs out.
@@ -159,6 +171,9 @@ void Sweep::FinishStep() {
 }
 
 void Sweep::EndOfSweep() {
+    for (SweepListener* listener : listeners_) {
+        listener->SweepEnded();
+    }
     state_.StepCount = 0;
     state_.PrevX = 0;
     state_.PrevY = 0;

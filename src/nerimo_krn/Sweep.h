@@ -1,12 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "Panel.h"
 #include "Plot.h"
 #include "Receiver.h"
 #include "Scheduler.h"
 #include "State.h"
+#include "SweepListener.h"
 
 namespace nerimo {
 
@@ -24,6 +26,8 @@ class Sweep {
     // Ends the run at once: nothing more is sent, drawn or waited for.
     void End();
     bool Running() const { return running_; }
+    // Tells the listener, for as long as both live, of every sweep and its levels.
+    void Listen(SweepListener& listener) { listeners_.push_back(&listener); }
 
   private:
     void BeginSweep();
@@ -43,6 +47,7 @@ class Sweep {
     Panel& panel_;
     platform::Scheduler& scheduler_;
 
+    std::vector<SweepListener*> listeners_;
     bool running_ = false;
     unsigned run_ = 0;           // counts the runs begun and ended
     bool receiverAway_ = false;  // the status says "no receiver"

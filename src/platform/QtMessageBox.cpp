@@ -1,5 +1,6 @@
 #include "QtMessageBox.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <cstdio>
@@ -13,9 +14,11 @@ void QtMessageBox::Show(const QString& text) {
     std::fprintf(stderr, "%s: %s\n", title_.toLocal8Bit().constData(), line.constData());
     std::fflush(stderr);
 
-    // On a platform with no screen (offscreen, minimal) nobody could see or dismiss the box.
+    // With no window (an unattended survey) or on a platform with no screen (offscreen,
+    // minimal) nobody could see or dismiss the box.
     const QString platform = QGuiApplication::platformName();
-    if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal")) {
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr ||
+        platform == QLatin1String("offscreen") || platform == QLatin1String("minimal")) {
         return;
     }
     QMessageBox box(QMessageBox::NoIcon, title_, text, QMessageBox::Ok);

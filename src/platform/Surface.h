@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QRgb>
 
 namespace nerimo::platform {
@@ -21,6 +22,8 @@ class Surface {
     virtual void Present() = 0;
 
     virtual QRgb PixelAt(int x, int y) const = 0;
+    // All that is drawn, for a picture of it.
+    virtual const QImage& Image() const = 0;
 };
 
 }  // namespace nerimo::platform

@@ -1,9 +1,8 @@
 #pragma once
 
-#include <QImage>
 #include <QWidget>
 
-#include "Surface.h"
+#include "ImageSurface.h"
 
 namespace nerimo::platform {
 
@@ -21,14 +20,14 @@ class SurfaceWidget : public QWidget, public Surface {
     void Erase() override;
     void DrawLine(int x1, int y1, int x2, int y2, QRgb color) override;
     void Present() override;
-    QRgb PixelAt(int x, int y) const override;
+    QRgb PixelAt(int x, int y) const override { return image_.PixelAt(x, y); }
+    const QImage& Image() const override { return image_.Image(); }
 
   protected:
     void paintEvent(QPaintEvent* event) override;
 
   private:
-    QImage image_;
-    QRgb background_;
+    ImageSurface image_;
     QRect drawn_;  // drawn since the last Present
 };
 

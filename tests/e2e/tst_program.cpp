@@ -50,12 +50,19 @@ class ProgramTest : public QObject {
         QCOMPARE(shot.pixelColor(StepPoint(30, 0)), kGridGrey);  // not yet
         QCOMPARE(shot.pixelColor(StepPoint(4, 12) + QPoint(3, 3)), kBlack);
 
-        // A second copy ends at once, and the first keeps its port and its sweep.
+        // A second copy ends at once, and the first keeps its port and its sweep; a second
+        // survey too, with status 1 for the script that started it.
         DesktopRig second(session_.path());
         second.StartProgram(std::nullopt);
         second.CheckCleanEnd();
-        QVERIFY(!second.Errors().contains("Nerimo:"));
+        QVERIFY(second.Errors().contains("Nerimo is already running; this copy ends."));
         QVERIFY(!QFile::exists(second.Path("Nerimo.ini")));  // it read no settings
+        Rig survey(session_.path());
+        survey.StartProgram(std::nullopt, false, {"--headless", "--log", survey.Path("log")});
+        QVERIFY(survey.Ended(10000));
+        QCOMPARE(survey.program.exitCode(), 1);
+        QVERIFY(survey.Errors().contains("Nerimo is already running; this survey ends."));
+        QVERIFY(!QFile::exists(survey.Path("log")));
         QCOMPARE(Windows().size(), 1);
         QVERIFY(rig.WaitForCommand(SweepCommand(int(rig.Log().size()) + 1), 2000));
 

@@ -10,6 +10,7 @@
 #include <functional>
 #include <optional>
 
+#include "AppendFile.h"
 #include "FileAccess.h"
 #include "HamlibReceiver.h"
 #include "MessageBox.h"
@@ -95,6 +96,21 @@ struct FakeSerialPort : platform::SerialPort {
         return std::exchange(pending, QByteArray());
     }
     void OnDied(std::function<void()> handler) override { died = std::move(handler); }
+};
+
+// A log file in memory that takes every piece.
+struct FakeAppendFile : platform::AppendFile {
+    QString path;
+    QByteArray written;
+    bool Open(const QString& name, QString*) override {
+        path = name;
+        return true;
+    }
+    bool Append(const QByteArray& piece, QString*) override {
+        written += piece;
+        return true;
+    }
+    void Close() override { path.clear(); }
 };
 
 // A radio in memory: every request answered at once, as `result` says, and recorded with the

@@ -69,17 +69,19 @@ class Rig {
         return receiver.readLine().trimmed().split(':').value(1);
     }
 
-    // The program with these settings (none: no settings file); as root, when `unprivileged`,
-    // as user 65534, so that permission bits stop it.
-    void StartProgram(const std::optional<QByteArray>& settings, bool unprivileged = false) {
+    // The program with these settings (none: no settings file) and options; as root, when
+    // `unprivileged`, as user 65534, so that permission bits stop it.
+    void StartProgram(const std::optional<QByteArray>& settings, bool unprivileged = false,
+                      const QStringList& options = {}) {
         if (settings) {
             Write("Nerimo.ini", *settings);
         }
         if (unprivileged && ::geteuid() == 0) {
-            program.start("setpriv",
-                          {"--reuid=65534", "--regid=65534", "--clear-groups", Path("nerimo")});
+            program.start("setpriv", QStringList{"--reuid=65534", "--regid=65534", "--clear-groups",
+                                                 Path("nerimo")} +
+                                         options);
         } else {
-            program.start(Path("nerimo"), QStringList());
+            program.start(Path("nerimo"), options);
         }
         QVERIFY(program.waitForStarted());
     }

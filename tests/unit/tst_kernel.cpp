@@ -3,6 +3,7 @@
 
 #include "Fakes.h"
 #include "FrequencyAtX.h"
+#include "SweepLog.h"
 #include "WaitSeconds.h"
 
 using nerimo::testing::AddRows;
@@ -39,6 +40,15 @@ struct Stop {
     double endsAfter;  // the run ends no sooner
     int span = 1;
     int newSpan = 0;  // chosen after the stop; 0 for none
+};
+
+struct Logged {
+    const char* name;
+    int span;
+    int pause = 0;
+    int stopAtStep = 0;  // the stop button when this step is tuned; 0 for none
+    bool port = true;
+    QByteArray row = {};  // its start, or nothing when no row is to be written
 };
 
 struct Open {
@@ -453,6 +463,59 @@ class KernelTest : public QObject {
         QCOMPARE(k.port.written.value(3), QByteArray("145.0000N"));
         QVERIFY(k.scheduler.RunUntil([&] { return k.state.StepCount == 1; }, 1));
         QCOMPARE(int(k.state.PrevX), 44);  // the new trace begins with a dot at x 44
+    }
+
+    // The sweep log: a row per sweep, "date, time, Hz low, Hz high, 12500, 1, levels", the
+    // levels as plotted, as many as the steps from low to high, each for the frequency of its
+    // plot point; none while there is no receiver.
+    void sweepLogRows_data() {
+        AddRows<Logged>({
+            {"1 MHz", 1, 0, 0, true, "2026-12-07, 10:20:30, 145000000, 146000000, 12500, 1, 0, 7"},
+            {"8 MHz", 8, 0, 0, true, "2026-12-07, 10:20:30, 145000000, 153000000, 12500, 1, 0, 7"},
+            {"stopped", 1, 0, 3, true, "2026-12-07, 10:20:30, 145000000, 145037500, 12500, 1, 0"},
+            {"held", 1, 99, 0, true, "2026-12-07, 10:20:30, 145000000, 146000000, 12500, 1, 0, 7"},
+            {"no receiver", 1, 0, 0, false},
+        });
+    }
+    void sweepLogRows() {
+        QFETCH(Logged, row);
+        Kernel k(145.0, row.span, row.pause);
+        k.port.open = row.port;
+        int reads = 0;  // a signal at the second step, gone after three reads in a hold
+        k.port.answer = [&](const QByteArray& last) {
+            return last == "145.0125N" && ++reads <= 3 ? QByteArray("G") : QByteArray();
+        };
+        nerimo::testing::FakeAppendFile file;
+        nerimo::SweepLog log(file, k.messages,
+                             [] { return QDateTime(QDate(2026, 12, 7), QTime(10, 20, 30)); });
+        QVERIFY(log.Start(QStringLiteral("sweeps.csv")));
+        k.sweep.Listen(log);
+        k.sweep.RunSweep();
+        if (row.row.isEmpty()) {  // into the second sweep, and still nothing
+            QVERIFY(k.scheduler.RunUntil(
+                [&] { return k.panel.calls.filter("MHz 145.0000").size() == 2; }, 300));
+            QVERIFY(file.written.isEmpty());
+            return;
+        }
+        QVERIFY(k.scheduler.RunUntil(
+            [&] {
+                if (row.stopAtStep > 0 &&
+                    k.panel.calls.filter("MHz ").size() == row.stopAtStep + 1) {
+                    k.state.StopRequested = 1;
+                }
+                return !file.written.isEmpty();
+            },
+            300));
+        QVERIFY(file.written.startsWith(row.row));
+        const QList<QByteArray> fields = file.written.trimmed().split(',');
+        const int levels = int(fields.size()) - 6;
+        QCOMPARE(levels, (fields[3].toInt() - fields[2].toInt()) / 12500 + 1);
+        for (int i = 0; i < levels; ++i) {  // the column of each level's point, read back
+            const int x = 44 + i * k.state.PixelsPerStep;
+            QCOMPARE(std::llround(*nerimo::FrequencyAtX(k.state, x) * 1e6),
+                     fields[2].toLongLong() + i * 12500);
+        }
+        QCOMPARE(file.written.count('\n'), 1);
     }
 
     // dB relative to S9 onto the levels: 6 dB an S-unit from -48 dB (1) to S9 (9), 10 dB a

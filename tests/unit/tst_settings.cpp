@@ -1,6 +1,7 @@
 #include <QtTest>
 #include <clocale>
 
+#include "CommandLine.h"
 #include "Fakes.h"
 #include "NumberRule.h"
 #include "Settings.h"
@@ -142,6 +143,46 @@ class SettingsTest : public QObject {
         QCOMPARE(panel_.selectedSpan, state.SpanMHz == 8 ? 4 : 3);
         QCOMPARE(panel_.checks.value(1), state.ClearAtStart);
         QCOMPARE(panel_.checks.value(2), state.GridOn);
+    }
+
+    // The command line: a survey's options read; help, or usage with status 2 for what does
+    // not fit together.
+    void readsTheCommandLine_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");  // -1: the program runs
+        QTest::addColumn<QString>("chosen");
+        const auto row = [](const char* name, const QStringList& arguments, int status,
+                            const QString& chosen = {}) {
+            QTest::newRow(name) << arguments << status << chosen;
+        };
+        row("window", {}, -1, "window  0 ");
+        row("window with a log", {"--log", "s.csv"}, -1, "window s.csv 0 ");
+        row("survey", {"--headless", "--log", "s.csv", "--sweeps", "3", "--picture", "p.png"}, -1,
+            "headless s.csv 3 p.png");
+        row("help", {"--help"}, 0);
+        row("unknown option", {"--fast"}, 2);
+        row("missing value", {"--headless", "--log"}, 2);
+        row("survey without a log", {"--headless"}, 2);
+        row("no sweeps", {"--headless", "--log", "s.csv", "--sweeps", "0"}, 2);
+        row("sweeps not a number", {"--headless", "--log", "s.csv", "--sweeps", "2x"}, 2);
+        row("picture in the window", {"--picture", "p.png"}, 2);
+        row("a stray word", {"s.csv"}, 2);
+    }
+    void readsTheCommandLine() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        QFETCH(QString, chosen);
+        nerimo::CommandLine options;
+        const std::optional<int> ended =
+            nerimo::ParseCommandLine(QStringList{"nerimo"} + arguments, &options);
+        QCOMPARE(ended.value_or(-1), status);
+        if (!ended) {
+            QCOMPARE(QStringLiteral("%1 %2 %3 %4")
+                         .arg(options.headless ? "headless" : "window", options.logPath)
+                         .arg(options.sweeps)
+                         .arg(options.picturePath),
+                     chosen);
+        }
     }
 
     void selectsControlsInOrder() {

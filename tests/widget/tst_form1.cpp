@@ -39,6 +39,7 @@ class Form1Test : public QObject {
     nerimo::testing::FakeMessageBox messages_;
     nerimo::testing::FakeSerialPort port_;
     nerimo::testing::FakeRadio radio_;
+    nerimo::testing::FakeAppendFile log_;
     nerimo::testing::VirtualScheduler scheduler_;
     nerimo::testing::VirtualScheduler retry_;
     std::unique_ptr<nerimo::Form1> form_;
@@ -46,8 +47,8 @@ class Form1Test : public QObject {
     void Show(const QByteArray& settings = {}, const char* locale = "C") {
         QLocale::setDefault(QLocale(QLatin1String(locale)));
         files_.next = {nerimo::platform::FileRead::Outcome::Read, settings, {}};
-        form_ = std::make_unique<nerimo::Form1>(
-            nerimo::Form1Services{program_, files_, messages_, port_, radio_, scheduler_, retry_});
+        form_ = std::make_unique<nerimo::Form1>(nerimo::Form1Services{
+            program_, files_, messages_, port_, radio_, scheduler_, retry_, log_});
         QVERIFY(form_->Form_Load());
         form_->show();
         QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
@@ -90,6 +91,7 @@ class Form1Test : public QObject {
         port_ = {};
         scheduler_ = {};
         retry_ = {};
+        log_ = {};
     }
 
     // Place, caption, face and tick of every control after start-up, with settings other than the
@@ -278,6 +280,43 @@ class Form1Test : public QObject {
         QTest::mouseClick(Control("Picture1"), Qt::LeftButton, {}, QPoint(300, 1));
         scheduler_.RunFor(2);
         QCOMPARE(port_.written.join(' '), QByteArray("145.0000N 145.4000N"));
+    }
+
+    // The plot's menu in a run: the picture it saves is the plot and its scale strip as they
+    // are on screen; the log item starts a log, and then stops it.
+    void plotMenuKeepsTheSweeps() {
+        Show("GRID=1\n");
+        port_.answer = [](const QByteArray& last) {
+            return last.endsWith("0N") ? QByteArray("J") : QByteArray("C");
+        };
+        Click("Command8");
+        QVERIFY(scheduler_.RunUntil([&] { return port_.written.size() == 30; }, 10));
+        QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(300, 100),
+                                     Control("Picture1")->mapToGlobal(QPoint(300, 100)));
+        QApplication::sendEvent(Control("Picture1"), &rightClick);
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        QVERIFY(menu);
+        const QList<QAction*> items = menu->actions();
+        QCOMPARE(items.size(), 2);
+        QCOMPARE(items[0]->text(), QStringLiteral("Save picture…"));
+        QCOMPARE(items[0]->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
+        QCOMPARE(items[1]->text(), QStringLiteral("Log sweeps to…"));
+        QCOMPARE(items[1]->shortcut(), QKeySequence(QStringLiteral("Ctrl+L")));
+        menu->close();
+
+        const QTemporaryDir dir;
+        QVERIFY(form_->keep().SavePicture(dir.filePath(QStringLiteral("plot.png"))));
+        const QImage onScreen =
+            form_->grab(QRect(64, 136, 720, 366)).toImage().convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(QImage(dir.filePath(QStringLiteral("plot.png"))), onScreen);
+
+        form_->StartLog(QStringLiteral("sweeps.csv"));
+        QCOMPARE(items[1]->text(), QStringLiteral("Stop logging"));
+        QVERIFY(scheduler_.RunUntil([&] { return !log_.written.isEmpty(); }, 20));
+        QVERIFY(log_.written.contains(", 145000000, 146000000, 12500, 1, 10, 3, 10, "));
+        QTest::keyClick(form_.get(), Qt::Key_L, Qt::ControlModifier);
+        QCOMPARE(items[1]->text(), QStringLiteral("Log sweeps to…"));
+        QVERIFY(log_.path.isEmpty());
     }
 
     // A close request from the desktop in the middle of a run does what " X" does.

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace nerimo {
+
+// The choices a command line makes for one run of the program.
+struct CommandLine {
+    bool headless = false;  // an unattended survey, with no window
+    QString logPath;        // the sweep log
+    int sweeps = 0;         // whole sweeps the survey makes; 0: until a signal ends it
+    QString picturePath;    // the plot saved at the survey's end
+};
+
+// Reads the arguments (the program's name first). Returns the exit status when the program is to
+// end at once: 0 after printing the help, 2 after printing the usage for an unknown option or a
+// missing or bad value; nothing when it is to run with `options`.
+std::optional<int> ParseCommandLine(const QStringList& arguments, CommandLine* options);
+
+}  // namespace nerimo
