@@ -1,23 +1,29 @@
 # The front door: `make run` and `make test` install what is missing, build and go.
 BUILD_DIR := build
 
-.PHONY: all deps build run survey test test-asan coverage bench fuzz clean
+.PHONY: all deps configure build demo run survey test test-asan coverage bench fuzz clean
 
 all: build
 
 deps:
 	@scripts/install-deps.sh
 
-build: deps
+configure: deps
 	@test -f $(BUILD_DIR)/build.ninja || cmake -S . -B $(BUILD_DIR) -G Ninja --log-level=WARNING
+
+build: configure
 	@cmake --build $(BUILD_DIR)
 
+# Only what the demo runs: the program, the simulated receiver and the icons, not the tests.
+demo: configure
+	@cmake --build $(BUILD_DIR) --target nerimo nerimo-receiver-sim nerimo-icons
+
 # RIG=2: the demo through Hamlib, the simulated receiver served as rigctld.
-run: build
+run: demo
 	@RIG=$(RIG) scripts/run-demo.sh $(BUILD_DIR)
 
 # An unattended survey of the demo band, no window: SWEEPS sweeps (2), a log and a picture.
-survey: build
+survey: demo
 	@SURVEY=$(or $(SWEEPS),2) RIG=$(RIG) scripts/run-demo.sh $(BUILD_DIR)
 
 test: build

@@ -47,7 +47,9 @@ class OwnFolder : public nerimo::platform::Program {
   public:
     explicit OwnFolder(QString path) : path_(std::move(path)) {}
     QString Folder() const override { return path_; }
+    QString UserFolder() const override { return path_; }
     bool AnotherInstanceRunning() override { return false; }
+    void OnShowRequested(std::function<void()>) override {}
     void EndNow() override {}
 
   private:

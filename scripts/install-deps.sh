@@ -13,8 +13,8 @@ packages=(
     # headless runs and end-to-end tests: a virtual X server, clicks, screenshots; rigctld and
     # rigctl, Hamlib's own server and client
     xvfb xdotool imagemagick libhamlib-utils
-    # checking the installed desktop entry
-    desktop-file-utils
+    # the manual page; the Debian package (cpack) and the checks of what it installs
+    help2man dpkg-dev appstream desktop-file-utils
     # dropping root in the permission tests; a comma-decimal locale for the locale tests
     util-linux locales
 )

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <csignal>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -14,8 +15,10 @@
 #include "QtProgram.h"
 #include "QtScheduler.h"
 #include "QtSerialPort.h"
+#include "SerialPortList.h"
 #include "StartupError.h"
 #include "Survey.h"
+#include "UnixSignals.h"
 
 namespace {
 
@@ -38,7 +41,8 @@ void AnotherCopyRuns() {
 
 int RunWindow(Platform& platform, const nerimo::CommandLine& options) {
     nerimo::Form1 form({platform.program, platform.files, platform.messages, platform.port,
-                        platform.radio, platform.scheduler, platform.retry, platform.log});
+                        platform.radio, platform.scheduler, platform.retry, platform.log},
+                       options);
     if (!form.Form_Load()) {
         AnotherCopyRuns();
         return 0;
@@ -46,6 +50,10 @@ int RunWindow(Platform& platform, const nerimo::CommandLine& options) {
     if (!options.logPath.isEmpty()) {
         form.StartLog(options.logPath);
     }
+    // Ended from a terminal, by the session or by the system, it ends as " X" ends it: the port
+    // closed and its lock gone.
+    const nerimo::platform::UnixSignals ending({SIGINT, SIGTERM, SIGHUP},
+                                               [&form] { form.close(); });
     form.show();
     return QApplication::exec();
 }
@@ -62,11 +70,18 @@ int RunSurvey(Platform& platform, const nerimo::CommandLine& options) {
 int main(int argc, char* argv[]) {
     nerimo::CommandLine options;
     {
-        // Help and a bad option are answered before anything of a window is loaded.
+        // Help, the version, the port list and a bad option are answered before anything of a
+        // window is loaded, so they need no display.
         const QCoreApplication reading(argc, argv);
         if (const std::optional<int> status =
                 nerimo::ParseCommandLine(QCoreApplication::arguments(), &options)) {
             return *status;
+        }
+        if (options.listPorts) {
+            std::printf(
+                "%s", qPrintable(nerimo::platform::PortList(nerimo::platform::SystemPorts(),
+                                                            QStringLiteral("/dev/serial/by-id"))));
+            return 0;
         }
     }
     // A survey needs no display: it loads no windowing platform at all.

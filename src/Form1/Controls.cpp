@@ -55,13 +55,15 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const QRect& geometry
                         const QColor& face, const QString& caption, const QFont& font) {
     auto* button = Place(new QPushButton(caption, parent), name, geometry);
     button->setFont(font);
-    // A style sheet, so the face shows its colour whatever the desktop's style.
+    // A style sheet, so the face shows its colour whatever the desktop's style; the button with
+    // the keyboard's focus has a dotted black edge.
     const QString rgb =
         QStringLiteral("rgb(%1, %2, %3)").arg(face.red()).arg(face.green()).arg(face.blue());
     button->setStyleSheet(
         QStringLiteral("QPushButton { background-color: %1; color: black; border: 1px outset %1; "
                        "padding: 0px; }"
-                       "QPushButton:pressed { border-style: inset; }")
+                       "QPushButton:focus { border: 1px dotted black; }"
+                       "QPushButton:pressed { border: 1px inset %1; }")
             .arg(rgb));
     return button;
 }

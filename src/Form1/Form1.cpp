@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QShortcut>
 #include <algorithm>
 #include <cmath>
 
@@ -14,6 +15,7 @@
 #include "PlotGeometry.h"
 #include "ProgramIcon.h"
 #include "Setup.h"
+#include "WindowPlace.h"
 
 namespace nerimo {
 
@@ -25,9 +27,10 @@ const QColor kWindowGrey(64, 64, 64);
 
 }  // namespace
 
-Form1::Form1(Form1Services services)
+Form1::Form1(Form1Services services, CommandLine options)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
       services_(services),
+      options_(std::move(options)),
       link_(state_, services.port, services.messages, services.retry),
       hamlib_(state_, services.radio, services.messages, services.retry),
       ui_(BuildControls(this)),
@@ -67,10 +70,15 @@ Form1::Form1(Form1Services services)
     connect(ui_.Option3, &QRadioButton::clicked, this, &Form1::Option3_Click);
     connect(ui_.Option4, &QRadioButton::clicked, this, &Form1::Option4_Click);
 
+    // The keys and the pointer a desktop user expects of a window with no frame of its own.
+    auto* quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this);
+    connect(quit, &QShortcut::activated, this, &Form1::Command2_Click);
+    new TitleStripDrag(this, {ui_.Frame1, ui_.Image1, ui_.Label3, ui_.Label4});
+    for (QWidget* caption : {ui_.Label7, ui_.Label8}) {
+        caption->installEventFilter(this);
+    }
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->geometry();
-        move(area.x() + (area.width() - kWindowWidth) / 2,
-             area.y() + (area.height() - kWindowHeight) / 2);
+        move(PlaceOnScreen(screen->availableGeometry(), size()));
     }
 }
 
@@ -87,7 +95,14 @@ bool Form1::Form_Load() {
     if (services_.program.AnotherInstanceRunning()) {
         return false;
     }
-    SetupWindow(state_, services_.program.Folder(), services_.files, *this, [this] {
+    services_.program.OnShowRequested([this] {  // a later copy, started by the user
+        showNormal();
+        raise();
+        activateWindow();
+    });
+    const SettingsSource source{services_.program.Folder(), services_.program.UserFolder(),
+                                options_.settingsPath, options_.device};
+    SetupWindow(state_, source, services_.files, *this, [this] {
         if (state_.RigModel > 0) {
             receiver_ = &hamlib_;
         }
@@ -137,6 +152,12 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
         } else if (event->type() == QEvent::ContextMenu) {
             keep_.Popup(static_cast<QContextMenuEvent*>(event)->globalPos());
             return true;
+        }
+    } else if (watched == ui_.Label7 || watched == ui_.Label8) {
+        // A check box's caption is a label beside it; a click on it toggles the box.
+        const auto* release = static_cast<QMouseEvent*>(event);
+        if (event->type() == QEvent::MouseButtonRelease && release->button() == Qt::LeftButton) {
+            (watched == ui_.Label7 ? ui_.Check1 : ui_.Check2)->click();
         }
     } else if (event->type() == QEvent::MouseMove) {
         TitleStrip_MouseMove();
@@ -317,6 +338,8 @@ void Form1::SetScaleLabels(const QString& start, const QString& end) {
 void Form1::SetCheckCaptions(const QString& clearAtStart, const QString& grid) {
     ui_.Label7->setText(clearAtStart);
     ui_.Label8->setText(grid);
+    ui_.Check1->setAccessibleName(clearAtStart);
+    ui_.Check2->setAccessibleName(grid);
 }
 
 void Form1::ShowStart(bool shown) {

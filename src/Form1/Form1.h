@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "AppendFile.h"
+#include "CommandLine.h"
 #include "Controls.h"
 #include "FileAccess.h"
 #include "HamlibReceiver.h"
@@ -40,7 +41,8 @@ class Form1 : public QWidget, public Panel {
     Q_OBJECT
 
   public:
-    explicit Form1(Form1Services services);
+    // `options`: the command line's choices of settings file and device.
+    explicit Form1(Form1Services services, CommandLine options = {});
 
     // The load event: names and captions, the single-instance test, SetupWindow. Returns false
     // when another copy runs, and the program is to end at once without showing the window.
@@ -95,6 +97,7 @@ class Form1 : public QWidget, public Panel {
     QCheckBox* Check(int check) const;
 
     Form1Services services_;
+    CommandLine options_;
     State state_;
     ReceiverLink link_;
     HamlibReceiver hamlib_;

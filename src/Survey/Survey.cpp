@@ -27,7 +27,9 @@ int Survey::Run() {
         return 1;
     }
     state_.ProgramName = QStringLiteral("Nerimo");
-    SetupWindow(state_, services_.program.Folder(), services_.files, panel_, [this] {
+    const SettingsSource source{services_.program.Folder(), services_.program.UserFolder(),
+                                options_.settingsPath, options_.device};
+    SetupWindow(state_, source, services_.files, panel_, [this] {
         if (state_.RigModel > 0) {
             receiver_ = &hamlib_;
         }
@@ -37,7 +39,7 @@ int Survey::Run() {
     SetupDisplay(state_, panel_, panel_.scale);
     sweep_->Listen(log_);
     sweep_->Listen(*this);
-    const platform::UnixSignals ending({SIGINT, SIGTERM}, [this] { Finish(); });
+    const platform::UnixSignals ending({SIGINT, SIGTERM, SIGHUP}, [this] { Finish(); });
     state_.Scanning = 1;
     sweep_->RunSweep();
     QCoreApplication::exec();

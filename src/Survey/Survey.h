@@ -33,7 +33,8 @@ struct SurveyServices {
 
 // An unattended survey (nerimo --headless): the sweep of the window, with the same settings file,
 // and no window and no display; every sweep logged, and a line on standard error for each. The
-// last of --sweeps, or SIGINT or SIGTERM, ends it with whole rows only and the port closed.
+// last of --sweeps, or SIGINT, SIGTERM or SIGHUP, ends it with whole rows only and the port
+// closed.
 class Survey : public SweepListener {
   public:
     Survey(const CommandLine& options, SurveyServices services);

@@ -55,8 +55,8 @@ long long ReadWholeNumber(const char* key, const QByteArray& value, long long lo
 
 }  // namespace
 
-QString SettingsPath(const State& state, const QString& programFolder) {
-    return programFolder + QLatin1Char('/') + state.ProgramName + QStringLiteral(".ini");
+QString SettingsPath(const State& state, const QString& folder) {
+    return folder + QLatin1Char('/') + state.ProgramName + QStringLiteral(".ini");
 }
 
 void ParseSettings(State& state) {
@@ -153,16 +153,22 @@ void ValidateSettings(State& state) {
     }
 }
 
-void LoadSettings(State& state, const QString& programFolder, platform::FileAccess& files,
+void LoadSettings(State& state, const SettingsSource& source, platform::FileAccess& files,
                   Panel& panel) {
-    const QString path = SettingsPath(state, programFolder);
-    const platform::FileRead file = files.ReadOrCreate(path);
+    QString path = source.file.isEmpty() ? SettingsPath(state, source.programFolder) : source.file;
+    platform::FileRead file = files.ReadOrCreate(path);
+    // An installed copy's folder takes no file; the user's own folder does.
+    if (file.outcome == platform::FileRead::Outcome::NotCreated && source.file.isEmpty() &&
+        !source.userFolder.isEmpty()) {
+        path = SettingsPath(state, source.userFolder);
+        file = files.ReadOrCreate(path);
+    }
     switch (file.outcome) {
         case platform::FileRead::Outcome::Unreadable:
             throw StartupError(
                 QStringLiteral("The settings file %1 cannot be read: %2.").arg(path, file.error));
         case platform::FileRead::Outcome::NotCreated:
-            // A program in a read-only folder still runs, on the defaults.
+            // With no folder that takes the file the program still runs, on the defaults.
             qWarning().noquote() << QStringLiteral(
                                         "%1: %2 could not be created (%3); the "
                                         "default settings apply.")
@@ -189,6 +195,9 @@ void LoadSettings(State& state, const QString& programFolder, platform::FileAcce
     }
 
     ValidateSettings(state);
+    if (!source.device.isEmpty()) {
+        state.DevicePath = source.device;
+    }
 
     panel.SelectOption(state.ModeLetter == "N" ? 1 : 2);
     panel.SelectOption(state.SpanMHz == 1 ? 3 : 4);

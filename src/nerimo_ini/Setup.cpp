@@ -17,9 +17,9 @@ constexpr QRgb kTickColor = qRgb(255, 255, 255);
 
 }  // namespace
 
-void SetupWindow(State& state, const QString& programFolder, platform::FileAccess& files,
+void SetupWindow(State& state, const SettingsSource& source, platform::FileAccess& files,
                  Panel& panel, const std::function<void()>& openPort) {
-    LoadSettings(state, programFolder, files, panel);
+    LoadSettings(state, source, files, panel);
     state.PlotWidth = kPlotWidth;
     state.PlotHeight = kPlotHeight;
     panel.ShapeSurfaces(state.PlotWidth, state.PlotHeight);

@@ -18,14 +18,19 @@ QString PortName(const State& state) {
 }
 
 QString OpenFailureText(const State& state, const QString& port, const QString& description,
-                        bool permissionDenied) {
+                        bool permissionDenied, bool heldElsewhere) {
     QString text =
-        (state.DevicePath.isEmpty() ? QStringLiteral("COM%1").arg(state.ComPort) : port) +
+        (state.DevicePath.isEmpty() ? QStringLiteral("COM%1 (%2)").arg(state.ComPort).arg(port)
+                                    : port) +
         QStringLiteral("\r\n") + description;
     if (permissionDenied) {
         text += QStringLiteral(
             "\r\nTo use the port, your user must be in the group that owns the device (usually "
             "dialout).");
+    } else if (heldElsewhere) {
+        text += QStringLiteral(
+            "\r\nAnother program is using the port (it holds the port or its lock file); "
+            "Nerimo takes the port as soon as it is free.");
     }
     return text;
 }

@@ -39,9 +39,10 @@ void FormatFreqText(State& state, double mhz);
 // The device that DEVICE= names, else COM='s serial port (COM1 is /dev/ttyS0).
 QString PortName(const State& state);
 
-// The message for a port that cannot be opened: COMn, or the device DEVICE= named, a line break,
-// the system's description, and a hint about the dialout group when permission was denied.
+// The message for a port that cannot be opened: the device it tried, as COMn (and its path) or as
+// the path DEVICE= or --device named, a line break, the system's description, and a hint about
+// the dialout group when permission was denied, or about the program that holds the port.
 QString OpenFailureText(const State& state, const QString& port, const QString& description,
-                        bool permissionDenied);
+                        bool permissionDenied, bool heldElsewhere = false);
 
 }  // namespace nerimo

@@ -49,8 +49,8 @@ void ReceiverLink::OpenPort() {
     if (result.opened) {
         return;
     }
-    const QString text =
-        OpenFailureText(state_, PortName(state_), result.description, result.permissionDenied);
+    const QString text = OpenFailureText(state_, PortName(state_), result.description,
+                                         result.permissionDenied, result.heldElsewhere);
     messages_.Show(text);
     RetryLater();
 }

@@ -1,5 +1,6 @@
 #include "DiskFileAccess.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -8,7 +9,9 @@ namespace nerimo::platform {
 FileRead DiskFileAccess::ReadOrCreate(const QString& path) {
     QFile file(path);
     if (!QFileInfo::exists(path)) {
-        // NewOnly: never truncate a file that appeared meanwhile.
+        // The folder too, as the user's own settings folder may not be there yet. NewOnly:
+        // never truncate a file that appeared meanwhile.
+        QDir().mkpath(QFileInfo(path).absolutePath());
         if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
             return {FileRead::Outcome::NotCreated, {}, file.errorString()};
         }

@@ -8,7 +8,7 @@ namespace nerimo::platform {
 struct FileRead {
     enum class Outcome {
         Read,        // the file existed and was read whole
-        Created,     // it did not exist and was created, empty
+        Created,     // it did not exist and was created, empty (its folder too)
         NotCreated,  // it did not exist and could not be created (a read-only folder)
         Unreadable,  // it exists but cannot be read
     };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLocalServer>
 #include <QLockFile>
 #include <memory>
 
@@ -7,14 +8,22 @@
 
 namespace nerimo::platform {
 
+// The single-instance claim is a lock file per user; beside it, the first copy listens on a local
+// socket of the user's own, where a later copy's connection asks it to show its window.
 class QtProgram : public Program {
   public:
     QString Folder() const override;
+    QString UserFolder() const override;
     bool AnotherInstanceRunning() override;
+    void OnShowRequested(std::function<void()> handler) override;
     void EndNow() override;
 
   private:
+    void Listen();
+
     std::unique_ptr<QLockFile> lock_;
+    std::unique_ptr<QLocalServer> server_;
+    std::function<void()> showRequested_;
 };
 
 }  // namespace nerimo::platform

@@ -1,5 +1,9 @@
 #include "QtSerialPort.h"
 
+#include <unistd.h>
+
+#include <QFile>
+
 namespace nerimo::platform {
 
 namespace {
@@ -43,7 +47,14 @@ void QtSerialPort::SetDataTerminalReady(bool raised) {
 OpenResult QtSerialPort::Open() {
     kept_.clear();
     if (!port_.open(QIODevice::ReadWrite)) {
-        return {false, port_.errorString(), port_.error() == QSerialPort::PermissionError};
+        // The port says "permission" also when another program holds the device or its lock
+        // file; the user's own right to the device tells the two apart.
+        const bool refused = port_.error() == QSerialPort::PermissionError;
+        const QString name = port_.portName();  // a path, or a name under /dev as Qt takes it
+        const QByteArray device =
+            QFile::encodeName(name.startsWith(QLatin1Char('/')) ? name : "/dev/" + name);
+        const bool mayUse = ::access(device.constData(), R_OK | W_OK) == 0;
+        return {false, port_.errorString(), refused && !mayUse, refused && mayUse};
     }
     // The modem lines can only be set on an open port. With RTS/CTS flow control the flow
     // control owns RTS and raises it itself; a pseudo-terminal has no DTR. Neither stops the open.

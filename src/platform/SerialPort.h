@@ -11,6 +11,7 @@ struct OpenResult {
     bool opened = false;
     QString description;            // the service's own text, when the open failed
     bool permissionDenied = false;  // the user may not use the device
+    bool heldElsewhere = false;     // another program holds the device or its lock file
 };
 
 // The serial line to the receiver. Configuration is set first and takes effect at the open.

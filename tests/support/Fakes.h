@@ -37,15 +37,27 @@ void AddRows(const QList<Row>& rows) {
 }
 
 // A settings file in memory.
+// Settings files in memory: a path's own outcome from `byPath`, else `next`; `asked` records the
+// paths tried, in order.
 struct FakeFileAccess : platform::FileAccess {
     platform::FileRead next{platform::FileRead::Outcome::Created, {}, {}};
-    platform::FileRead ReadOrCreate(const QString&) override { return next; }
+    QHash<QString, platform::FileRead> byPath;
+    QStringList asked;
+    platform::FileRead ReadOrCreate(const QString& path) override {
+        asked << path;
+        return byPath.value(path, next);
+    }
 };
 
 struct FakeProgram : platform::Program {
     int endCalls = 0;
+    std::function<void()> showRequested;
     QString Folder() const override { return QStringLiteral("/opt/nerimo"); }
+    QString UserFolder() const override { return QStringLiteral("/home/ham/.config/nerimo"); }
     bool AnotherInstanceRunning() override { return false; }
+    void OnShowRequested(std::function<void()> handler) override {
+        showRequested = std::move(handler);
+    }
     void EndNow() override { ++endCalls; }
 };
 

@@ -58,6 +58,7 @@ struct Open {
     QString portName;
     QString failure = {};  // the service's description; empty: it opens
     QString message = {};
+    bool held = false;  // another program holds the port or its lock
 };
 
 }  // namespace
@@ -152,13 +153,18 @@ class KernelTest : public QObject {
         const QString missing = QStringLiteral("No such file or directory");
         AddRows<Open>({
             {"DEVICE= wins", 3, "/dev/ttyUSB0", "/dev/ttyUSB0"},
-            {"COM3 missing", 3, "", "/dev/ttyS2", missing, "COM3\r\n" + missing},
-            {"COM-2 missing", -2, "", "/dev/ttyS-3", missing, "COM-2\r\n" + missing},
+            {"COM3 missing", 3, "", "/dev/ttyS2", missing, "COM3 (/dev/ttyS2)\r\n" + missing},
+            {"COM-2 missing", -2, "", "/dev/ttyS-3", missing, "COM-2 (/dev/ttyS-3)\r\n" + missing},
             {"device missing", 1, "/dev/ttyUSB7", "/dev/ttyUSB7", missing,
              "/dev/ttyUSB7\r\n" + missing},
             {"permission", 1, "", "/dev/ttyS0", "Permission denied",
-             "COM1\r\nPermission denied\r\nTo use the port, your user must be in the group that "
-             "owns the device (usually dialout)."},
+             "COM1 (/dev/ttyS0)\r\nPermission denied\r\nTo use the port, your user must be in "
+             "the group that owns the device (usually dialout)."},
+            {"held", 1, "/dev/ttyUSB0", "/dev/ttyUSB0", "Permission error while locking the device",
+             "/dev/ttyUSB0\r\nPermission error while locking the device\r\nAnother program is "
+             "using the port (it holds the port or its lock file); Nerimo takes the port as soon "
+             "as it is free.",
+             true},
         });
     }
     void opensThePortAndReportsAFailure() {
@@ -166,7 +172,8 @@ class KernelTest : public QObject {
         Kernel k(145.0, 1);
         k.state.ComPort = int16_t(row.com);
         k.state.DevicePath = row.device;
-        k.port.openResult = {row.failure.isEmpty(), row.failure, row.failure.startsWith("Perm")};
+        k.port.openResult = {row.failure.isEmpty(), row.failure,
+                             row.failure.startsWith("Perm") && !row.held, row.held};
         k.link.OpenPort();
         QCOMPARE(k.port.calls, QStringList({"name " + row.portName, "line", "rts/cts", "rts 1",
                                             "dtr 1", "open"}));

@@ -37,13 +37,14 @@ class SettingsTest : public QObject {
     RecordingPanel panel_;
     FakeFileAccess files_;
 
-    State Load(const QByteArray& bytes) {
+    State Load(const QByteArray& bytes,
+               const nerimo::SettingsSource& source = {"/opt/nerimo", {}, {}, {}}) {
         panel_ = RecordingPanel{};
         files_ = FakeFileAccess{};
         files_.next = {nerimo::platform::FileRead::Outcome::Read, bytes, {}};
         State state;
         state.ProgramName = QStringLiteral("Nerimo");
-        nerimo::LoadSettings(state, QStringLiteral("/opt/nerimo"), files_, panel_);
+        nerimo::LoadSettings(state, source, files_, panel_);
         return state;
     }
 
@@ -183,6 +184,38 @@ class SettingsTest : public QObject {
                          .arg(options.picturePath),
                      chosen);
         }
+    }
+
+    // Where the file is looked for: beside the program; where that folder takes none, in the
+    // user's own folder; with --settings, that file alone.
+    void looksForTheFile_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("folderTakesNone");
+        QTest::addColumn<QStringList>("asked");
+        const QString beside = QStringLiteral("/opt/nerimo/Nerimo.ini");
+        const QString users = QStringLiteral("/home/ham/.config/nerimo/Nerimo.ini");
+        QTest::newRow("beside") << QString() << false << QStringList{beside};
+        QTest::newRow("installed") << QString() << true << QStringList{beside, users};
+        QTest::newRow("--settings") << "/tmp/other.ini" << true << QStringList{"/tmp/other.ini"};
+    }
+    void looksForTheFile() {
+        QFETCH(QString, file);
+        QFETCH(bool, folderTakesNone);
+        QFETCH(QStringList, asked);
+        panel_ = RecordingPanel{};
+        files_ = FakeFileAccess{};
+        using Outcome = nerimo::platform::FileRead::Outcome;
+        if (folderTakesNone) {
+            files_.byPath[QStringLiteral("/opt/nerimo/Nerimo.ini")] = {
+                Outcome::NotCreated, {}, "Read-only file system"};
+        }
+        files_.byPath[asked.last()] = {Outcome::Read, "MHZ=150\n", {}};
+        State state;
+        state.ProgramName = QStringLiteral("Nerimo");
+        nerimo::LoadSettings(state, {"/opt/nerimo", "/home/ham/.config/nerimo", file, {}}, files_,
+                             panel_);
+        QCOMPARE(files_.asked, asked);
+        QCOMPARE(state.StartMHz, 150.0);
     }
 
     void selectsControlsInOrder() {

@@ -3,6 +3,7 @@
 
 #include "Fakes.h"
 #include "Form1.h"
+#include "WindowPlace.h"
 
 namespace {
 
@@ -151,7 +152,8 @@ class Form1Test : public QObject {
         QCOMPARE(form_->size(), QSize(812, 541));
         QCOMPARE(form_->minimumSize(), form_->maximumSize());
         QVERIFY(form_->windowFlags().testFlag(Qt::FramelessWindowHint));
-        QCOMPARE(form_->geometry().center(), form_->screen()->geometry().center());
+        // The offscreen screen is 800 pixels wide: the window starts at its left edge.
+        QCOMPARE(form_->pos(), QPoint(0, (800 - 541) / 2));
         // The credit line shows while the pointer is over the title strip, its labels or " X",
         // and goes when it reaches the window's background.
         QTest::mouseMove(control, QPoint(2, 2));
@@ -317,6 +319,61 @@ class Form1Test : public QObject {
         QTest::keyClick(form_.get(), Qt::Key_L, Qt::ControlModifier);
         QCOMPARE(items[1]->text(), QStringLiteral("Log sweeps to…"));
         QVERIFY(log_.path.isEmpty());
+    }
+
+    // Centred on the screen's available area, never above or left of it: the title strip and
+    // its buttons are on the screen.
+    void opensWhollyOnTheScreen_data() {
+        QTest::addColumn<QRect>("available");
+        QTest::addColumn<QPoint>("place");
+        QTest::newRow("1920 x 1080") << QRect(0, 0, 1920, 1040) << QPoint(554, 249);
+        QTest::newRow("second screen") << QRect(1920, 0, 1280, 1024) << QPoint(2154, 241);
+        QTest::newRow("1366 x 768 at 150 %") << QRect(0, 27, 910, 485) << QPoint(49, 27);
+        QTest::newRow("narrower") << QRect(-800, 0, 800, 600) << QPoint(-800, 29);
+    }
+    void opensWhollyOnTheScreen() {
+        QFETCH(QRect, available);
+        QFETCH(QPoint, place);
+        QCOMPARE(nerimo::PlaceOnScreen(available, QSize(812, 541)), place);
+    }
+
+    // What a desktop user expects of a window with no frame: the title strip drags it (not its
+    // buttons), Ctrl+Q closes it, a caption toggles its box, the focused button is marked, and
+    // a later copy's request brings it back.
+    void behavesAsADesktopWindow() {
+        Show();
+        const QPoint start = form_->pos();
+        for (const char* part : {"Frame1", "Label4", "Command1"}) {
+            QWidget* strip = Control(part);
+            const QPoint grip(4, 4);
+            QTest::mousePress(strip, Qt::LeftButton, {}, grip);
+            QMouseEvent drag(QEvent::MouseMove, QPointF(grip + QPoint(30, 20)),
+                             QPointF(strip->mapToGlobal(grip) + QPoint(30, 20)), Qt::NoButton,
+                             Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(strip, &drag);
+            QTest::mouseRelease(strip, Qt::LeftButton, {}, grip + QPoint(30, 20));
+        }
+        QCOMPARE(form_->pos(), start + 2 * QPoint(30, 20));  // not by the "-" button
+
+        auto* check = qobject_cast<QCheckBox*>(Control("Check2"));
+        QCOMPARE(check->accessibleName(), QStringLiteral("Grid"));
+        QTest::mouseClick(Control("Label8"), Qt::LeftButton);
+        QVERIFY(check->isChecked());
+        QCOMPARE(qobject_cast<QCheckBox*>(Control("Check1"))->accessibleName(),
+                 QStringLiteral("Clear at start"));
+
+        Control("Command1")->setFocus();
+        const QImage unfocused = Control("Command8")->grab().toImage();
+        Control("Command8")->setFocus();
+        QVERIFY(Control("Command8")->grab().toImage() != unfocused);
+
+        form_->showMinimized();
+        program_.showRequested();
+        QVERIFY(!form_->isMinimized());
+
+        QTest::keyClick(form_.get(), Qt::Key_Q, Qt::ControlModifier);
+        QCOMPARE(program_.endCalls, 1);
+        QCOMPARE(port_.calls.last(), QStringLiteral("close"));
     }
 
     // A close request from the desktop in the middle of a run does what " X" does.

@@ -34,6 +34,7 @@ int Fail(const QString& message) {
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("nerimo-receiver-sim"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(NERIMO_VERSION));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
@@ -53,6 +54,7 @@ int main(int argc, char* argv[]) {
         "monotonic clock (CLOCK_MONOTONIC) when it was complete; with --rigctld, a frequency set\n"
         "is logged as the tuning command that carries it, a strength read as STRENGTH."));
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption link({QStringLiteral("l"), QStringLiteral("link")},
                                   QStringLiteral("Path of the symbolic link to make."),
                                   QStringLiteral("LINK"));

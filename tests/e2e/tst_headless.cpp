@@ -1,9 +1,11 @@
-// An unattended survey as a script runs it, with no display at all: no DISPLAY, no X server, and
-// the X platform asked for, so that loading any windowing platform would end the program. The
-// simulated receiver is on a pseudo-terminal; the log and the picture are files.
+// The program as a script runs it, with no display at all: no DISPLAY, no X server, and the X
+// platform asked for, so that loading any windowing platform would end the program. The command
+// line, and unattended surveys; the simulated receiver is on a pseudo-terminal, the log and the
+// picture are files.
 
 #include <sys/resource.h>
 
+#include <QSerialPortInfo>
 #include <QtTest>
 
 #include "Rig.h"
@@ -12,15 +14,17 @@ using namespace nerimo::testing;
 
 namespace {
 
+const QByteArray kBand = "145.5 12.5 14\n";
+
 // A folder for TMPDIR, HOME and XDG_RUNTIME_DIR, so that each survey holds the single-instance
 // lock alone.
 struct Session {
     QTemporaryDir session;
 };
 
-// A survey of a band with a signal of level 14 at 145.5 MHz, the 41st step.
-struct SurveyRig : Session, Rig {
-    SurveyRig() : Rig(session.path(), "xcb") {
+// The program with no display, and a band with a signal of level 14 at 145.5 MHz, the 41st step.
+struct HeadlessRig : Session, Rig {
+    HeadlessRig() : Rig(session.path(), "xcb") {
         QFile::setPermissions(session.path(), QFile::Permissions(0x7777));
         QProcessEnvironment env = program.processEnvironment();
         env.remove(QStringLiteral("DISPLAY"));
@@ -39,7 +43,7 @@ struct SurveyRig : Session, Rig {
     }
 
     void Start(const QStringList& options, bool unprivileged = false) {
-        StartReceiver("145.5 12.5 14\n");
+        StartReceiver(kBand);
         StartProgram("MHZ=145\nSPAN=1\nDEVICE=" + Path("receiver").toLocal8Bit(), unprivileged,
                      options);
     }
@@ -66,26 +70,78 @@ QList<QByteArray> WholeRow(const QByteArray& row) {
 
 }  // namespace
 
-class SurveyTest : public QObject {
+class HeadlessTest : public QObject {
     Q_OBJECT
 
   private slots:
+    // Help, the version, the port list and bad options need no display; --device and --settings
+    // take the place of the settings file's DEVICE= and of the file itself. "%1" in an option is
+    // the program's folder.
+    void commandLine_data() {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("printed");   // on standard output, or error for a status of 2
+        QTest::addColumn<QByteArray>("tuned");  // the receiver's first command
+        const QStringList survey = {"--headless", "--log", "%1/sweeps.csv"};
+        QTest::newRow("help") << QStringList{"--help"} << 0 << "--list-ports" << QByteArray();
+        QTest::newRow("version") << QStringList{"--version"} << 0
+                                 << QStringLiteral("nerimo " NERIMO_VERSION "\n") << QByteArray();
+        QTest::newRow("unknown option")
+            << QStringList{"--fast"} << 2 << "Unknown option 'fast'." << QByteArray();
+        QTest::newRow("missing value")
+            << QStringList{"--device"} << 2 << "Missing value after '--device'." << QByteArray();
+        QTest::newRow("list-ports")
+            << QStringList{"--list-ports"} << 0 << QString() << QByteArray();
+        QTest::newRow("device") << survey + QStringList{"--device", "%1/receiver"} << 0 << QString()
+                                << QByteArray("145.0000N");
+        QTest::newRow("settings") << survey + QStringList{"--settings", "%1/other.ini"} << 0
+                                  << QString() << QByteArray("150.0000N");
+    }
+    void commandLine() {
+        QFETCH(QStringList, options);
+        QFETCH(int, status);
+        QFETCH(QString, printed);
+        QFETCH(QByteArray, tuned);
+        HeadlessRig rig;
+        rig.StartReceiver(kBand);
+        rig.Write("other.ini", "MHZ=150\nDEVICE=" + rig.Path("receiver").toLocal8Bit());
+        options.replaceInStrings(QStringLiteral("%1"), rig.dir.path());
+        rig.StartProgram("DEVICE=/dev/ttyNerimoNone\n", false, options);
+        if (!tuned.isEmpty()) {
+            QVERIFY(QTest::qWaitFor([&] { return !rig.Log().isEmpty(); }, 10000));
+            QCOMPARE(rig.Log().first(), tuned);
+            rig.program.terminate();
+        }
+        QVERIFY(rig.Ended(10000));
+        QCOMPARE(rig.program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(rig.program.exitCode(), status);
+        const QString out = QString::fromLocal8Bit(rig.program.readAllStandardOutput());
+        QVERIFY2(out.contains(status == 2 ? QString() : printed), qPrintable(out));
+        QVERIFY(status != 2 || rig.Errors().contains("Usage:"));
+        QVERIFY(rig.Errors().contains(status == 2 ? printed.toLocal8Bit() : QByteArray()));
+        for (const QSerialPortInfo& port : printed.isNull() && tuned.isEmpty()
+                                               ? QSerialPortInfo::availablePorts()
+                                               : QList<QSerialPortInfo>()) {
+            QVERIFY(out.contains(port.systemLocation() + "\n    DEVICE="));
+        }
+    }
+
     // Four surveys at once: two whole sweeps with a picture, appended to an earlier survey's
     // log; one ended by SIGTERM in its first sweep; one whose log it may not write; one whose
     // disk fills in the middle of its first row.
     void surveysWithNoDisplay() {
-        SurveyRig whole;
+        HeadlessRig whole;
         whole.Write("sweeps.csv", "an earlier survey\n");
         whole.Start({"--headless", "--log", whole.Path("sweeps.csv"), "--sweeps", "2", "--picture",
                      whole.Path("plot.png")});
-        SurveyRig ended;
+        HeadlessRig ended;
         ended.Start({"--headless", "--log", ended.Path("sweeps.csv")});
-        SurveyRig refused;
+        HeadlessRig refused;
         refused.Write("sweeps.csv", "");
         QFile::setPermissions(refused.Path("sweeps.csv"), QFile::ReadOwner | QFile::ReadOther);
         QFile::setPermissions(refused.dir.path(), QFile::Permissions(0x7777));
         refused.Start({"--headless", "--log", refused.Path("sweeps.csv")}, true);
-        SurveyRig full;
+        HeadlessRig full;
         full.Write("sweeps.csv", "an earlier survey\n");
         full.FullAfter(100);
         full.Start({"--headless", "--log", full.Path("sweeps.csv"), "--sweeps", "2"});
@@ -147,5 +203,5 @@ class SurveyTest : public QObject {
     }
 };
 
-QTEST_GUILESS_MAIN(SurveyTest)
-#include "tst_survey.moc"
+QTEST_GUILESS_MAIN(HeadlessTest)
+#include "tst_headless.moc"
