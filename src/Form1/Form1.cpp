@@ -155,8 +155,8 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
         }
     } else if (watched == ui_.Label7 || watched == ui_.Label8) {
         // A check box's caption is a label beside it; a click on it toggles the box.
-        const auto* release = static_cast<QMouseEvent*>(event);
-        if (event->type() == QEvent::MouseButtonRelease && release->button() == Qt::LeftButton) {
+        if (event->type() == QEvent::MouseButtonRelease &&
+            static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
             (watched == ui_.Label7 ? ui_.Check1 : ui_.Check2)->click();
         }
     } else if (event->type() == QEvent::MouseMove) {

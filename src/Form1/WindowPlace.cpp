@@ -20,17 +20,21 @@ TitleStripDrag::TitleStripDrag(QWidget* window, std::initializer_list<QWidget*> 
 }
 
 bool TitleStripDrag::eventFilter(QObject* watched, QEvent* event) {
-    const auto* mouse = static_cast<QMouseEvent*>(event);
+    // The strip also sees polish, paint and the rest: read the event as a mouse event only
+    // once its type says it is one.
     switch (event->type()) {
-        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonPress: {
+            const auto* mouse = static_cast<QMouseEvent*>(event);
             if (mouse->button() == Qt::LeftButton &&
                 !(window_->windowHandle() && window_->windowHandle()->startSystemMove())) {
                 grip_ = mouse->globalPosition().toPoint() - window_->pos();
             }
             break;
+        }
         case QEvent::MouseMove:
             if (grip_) {
-                window_->move(mouse->globalPosition().toPoint() - *grip_);
+                window_->move(static_cast<QMouseEvent*>(event)->globalPosition().toPoint() -
+                              *grip_);
             }
             break;
         case QEvent::MouseButtonRelease:
