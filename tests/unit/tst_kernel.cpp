@@ -330,10 +330,12 @@ class KernelTest : public QObject {
         AddRows<Span>({{"100, 1 MHz", 100, 1},
                        {"145, 1 MHz", 145, 1},
                        {"0.1, 1 MHz", 0.1, 1},
+                       {"0.4, 1 MHz", 0.4, 1},  // (end - start) / step falls just short of 80
                        {"2035, 1 MHz", 2035, 1},
                        {"100, 8 MHz", 100, 8},
                        {"145, 8 MHz", 145, 8},
                        {"0.1, 8 MHz", 0.1, 8},
+                       {"0.2, 8 MHz", 0.2, 8},  // and of 640
                        {"2028, 8 MHz", 2028, 8}});
     }
     void sweepsFromStartToEnd() {
