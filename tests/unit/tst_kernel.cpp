@@ -382,15 +382,21 @@ class KernelTest : public QObject {
         QCOMPARE(k.messages.shown.size(), 1);  // the failure at start-up only
     }
 
+    void timedPauseOnASignal_data() {
+        QTest::addColumn<int>("pause");
+        QTest::newRow("1 s, the shortest") << 1;
+        QTest::newRow("10 s, the longest") << 10;
+    }
     void timedPauseOnASignal() {
-        Kernel k(145.0, 1, 5);
+        QFETCH(int, pause);
+        Kernel k(145.0, 1, pause);
         k.SignalAt("145.0250N", 'E');
         k.sweep.RunSweep();
         QVERIFY(k.RunUntilCommands(3));
         const double third = k.scheduler.now;
         const qsizetype from = k.panel.calls.size();
         QVERIFY(k.RunUntilCommands(4));
-        QVERIFY(k.scheduler.now - third >= 5.185);
+        QVERIFY(k.scheduler.now - third >= pause + 0.185);
         QCOMPARE(PanelStates(k, from),
                  QStringList({"SetStatus #ff0000 pause", "SetStatus #00ff00 scan"}));
         QCOMPARE(int(k.state.StepCount), 3);  // plotted before the pause, once
@@ -437,6 +443,7 @@ class KernelTest : public QObject {
             {"1 s into a 10 s pause", 10, 1.2, 10.185},
             {"before the read of a signal", 5, 0.0, 5.185},
             {"in a pause, then 1 MHz chosen", 10, 1.2, 10.185, 8, 1},
+            {"in a pause, then 8 MHz chosen", 10, 1.2, 10.185, 1, 8},
         });
     }
     void stopEndsTheRunAfterItsStep() {
