@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                   {}};
     nerimo::testing::RecordingPanel panel;
     try {
-        nerimo::LoadSettings(state, {QStringLiteral("/opt/nerimo")}, files, panel);
+        nerimo::LoadSettings(state, {QStringLiteral("/opt/nerimo"), {}, {}, {}}, files, panel);
     } catch (const nerimo::StartupError&) {
         return 0;  // a whole number outside 16 bits: start-up ends with a message
     }

@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <optional>
 #include <system_error>
@@ -15,12 +16,16 @@
 #include "QtProgram.h"
 #include "QtScheduler.h"
 #include "QtSerialPort.h"
+#include "Report.h"
 #include "SerialPortList.h"
 #include "StartupError.h"
 #include "Survey.h"
 #include "UnixSignals.h"
 
 namespace {
+
+// How long the end of the program waits for Hamlib's worker to let go of the radio.
+constexpr int kRadioDeadlineMs = 500;
 
 // The platform's services, made once the application object stands.
 struct Platform {
@@ -35,16 +40,12 @@ struct Platform {
     nerimo::platform::QtScheduler retry;
 };
 
-void AnotherCopyRuns() {
-    std::fprintf(stderr, "Nerimo is already running; this copy ends.\n");
-}
-
 int RunWindow(Platform& platform, const nerimo::CommandLine& options) {
     nerimo::Form1 form({platform.program, platform.files, platform.messages, platform.port,
                         platform.radio, platform.scheduler, platform.retry, platform.log},
                        options);
     if (!form.Form_Load()) {
-        AnotherCopyRuns();
+        nerimo::Report(QStringLiteral("Nerimo is already running; this copy ends."));
         return 0;
     }
     if (!options.logPath.isEmpty()) {
@@ -68,6 +69,10 @@ int RunSurvey(Platform& platform, const nerimo::CommandLine& options) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    // Qt's own warnings go out as the program's are: one line each, after "Nerimo:".
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) {
+        nerimo::Report(QString(text).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+    });
     nerimo::CommandLine options;
     {
         // Help, the version, the port list and a bad option are answered before anything of a
@@ -96,7 +101,15 @@ int main(int argc, char* argv[]) {
     }
     try {
         Platform platform;
-        return options.headless ? RunSurvey(platform, options) : RunWindow(platform, options);
+        const int status =
+            options.headless ? RunSurvey(platform, options) : RunWindow(platform, options);
+        // A radio that does not let go (a connect or a call that hangs) holds nothing up: past
+        // the deadline the program ends as it stands, and the system closes what it held.
+        if (!platform.radio.Finish(kRadioDeadlineMs)) {
+            std::fflush(nullptr);
+            std::_Exit(status);
+        }
+        return status;
     } catch (const nerimo::StartupError& error) {
         nerimo::platform::QtMessageBox(QStringLiteral("Nerimo")).Show(error.Message());
     } catch (const std::system_error& error) {

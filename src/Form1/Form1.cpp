@@ -108,7 +108,7 @@ bool Form1::Form_Load() {
         }
         sweep_.emplace(state_, *receiver_, plot_, *this, services_.scheduler);
         sweep_->Listen(log_);
-        receiver_->OpenPort();
+        receiver_->OpenPort([](const OpenOutcome&) {});  // a failure's message says it all
     });
     state_.Scanning = 0;
     return true;

@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QStandardPaths>
 
+#include "PictureFile.h"
 #include "Plot.h"
 
 namespace nerimo {
@@ -33,10 +34,11 @@ void KeepMenu::Popup(const QPoint& globalPlace) {
 }
 
 bool KeepMenu::SavePicture(const QString& path) {
-    if (PlotPicture(plot_, scale_).save(path, "PNG")) {
+    QString error;
+    if (platform::SavePicture(PlotPicture(plot_, scale_), path, &error)) {
         return true;
     }
-    messages_.Show(QStringLiteral("The picture %1 cannot be written.").arg(path));
+    messages_.Show(QStringLiteral("The picture %1 cannot be written: %2.").arg(path, error));
     return false;
 }
 

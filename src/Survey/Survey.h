@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QDateTime>
+#include <QElapsedTimer>
 #include <optional>
 
 #include "AppendFile.h"
@@ -32,24 +34,34 @@ struct SurveyServices {
 };
 
 // An unattended survey (nerimo --headless): the sweep of the window, with the same settings file,
-// and no window and no display; every sweep logged, and a line on standard error for each. The
-// last of --sweeps, or SIGINT, SIGTERM or SIGHUP, ends it with whole rows only and the port
-// closed.
+// and no window and no display; every sweep that measured logged, and a line on standard error for
+// each. Its exit status says what came of it: 0 every sweep asked for measured and logged (or a
+// signal ended it after at least one), 1 a file could not be written, 3 no receiver.
 class Survey : public SweepListener {
   public:
+    static constexpr int kDone = 0;
+    static constexpr int kNotWritten = 1;
+    static constexpr int kNoReceiver = 3;
+
     Survey(const CommandLine& options, SurveyServices services);
 
     // Runs the survey to its end; the exit status. Throws StartupError as the window's start-up
     // does.
     int Run();
-    // Ends the survey: the sweep under way is logged as far as it went, the picture saved.
-    void Finish();
+    // Ends the survey with this status, unless another has ended it already: the sweep under
+    // way is logged as far as it went, the picture saved, the port closed.
+    void Finish(int status);
 
     void SweepBegan() override;
-    void Measured(double mhz, int16_t level, bool measured) override;
-    void SweepEnded() override;
+    void Measured(double mhz, int16_t level, Reply reply) override;
+    void SweepEnded(const SweepSummary& summary) override;
 
   private:
+    // How the first attempt to open the receiver went.
+    void Opened(const OpenOutcome& outcome);
+    // Ends the run after the step under way, with this status.
+    void EndSoon(int status);
+
     CommandLine options_;
     SurveyServices services_;
     State state_;
@@ -60,8 +72,12 @@ class Survey : public SweepListener {
     Plot plot_;
     SweepLog log_;
     std::optional<Sweep> sweep_;
-    int status_ = 0;
-    int sweeps_ = 0;
+    bool finished_ = false;
+    int status_ = kDone;
+    int sweeps_ = 0;         // sweeps that measured
+    bool answered_ = false;  // the receiver has answered a step
+    bool present_ = false;   // the receiver has been open, so its absence counts
+    QElapsedTimer away_;     // since the receiver's last answer, while it is away
     int16_t strongest_ = 0;
     double strongestMHz_ = 0.0;
     QDateTime began_;

@@ -13,6 +13,7 @@ struct State {
     QString ProgramName;
     QString VersionText;
     QString CreditText;
+    QString SettingsFile;  // the settings file read at start-up, for messages that name it
 
     // The settings-file line being read, as written and upper-cased (8-bit text).
     QByteArray IniLine;

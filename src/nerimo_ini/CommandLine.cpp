@@ -4,13 +4,22 @@
 #include <QFile>
 #include <cstdio>
 
+#include "Report.h"
+
 namespace nerimo {
 
 namespace {
 
-int Usage(const QCommandLineParser& parser, const QString& why) {
-    std::fprintf(stderr, "nerimo: %s\n\n%s", qPrintable(why), qPrintable(parser.helpText()));
+int Usage(const QString& why) {
+    Report(why + QStringLiteral(" nerimo --help lists the options."));
     return 2;
+}
+
+// A whole number of at least `lowest`, or nothing.
+std::optional<int> WholeNumber(const QString& text, int lowest) {
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    return ok && value >= lowest ? std::optional<int>(value) : std::nullopt;
 }
 
 }  // namespace
@@ -20,7 +29,11 @@ std::optional<int> ParseCommandLine(const QStringList& arguments, CommandLine* o
     parser.setApplicationDescription(QStringLiteral(
         "Nerimo turns a serial-controlled wide-band receiver into a slow spectrum analyser. With\n"
         "no options it opens its window. Its settings are in Nerimo.ini beside the program or,\n"
-        "where that folder takes no file (an installed copy), in ~/.config/nerimo/Nerimo.ini."));
+        "where that folder takes no file (an installed copy), in ~/.config/nerimo/Nerimo.ini.\n\n"
+        "Exit status: 0 done (the window closed; a survey measured and logged every sweep asked\n"
+        "for, or a signal ended it after at least one); 1 a file could not be written (the log,\n"
+        "the picture); 2 usage (a bad option or value); 3 no receiver (a survey's receiver could\n"
+        "not be opened, cannot be swept, or stayed away longer than --give-up-after)."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Show this help and end."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
@@ -54,14 +67,23 @@ std::optional<int> ParseCommandLine(const QStringList& arguments, CommandLine* o
                                      QStringLiteral("With --headless: save the plot as a PNG "
                                                     "picture at the end."),
                                      QStringLiteral("FILE"));
-    parser.addOptions({help, version, device, settings, listPorts, headless, log, sweeps, picture});
+    const QCommandLineOption wait(QStringLiteral("wait-for-receiver"),
+                                  QStringLiteral("With --headless: when the receiver cannot be "
+                                                 "opened at the start, try again every 2 s "
+                                                 "instead of ending with status 3."));
+    const QCommandLineOption giveUp(QStringLiteral("give-up-after"),
+                                    QStringLiteral("With --headless: end with status 3 once the "
+                                                   "receiver has been away (gone, or answering "
+                                                   "nothing) for SECONDS (default 300; 0: never)."),
+                                    QStringLiteral("SECONDS"), QStringLiteral("300"));
+    parser.addOptions(
+        {help, version, device, settings, listPorts, headless, log, sweeps, picture, wait, giveUp});
     if (!parser.parse(arguments)) {
-        return Usage(parser, parser.errorText());
+        return Usage(parser.errorText());
     }
     if (!parser.positionalArguments().isEmpty()) {
         return Usage(
-            parser,
-            QStringLiteral("unknown argument: %1").arg(parser.positionalArguments().first()));
+            QStringLiteral("Unknown argument: %1.").arg(parser.positionalArguments().first()));
     }
     if (parser.isSet(help)) {
         std::printf("%s", qPrintable(parser.helpText()));
@@ -77,16 +99,25 @@ std::optional<int> ParseCommandLine(const QStringList& arguments, CommandLine* o
     options->headless = parser.isSet(headless);
     options->logPath = parser.value(log);
     options->picturePath = parser.value(picture);
-    bool ok = true;
-    options->sweeps = parser.isSet(sweeps) ? parser.value(sweeps).toInt(&ok) : 0;
-    if (!ok || options->sweeps < 0 || (parser.isSet(sweeps) && options->sweeps == 0)) {
-        return Usage(parser, QStringLiteral("--sweeps takes a whole number of sweeps, 1 or more"));
+    options->waitForReceiver = parser.isSet(wait);
+    const std::optional<int> count =
+        parser.isSet(sweeps) ? WholeNumber(parser.value(sweeps), 1) : 0;
+    if (!count) {
+        return Usage(QStringLiteral("--sweeps takes a whole number of sweeps, 1 or more."));
     }
+    options->sweeps = *count;
+    const std::optional<int> seconds = WholeNumber(parser.value(giveUp), 0);
+    if (!seconds) {
+        return Usage(QStringLiteral("--give-up-after takes a whole number of seconds, 0 or more."));
+    }
+    options->giveUpAfter = *seconds;
     if (options->headless && options->logPath.isEmpty()) {
-        return Usage(parser, QStringLiteral("--headless needs --log FILE"));
+        return Usage(QStringLiteral("--headless needs --log FILE."));
     }
-    if (!options->headless && (parser.isSet(sweeps) || parser.isSet(picture))) {
-        return Usage(parser, QStringLiteral("--sweeps and --picture go with --headless"));
+    if (!options->headless && (parser.isSet(sweeps) || parser.isSet(picture) ||
+                               parser.isSet(wait) || parser.isSet(giveUp))) {
+        return Usage(QStringLiteral(
+            "--sweeps, --picture, --wait-for-receiver and --give-up-after go with --headless."));
     }
     return std::nullopt;
 }

@@ -8,18 +8,20 @@ namespace nerimo {
 
 // The choices a command line makes for one run of the program.
 struct CommandLine {
-    bool headless = false;   // an unattended survey, with no window
-    QString logPath;         // the sweep log
-    int sweeps = 0;          // whole sweeps the survey makes; 0: until a signal ends it
-    QString picturePath;     // the plot saved at the survey's end
-    QString settingsPath;    // another settings file in place of Nerimo.ini
-    QByteArray device;       // the receiver's device, in place of DEVICE= and COM=
-    bool listPorts = false;  // print the serial ports and end
+    bool headless = false;         // an unattended survey, with no window
+    QString logPath;               // the sweep log
+    int sweeps = 0;                // whole sweeps the survey makes; 0: until a signal ends it
+    QString picturePath;           // the plot saved at the survey's end
+    bool waitForReceiver = false;  // a survey whose receiver cannot be opened at once waits
+    int giveUpAfter = 300;         // seconds a survey goes on without its receiver; 0: for ever
+    QString settingsPath;          // another settings file in place of Nerimo.ini
+    QByteArray device;             // the receiver's device, in place of DEVICE= and COM=
+    bool listPorts = false;        // print the serial ports and end
 };
 
 // Reads the arguments (the program's name first). Returns the exit status when the program is to
-// end at once: 0 after printing the help or the version, 2 after printing the usage for an unknown
-// option or a missing or bad value; nothing when it is to run with `options`.
+// end at once: 0 after printing the help or the version, 2 after saying what is wrong with an
+// unknown option or a missing or bad value; nothing when it is to run with `options`.
 std::optional<int> ParseCommandLine(const QStringList& arguments, CommandLine* options);
 
 }  // namespace nerimo

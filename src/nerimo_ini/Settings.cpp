@@ -1,9 +1,9 @@
 #include "Settings.h"
 
-#include <QDebug>
 #include <algorithm>
 
 #include "NumberRule.h"
+#include "Report.h"
 #include "StartupError.h"
 
 namespace nerimo {
@@ -39,16 +39,15 @@ QByteArray ValueFrom(const QByteArray& line, qsizetype from) {
 
 // A whole number, rounded half to even; a value outside lowest..highest ends start-up with a
 // message that names the key and says what it takes.
-long long ReadWholeNumber(const char* key, const QByteArray& value, long long lowest,
-                          long long highest, const char* range) {
+long long ReadWholeNumber(const QString& file, const char* key, const QByteArray& value,
+                          long long lowest, long long highest, const char* range) {
     const std::optional<long long> rounded = RoundWithin(ReadNumber(value), lowest, highest);
     if (!rounded) {
         const QByteArray shown = value.size() > 40 ? value.left(40) + "..." : value;
         throw StartupError(
-            QStringLiteral("The settings file gives %1 the value %2, which is "
-                           "outside %3. Correct it in Nerimo.ini and start the "
-                           "program again.")
-                .arg(QLatin1String(key), QString::fromLatin1(shown), QLatin1String(range)));
+            QStringLiteral("The settings file gives %1 the value %2, which is outside %3. "
+                           "Correct it in %4 and start the program again.")
+                .arg(QLatin1String(key), QString::fromLatin1(shown), QLatin1String(range), file));
     }
     return *rounded;
 }
@@ -94,8 +93,8 @@ void ParseSettings(State& state) {
                 state.ModeLetter = value;
                 break;
             case Kind::Whole:
-                state.*key.whole = static_cast<int16_t>(
-                    ReadWholeNumber(key.text, value, INT16_MIN, INT16_MAX, "-32768 to 32767"));
+                state.*key.whole = static_cast<int16_t>(ReadWholeNumber(
+                    state.SettingsFile, key.text, value, INT16_MIN, INT16_MAX, "-32768 to 32767"));
                 break;
             case Kind::Start:
                 state.StartMHz = ReadNumber(value);
@@ -106,12 +105,14 @@ void ParseSettings(State& state) {
             case Kind::Model:
                 // 0 and below choose the receiver's own protocol; Hamlib's models are 1 to 99999.
                 state.RigModel = static_cast<int32_t>(std::max<long long>(
-                    0, ReadWholeNumber(key.text, value, INT32_MIN, kHighestRigModel,
+                    0, ReadWholeNumber(state.SettingsFile, key.text, value, INT32_MIN,
+                                       kHighestRigModel,
                                        "1 to 99999 (0 for the receiver's own protocol)")));
                 break;
             case Kind::Speed:
-                state.RigSpeed = static_cast<int32_t>(ReadWholeNumber(
-                    key.text, value, 0, kFastestRigSpeed, "0 to 4000000 (0: the model's own)"));
+                state.RigSpeed = static_cast<int32_t>(
+                    ReadWholeNumber(state.SettingsFile, key.text, value, 0, kFastestRigSpeed,
+                                    "0 to 4000000 (0: the model's own)"));
                 break;
         }
     }
@@ -163,16 +164,16 @@ void LoadSettings(State& state, const SettingsSource& source, platform::FileAcce
         path = SettingsPath(state, source.userFolder);
         file = files.ReadOrCreate(path);
     }
+    state.SettingsFile = path;
     switch (file.outcome) {
         case platform::FileRead::Outcome::Unreadable:
             throw StartupError(
                 QStringLiteral("The settings file %1 cannot be read: %2.").arg(path, file.error));
         case platform::FileRead::Outcome::NotCreated:
             // With no folder that takes the file the program still runs, on the defaults.
-            qWarning().noquote() << QStringLiteral(
-                                        "%1: %2 could not be created (%3); the "
-                                        "default settings apply.")
-                                        .arg(state.ProgramName, path, file.error);
+            Report(QStringLiteral("The settings file %1 could not be created (%2); the default "
+                                  "settings apply.")
+                       .arg(path, file.error));
             break;
         case platform::FileRead::Outcome::Read:
         case platform::FileRead::Outcome::Created:

@@ -1,6 +1,6 @@
 #include "HamlibReceiver.h"
 
-#include <QDebug>
+#include <QFile>
 #include <algorithm>
 #include <cmath>
 
@@ -8,8 +8,8 @@ namespace nerimo {
 
 namespace {
 
-constexpr double kRetrySeconds = 2.0;
-constexpr int kNetRigctl = 2;             // Hamlib's model of a rigctld on another machine
+constexpr int kNetRigctl = 2;  // Hamlib's model of a rigctld on another machine
+constexpr char kRigctldHost[] = "localhost";
 constexpr char kRigctldPort[] = ":4532";  // rigctld's own port
 constexpr int kWeakestDecibels = -48;     // level 1, S1
 constexpr int kDecibelsPerSUnit = 6;
@@ -33,22 +33,30 @@ int16_t LevelFromStrength(int decibels) {
 
 HamlibReceiver::HamlibReceiver(State& state, platform::Radio& radio, platform::MessageBox& messages,
                                platform::Scheduler& retry)
-    : state_(state), radio_(radio), messages_(messages), retry_(retry) {}
+    : state_(state),
+      radio_(radio),
+      messages_(messages),
+      presence_(retry, [this] { return Name(); }) {}
 
-QString HamlibReceiver::PortName() const {
-    QString path = nerimo::PortName(state_);
-    if (state_.RigModel == kNetRigctl && !path.contains(QLatin1Char(':'))) {
-        path += QLatin1String(kRigctldPort);
+QString HamlibReceiver::Name() const {
+    if (state_.RigModel != kNetRigctl) {
+        return PortName(state_);
     }
-    return path;
+    QString address = state_.DevicePath.isEmpty() ? QLatin1String(kRigctldHost)
+                                                  : QFile::decodeName(state_.DevicePath);
+    if (!address.contains(QLatin1Char(':'))) {
+        address += QLatin1String(kRigctldPort);
+    }
+    return address;
 }
 
-void HamlibReceiver::OpenPort() {
+void HamlibReceiver::OpenPort(Opened opened) {
+    opened_ = std::move(opened);
     Open(true);
 }
 
 void HamlibReceiver::Open(bool first) {
-    radio_.Open({state_.RigModel, PortName(), state_.RigSpeed}, [this, first](const auto& result) {
+    radio_.Open({state_.RigModel, Name(), state_.RigSpeed}, [this, first](const auto& result) {
         if (closed_) {
             return;
         }
@@ -56,36 +64,32 @@ void HamlibReceiver::Open(bool first) {
             open_ = true;
             mode_.clear();
             if (!first) {
-                qWarning().noquote()
-                    << QStringLiteral("Nerimo: %1: the receiver is back").arg(PortName());
+                presence_.Back();
             }
+            opened_({true, false});
             return;
         }
-        if (result.noStrength) {
-            // No use trying again: this model cannot be swept.
-            messages_.Show(OpenFailureText(state_, PortName(),
-                                           QStringLiteral("Hamlib's radio model %1 reports no "
-                                                          "signal strength, so Nerimo cannot "
-                                                          "sweep with it.")
-                                               .arg(state_.RigModel),
-                                           false));
-            return;
+        const QString text =
+            result.message.isEmpty()
+                ? OpenFailureText(state_, Name(), result.error, result.permissionDenied)
+                : result.message;
+        if (first) {
+            messages_.Show(text);
+        } else if (result.permanent) {
+            messages_.Notify(text);  // a sweep may be under way
+        }
+        if (!result.permanent) {
+            presence_.Later([this] { Open(false); });
         }
         if (first) {
-            messages_.Show(
-                OpenFailureText(state_, PortName(), result.error, result.permissionDenied));
+            opened_({false, result.permanent});
         }
-        RetryLater();
     });
-}
-
-void HamlibReceiver::RetryLater() {
-    retry_.After(kRetrySeconds, [this] { Open(false); });
 }
 
 void HamlibReceiver::ClosePort() {
     closed_ = true;
-    retry_.Cancel();
+    presence_.Cancel();
     open_ = false;
     radio_.Close();
 }
@@ -95,12 +99,8 @@ void HamlibReceiver::Lost(const platform::RadioResult& result) {
         return;
     }
     open_ = false;
-    qWarning().noquote() << QStringLiteral(
-                                "Nerimo: %1: the receiver is gone (%2); trying again "
-                                "every 2 s")
-                                .arg(PortName(), result.error);
     radio_.Close();
-    RetryLater();
+    presence_.Gone(result.error, [this] { Open(false); });
 }
 
 void HamlibReceiver::Tune(Then then) {
@@ -134,19 +134,23 @@ void HamlibReceiver::SetFrequency(Then then) {
     });
 }
 
-void HamlibReceiver::ReadLevel(Then then) {
+void HamlibReceiver::ReadLevel(Reading then) {
     if (!open_) {
-        state_.SignalLevel = 0;
-        then();
+        then(std::nullopt);
         return;
     }
-    radio_.ReadStrength([this, then = std::move(then)](const auto& result, int decibels) {
-        state_.SignalLevel = result.ok ? LevelFromStrength(decibels) : 0;
-        if (!result.ok) {
-            Lost(result);
-        }
-        then();
-    });
+    radio_.ReadStrength(
+        [this, then = std::move(then)](const auto& result, std::optional<int> decibels) {
+            if (!result.ok) {
+                // Whatever value the failed call left is no level.
+                Lost(result);
+                then(std::nullopt);
+                return;
+            }
+            // A reply that holds no number is no measurement, and no level.
+            presence_.Read(decibels.has_value());
+            then(decibels ? std::optional<int16_t>(LevelFromStrength(*decibels)) : std::nullopt);
+        });
 }
 
 }  // namespace nerimo

@@ -31,6 +31,12 @@ QString OpenFailureText(const State& state, const QString& port, const QString& 
         text += QStringLiteral(
             "\r\nAnother program is using the port (it holds the port or its lock file); "
             "Nerimo takes the port as soon as it is free.");
+    } else {
+        text += QStringLiteral(
+                    "\r\nPlug the receiver in, or choose its port: nerimo --list-ports lists "
+                    "them; set DEVICE= in %1.")
+                    .arg(state.SettingsFile.isEmpty() ? QStringLiteral("the settings file")
+                                                      : state.SettingsFile);
     }
     return text;
 }

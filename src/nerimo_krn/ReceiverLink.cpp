@@ -1,29 +1,17 @@
 #include "ReceiverLink.h"
 
-#include <QDebug>
-
 namespace nerimo {
 
 namespace {
 
 constexpr int kDiscardReads = 4;
-constexpr double kRetrySeconds = 2.0;
 
 }  // namespace
 
 ReceiverLink::ReceiverLink(State& state, platform::SerialPort& port, platform::MessageBox& messages,
                            platform::Scheduler& retry)
-    : state_(state), port_(port), messages_(messages), retry_(retry) {
-    // A port that dies has nothing more to say: the run plots level 0 from then on, not the
-    // last letter it read before, until the port opens again.
-    port_.OnDied([this] {
-        rawText_.clear();
-        qWarning().noquote() << QStringLiteral(
-                                    "Nerimo: %1: the receiver is gone; trying again "
-                                    "every 2 s")
-                                    .arg(PortName(state_));
-        RetryLater();
-    });
+    : state_(state), port_(port), messages_(messages), presence_(retry, [this] { return Name(); }) {
+    port_.OnDied([this] { presence_.Gone({}, [this] { Reopen(); }); });
 }
 
 platform::OpenResult ReceiverLink::Open() {
@@ -37,31 +25,31 @@ platform::OpenResult ReceiverLink::Open() {
 
 void ReceiverLink::Reopen() {
     if (!Open().opened) {
-        RetryLater();
+        presence_.Later([this] { Reopen(); });
         return;
     }
-    qWarning().noquote()
-        << QStringLiteral("Nerimo: %1: the receiver is back").arg(PortName(state_));
+    presence_.Back();
+    opened_({true, false});
 }
 
-void ReceiverLink::OpenPort() {
+void ReceiverLink::OpenPort(Opened opened) {
+    opened_ = std::move(opened);
     const platform::OpenResult result = Open();
-    if (result.opened) {
-        return;
+    if (!result.opened) {
+        messages_.Show(OpenFailureText(state_, Name(), result.description, result.permissionDenied,
+                                       result.heldElsewhere));
+        presence_.Later([this] { Reopen(); });
     }
-    const QString text = OpenFailureText(state_, PortName(state_), result.description,
-                                         result.permissionDenied, result.heldElsewhere);
-    messages_.Show(text);
-    RetryLater();
-}
-
-void ReceiverLink::RetryLater() {
-    retry_.After(kRetrySeconds, [this] { Reopen(); });
+    opened_({result.opened, false});
 }
 
 void ReceiverLink::ClosePort() {
-    retry_.Cancel();
+    presence_.Cancel();
     port_.Close();
+}
+
+bool ReceiverLink::Answering() const {
+    return port_.IsOpen() && !presence_.Silent();
 }
 
 bool ReceiverLink::SendTuneCommand() {
@@ -74,41 +62,40 @@ void ReceiverLink::Tune(Then then) {
 }
 
 void ReceiverLink::StartRun() {
-    rawText_.clear();
     DiscardInput();
-}
-
-void ReceiverLink::ReadRawText() {
-    // A failed read leaves the run's raw text as it was.
-    if (std::optional<QByteArray> read = port_.ReadAll()) {
-        rawText_ = std::move(*read);
-    }
 }
 
 void ReceiverLink::DiscardInput() {
     for (int i = 0; i < kDiscardReads; ++i) {
-        ReadRawText();
+        port_.ReadAll();
     }
 }
 
-void ReceiverLink::ReadLevel(Then then) {
-    ReadLevel();
-    then();
+void ReceiverLink::ReadLevel(Reading then) {
+    then(ReadLevel());
 }
 
-void ReceiverLink::ReadLevel() {
-    ReadRawText();
-    QByteArray reply = rawText_;
+std::optional<int16_t> ReceiverLink::ReadLevel() {
+    const std::optional<QByteArray> read = port_.ReadAll();
+    QByteArray reply = read.value_or(QByteArray());
     if (!reply.isEmpty()) {
         reply.replace('\r', QByteArray());
         reply.replace('\n', QByteArray());
         reply = reply.right(1);
     }
     state_.ReplyText = reply;
-    state_.SignalLevel = 0;
-    if (reply.size() == 1 && reply[0] >= 'A' && reply[0] <= 'P') {
-        state_.SignalLevel = static_cast<int16_t>(reply[0] - 'A' + 1);
+    if (!read) {  // no port: no receiver, no answer
+        return std::nullopt;
     }
+    const bool answered = !read->isEmpty();
+    presence_.Read(answered);
+    if (!answered) {
+        return std::nullopt;
+    }
+    // Anything but a level letter, a lone CR LF among them, is an answer at level 0.
+    return reply.size() == 1 && reply[0] >= 'A' && reply[0] <= 'P'
+               ? static_cast<int16_t>(reply[0] - 'A' + 1)
+               : int16_t(0);
 }
 
 }  // namespace nerimo

@@ -4,6 +4,7 @@
 
 #include "MessageBox.h"
 #include "Receiver.h"
+#include "ReceiverPresence.h"
 #include "Scheduler.h"
 #include "SerialPort.h"
 #include "State.h"
@@ -19,34 +20,34 @@ class ReceiverLink : public Receiver {
                  platform::Scheduler& retry);
 
     // The port named by DEVICE= or COM=. While it is closed, because it could not be opened or
-    // because it died (an adapter unplugged, a receiver switched off), it is tried again every
-    // 2 s, quietly: one line on standard error when it goes and when it comes back.
-    void OpenPort() override;
+    // because it died (an adapter unplugged), it is tried again every 2 s.
+    void OpenPort(Opened opened) override;
     void ClosePort() override;
     bool IsOpen() const override { return port_.IsOpen(); }
-    // Empties the run's raw text, then DiscardInput.
+    bool Answering() const override;
+    QString Name() const override { return PortName(state_); }
+    // DiscardInput.
     void StartRun() override;
     void Tune(Then then) override;
-    void ReadLevel(Then then) override;
+    void ReadLevel(Reading then) override;
 
     // Writes FreqText followed by ModeLetter, nothing else. False when the write failed.
     bool SendTuneCommand();
     // Four reads that throw away replies still pending from before the run.
     void DiscardInput();
-    // Reads what the receiver sent and decodes its last letter into SignalLevel.
-    void ReadLevel();
+    // Reads what the receiver sent since the last read and decodes its last letter; sets
+    // ReplyText. Nothing when nothing came, or the port is not open.
+    std::optional<int16_t> ReadLevel();
 
   private:
     platform::OpenResult Open();
     void Reopen();
-    void RetryLater();
-    void ReadRawText();
 
     State& state_;
     platform::SerialPort& port_;
     platform::MessageBox& messages_;
-    platform::Scheduler& retry_;
-    QByteArray rawText_;  // the last successful read of the current run
+    ReceiverPresence presence_;
+    Opened opened_;
 };
 
 }  // namespace nerimo

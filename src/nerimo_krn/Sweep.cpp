@@ -65,7 +65,7 @@ void Sweep::End() {
     ++run_;
     if (state_.StepCount > 0) {  // a sweep under way: what it measured stays
         for (SweepListener* listener : listeners_) {
-            listener->SweepEnded();
+            listener->SweepEnded(summary_);
         }
     }
     Holding = 0;
@@ -81,6 +81,7 @@ void Sweep::BeginSweep() {
     // a sum of 80 or 640 of them can pass the end and lose the last step.
     lastStep_ = static_cast<int>(std::lround((state_.EndMHz - state_.StartMHz) / kStepMHz));
     step_ = 0;
+    summary_ = {};
     for (SweepListener* listener : listeners_) {
         listener->SweepBegan();
     }
@@ -88,8 +89,9 @@ void Sweep::BeginSweep() {
 }
 
 void Sweep::BeginStep() {
-    // While the port is closed the status says so, instead of "scan" over a flat trace.
-    if (state_.StopRequested == 0 && receiver_.IsOpen() == receiverAway_) {
+    // While the port is closed, or the receiver answers nothing, the status says so, instead of
+    // "scan" over a flat trace.
+    if (state_.StopRequested == 0 && receiver_.Answering() == receiverAway_) {
         receiverAway_ = !receiverAway_;
         panel_.SetStatus(receiverAway_ ? kPauseRed : kScanGreen,
                          receiverAway_ ? QStringLiteral("no receiver") : QStringLiteral("scan"));
@@ -104,17 +106,27 @@ void Sweep::BeginStep() {
 // the wait, and so does the repaint of the segment drawn last and of the tuned frequency, where
 // they cost the pace nothing: the 0.185 s count from the command.
 void Sweep::HoldCycle() {
-    WaitSeconds(scheduler_, kReplyWaitSeconds,
-                [this] { receiver_.ReadLevel(InThisRun([this] { AfterRead(); })); });
+    WaitSeconds(scheduler_, kReplyWaitSeconds, [this] {
+        receiver_.ReadLevel([this, run = run_](std::optional<int16_t> level) {
+            if (run == run_) {
+                AfterRead(level);
+            }
+        });
+    });
     plot_.Present();
 }
 
-void Sweep::AfterRead() {
+void Sweep::AfterRead(std::optional<int16_t> level) {
+    // No answer is level 0 on the plot, as the receiver's silence always was.
+    state_.SignalLevel = level.value_or(0);
     if (Holding == 0) {
         plot_.PlotLevel();
+        const Reply reply = level                ? Reply::Answered
+                            : receiver_.IsOpen() ? Reply::Silent
+                                                 : Reply::NoReceiver;
+        summary_.Count(reply);
         for (SweepListener* listener : listeners_) {
-            listener->Measured(state_.StartMHz + step_ * kStepMHz, state_.SignalLevel,
-                               receiver_.IsOpen());
+            listener->Measured(state_.StartMHz + step_ * kStepMHz, state_.SignalLevel, reply);
         }
     }
     if (state_.SignalLevel > 0 && state_.PauseSeconds > 0 && state_.PauseSeconds != kHoldPause) {
@@ -172,7 +184,7 @@ void Sweep::FinishStep() {
 
 void Sweep::EndOfSweep() {
     for (SweepListener* listener : listeners_) {
-        listener->SweepEnded();
+        listener->SweepEnded(summary_);
     }
     state_.StepCount = 0;
     state_.PrevX = 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "Panel.h"
@@ -33,7 +34,7 @@ class Sweep {
     void BeginSweep();
     void BeginStep();
     void HoldCycle();
-    void AfterRead();
+    void AfterRead(std::optional<int16_t> level);
     void AfterPause();
     void FinishStep();
     void EndOfSweep();
@@ -52,8 +53,9 @@ class Sweep {
     unsigned run_ = 0;           // counts the runs begun and ended
     bool receiverAway_ = false;  // the status says "no receiver"
     int16_t Holding = 0;
-    int step_ = 0;      // the current step tunes StartMHz + step_ x 0.0125 MHz
-    int lastStep_ = 0;  // the sweep's last step, taken when its frequency loop began
+    int step_ = 0;          // the current step tunes StartMHz + step_ x 0.0125 MHz
+    int lastStep_ = 0;      // the sweep's last step, taken when its frequency loop began
+    SweepSummary summary_;  // of the sweep under way
 };
 
 }  // namespace nerimo

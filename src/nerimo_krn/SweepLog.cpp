@@ -38,20 +38,18 @@ void SweepLog::Stop() {
 void SweepLog::SweepBegan() {
     began_ = now_();
     levels_.clear();
-    measured_ = true;
 }
 
-void SweepLog::Measured(double mhz, int16_t level, bool measured) {
+void SweepLog::Measured(double mhz, int16_t level, Reply) {
     if (levels_.isEmpty()) {
         firstMHz_ = mhz;
     }
     lastMHz_ = mhz;
     levels_ << level;
-    measured_ = measured_ && measured;
 }
 
-void SweepLog::SweepEnded() {
-    if (!logging_ || levels_.isEmpty() || !measured_) {
+void SweepLog::SweepEnded(const SweepSummary& summary) {
+    if (!logging_ || levels_.isEmpty() || !summary.Measured()) {
         return;
     }
     QList<QByteArray> fields = {began_.toString(QStringLiteral("yyyy-MM-dd")).toLatin1(),
@@ -65,11 +63,11 @@ void SweepLog::SweepEnded() {
     }
     QString error;
     if (!file_.Append(fields.join(", ") + '\n', &error)) {
-        // Never the sweep: only the log stops.
+        // Never the sweep: only the log stops, and the message does not wait for the user.
         Stop();
-        messages_.Show(QStringLiteral("The sweep log %1 cannot be written (%2); logging has "
-                                      "stopped.")
-                           .arg(path_, error));
+        messages_.Notify(QStringLiteral("The sweep log %1 cannot be written (%2); logging has "
+                                        "stopped.")
+                             .arg(path_, error));
     }
 }
 

@@ -13,8 +13,8 @@ namespace nerimo {
 // The sweep log: a row for every sweep in the layout of the CSV that rtl_power writes, which the
 // heat-map tools of band surveys read: date, time of the first step, the first and the last
 // frequency measured in Hz, the step (12500 Hz), samples (1), then the level of every step,
-// 0 to 16 as plotted. A row is written whole when its sweep ends; a sweep without an open
-// receiver writes none.
+// 0 to 16 as plotted. A row is written whole when its sweep ends; a sweep that measured nothing
+// (no receiver at a step, or no answer at any) writes none.
 class SweepLog : public SweepListener {
   public:
     SweepLog(platform::AppendFile& file, platform::MessageBox& messages,
@@ -27,8 +27,8 @@ class SweepLog : public SweepListener {
     bool Logging() const { return logging_; }
 
     void SweepBegan() override;
-    void Measured(double mhz, int16_t level, bool measured) override;
-    void SweepEnded() override;
+    void Measured(double mhz, int16_t level, Reply reply) override;
+    void SweepEnded(const SweepSummary& summary) override;
 
   private:
     platform::AppendFile& file_;
@@ -40,7 +40,6 @@ class SweepLog : public SweepListener {
     double firstMHz_ = 0.0;
     double lastMHz_ = 0.0;
     QList<int16_t> levels_;
-    bool measured_ = true;  // every step with an open receiver
 };
 
 }  // namespace nerimo

@@ -12,8 +12,8 @@ namespace nerimo::platform {
 
 // Hamlib on a worker thread of its own, which creates, uses and closes the radio: nothing of
 // Hamlib runs on the window's thread. Requests are queued to the worker; results come back as
-// queued calls. Every call is bounded by a time-out of 500 ms with no retries, so the program
-// ends within a second whatever the radio does.
+// queued calls. Every call is bounded by a time-out of 500 ms with no retries, and the connect to a
+// network radio by one of a second.
 class HamlibRadio : public QObject, public Radio {
     Q_OBJECT
 
@@ -26,6 +26,9 @@ class HamlibRadio : public QObject, public Radio {
     void SetFrequency(double hertz, Done done) override;
     void ReadStrength(Strength done) override;
     void Close() override;
+    // Closes the radio and ends the worker, waiting at most so long; false when the worker is
+    // still inside a call to the radio, which then holds the program until the call returns.
+    bool Finish(int milliseconds);
 
   private:
     // Runs `call` on the worker, unless a Close comes first, and `done` with its result here.

@@ -1,12 +1,27 @@
 #include "QtAppendFile.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
 namespace nerimo::platform {
 
 bool QtAppendFile::Open(const QString& path, QString* error) {
     file_.close();
-    file_.setFileName(path);
+    // Appended by the system at every write, so that a device or a pipe (/dev/stdout) takes the
+    // log too, where a seek to the end would fail.
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        *error = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
     // Unbuffered: a piece that fails leaves nothing in a buffer to stop the file being cut back.
-    if (!file_.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
+    if (!file_.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered,
+                    QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
         *error = file_.errorString();
         return false;
     }
@@ -28,7 +43,9 @@ bool QtAppendFile::Append(const QByteArray& piece, QString* error) {
 bool QtAppendFile::Failed(qint64 size, QString* error) {
     *error = file_.errorString();
     file_.unsetError();
-    file_.resize(size);  // take back what reached the file of it
+    if (!file_.isSequential()) {
+        file_.resize(size);  // take back what reached the file of it
+    }
     return false;
 }
 

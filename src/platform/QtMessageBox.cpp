@@ -2,27 +2,43 @@
 
 #include <QApplication>
 #include <QGuiApplication>
-#include <QMessageBox>
-#include <cstdio>
+
+#include "Report.h"
 
 namespace nerimo::platform {
 
-void QtMessageBox::Show(const QString& text) {
-    // Standard error gets every message too, so a run without a desktop keeps a record of it.
-    QByteArray line = text.toLocal8Bit();
-    line.replace("\r\n", ": ");
-    std::fprintf(stderr, "%s: %s\n", title_.toLocal8Bit().constData(), line.constData());
-    std::fflush(stderr);
-
+bool QtMessageBox::Seen() {
     // With no window (an unattended survey) or on a platform with no screen (offscreen,
     // minimal) nobody could see or dismiss the box.
     const QString platform = QGuiApplication::platformName();
-    if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr ||
-        platform == QLatin1String("offscreen") || platform == QLatin1String("minimal")) {
-        return;
+    return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr &&
+           platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
+}
+
+QtMessageBox::~QtMessageBox() {
+    for (const QPointer<QMessageBox>& notice : notices_) {
+        delete notice.data();
     }
-    QMessageBox box(QMessageBox::NoIcon, title_, text, QMessageBox::Ok);
-    box.exec();
+}
+
+void QtMessageBox::Show(const QString& text) {
+    Report(text);
+    if (Seen()) {
+        QMessageBox box(QMessageBox::NoIcon, title_, text, QMessageBox::Ok);
+        box.exec();
+    }
+}
+
+void QtMessageBox::Notify(const QString& text) {
+    Report(text);
+    if (Seen()) {
+        auto* box = new QMessageBox(QMessageBox::NoIcon, title_, text, QMessageBox::Ok);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setModal(false);
+        box->show();
+        std::erase_if(notices_, [](const QPointer<QMessageBox>& notice) { return !notice; });
+        notices_.emplace_back(box);
+    }
 }
 
 }  // namespace nerimo::platform

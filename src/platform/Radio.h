@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <functional>
+#include <optional>
 
 namespace nerimo::platform {
 
@@ -13,9 +14,10 @@ struct RadioSettings {
 
 struct RadioResult {
     bool ok = false;
-    QString error;                  // Hamlib's own text, when it failed
+    QString error;                  // Hamlib's or the system's own text, when it failed
+    QString message;                // when it failed, a whole message for the user, if one is due
     bool permissionDenied = false;  // the user may not use the device
-    bool noStrength = false;        // it opened, but reads neither the strength nor a raw S-meter
+    bool permanent = false;         // no use trying again: an unknown model, no signal strength
 };
 
 // A radio that Hamlib drives. Every call to it blocks, for up to its time-out, so the calls run on
@@ -23,13 +25,13 @@ struct RadioResult {
 class Radio {
   public:
     using Done = std::function<void(const RadioResult&)>;
-    using Strength = std::function<void(const RadioResult&, int decibels)>;
+    // The strength in dB relative to S9; nothing when the radio answered with no number.
+    using Strength = std::function<void(const RadioResult&, std::optional<int> decibels)>;
     virtual ~Radio() = default;
 
     virtual void Open(const RadioSettings& settings, Done done) = 0;
     virtual void SetMode(bool am, Done done) = 0;
     virtual void SetFrequency(double hertz, Done done) = 0;
-    // The signal strength in dB relative to S9.
     virtual void ReadStrength(Strength done) = 0;
     // Closes the radio; requests not yet under way are dropped and answer nothing.
     virtual void Close() = 0;

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 
 namespace nerimo::platform {
@@ -11,9 +12,13 @@ namespace {
 
 int pipeEnds[2] = {-1, -1};
 
+// It can run on any thread, between a call and the check of its errno: it leaves errno as it
+// found it.
 void Handle(int) {
+    const int saved = errno;
     const char byte = 0;
     (void)::write(pipeEnds[1], &byte, 1);
+    errno = saved;
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // The program as a script runs it, with no display at all: no DISPLAY, no X server, and the X
 // platform asked for, so that loading any windowing platform would end the program. The command
-// line, and unattended surveys; the simulated receiver is on a pseudo-terminal, the log and the
-// picture are files.
+// line, and unattended surveys with what each comes to; the simulated receiver is on a
+// pseudo-terminal or serves its band as rigctld, the log and the picture are files.
 
 #include <sys/resource.h>
 
@@ -42,12 +42,6 @@ struct HeadlessRig : Session, Rig {
         });
     }
 
-    void Start(const QStringList& options, bool unprivileged = false) {
-        StartReceiver(kBand);
-        StartProgram("MHZ=145\nSPAN=1\nDEVICE=" + Path("receiver").toLocal8Bit(), unprivileged,
-                     options);
-    }
-
     QList<QByteArray> Rows() const {
         QFile file(Path("sweeps.csv"));
         return file.open(QIODevice::ReadOnly) ? file.readAll().split('\n') : QList<QByteArray>();
@@ -68,6 +62,22 @@ QList<QByteArray> WholeRow(const QByteArray& row) {
     return fields;
 }
 
+enum class Receiver { None, Serial, PluggedInLater, Rigctld };
+
+// One survey: how it is started, and what it must come to.
+struct Survey {
+    const char* name;
+    Receiver receiver;
+    QStringList receiverOptions;
+    QByteArray settings;  // besides MHZ= and SPAN=; "%1" is the rig's folder
+    QStringList options;  // besides --headless and --log; "%1" is the rig's folder
+    int status;
+    QList<QByteArray> said;  // on standard error
+    int rows;                // whole rows appended to the log
+    bool sends = true;       // whether the receiver gets any command
+    QByteArray notSaid = {};
+};
+
 }  // namespace
 
 class HeadlessTest : public QObject {
@@ -83,13 +93,19 @@ class HeadlessTest : public QObject {
         QTest::addColumn<QString>("printed");   // on standard output, or error for a status of 2
         QTest::addColumn<QByteArray>("tuned");  // the receiver's first command
         const QStringList survey = {"--headless", "--log", "%1/sweeps.csv"};
-        QTest::newRow("help") << QStringList{"--help"} << 0 << "--list-ports" << QByteArray();
+        QTest::newRow("help") << QStringList{"--help"} << 0 << "3 no receiver" << QByteArray();
         QTest::newRow("version") << QStringList{"--version"} << 0
                                  << QStringLiteral("nerimo " NERIMO_VERSION "\n") << QByteArray();
         QTest::newRow("unknown option")
-            << QStringList{"--fast"} << 2 << "Unknown option 'fast'." << QByteArray();
-        QTest::newRow("missing value")
-            << QStringList{"--device"} << 2 << "Missing value after '--device'." << QByteArray();
+            << QStringList{"--fast"} << 2
+            << "Nerimo: Unknown option 'fast'. nerimo --help lists the options.\n"
+            << QByteArray();
+        QTest::newRow("missing value") << QStringList{"--device"} << 2
+                                       << "Nerimo: Missing value after '--device'." << QByteArray();
+        QTest::newRow("give up, badly")
+            << survey + QStringList{"--give-up-after", "soon"} << 2
+            << "Nerimo: --give-up-after takes a whole number of seconds, 0 or more."
+            << QByteArray();
         QTest::newRow("list-ports")
             << QStringList{"--list-ports"} << 0 << QString() << QByteArray();
         QTest::newRow("device") << survey + QStringList{"--device", "%1/receiver"} << 0 << QString()
@@ -108,7 +124,8 @@ class HeadlessTest : public QObject {
         options.replaceInStrings(QStringLiteral("%1"), rig.dir.path());
         rig.StartProgram("DEVICE=/dev/ttyNerimoNone\n", false, options);
         if (!tuned.isEmpty()) {
-            QVERIFY(QTest::qWaitFor([&] { return !rig.Log().isEmpty(); }, 10000));
+            // Once the first step is measured, a signal ends the survey as done.
+            QVERIFY(QTest::qWaitFor([&] { return rig.Log().size() >= 2; }, 10000));
             QCOMPARE(rig.Log().first(), tuned);
             rig.program.terminate();
         }
@@ -117,8 +134,8 @@ class HeadlessTest : public QObject {
         QCOMPARE(rig.program.exitCode(), status);
         const QString out = QString::fromLocal8Bit(rig.program.readAllStandardOutput());
         QVERIFY2(out.contains(status == 2 ? QString() : printed), qPrintable(out));
-        QVERIFY(status != 2 || rig.Errors().contains("Usage:"));
-        QVERIFY(rig.Errors().contains(status == 2 ? printed.toLocal8Bit() : QByteArray()));
+        QVERIFY2(rig.Errors().contains(status == 2 ? printed.toLocal8Bit() : QByteArray()),
+                 rig.Errors().constData());
         for (const QSerialPortInfo& port : printed.isNull() && tuned.isEmpty()
                                                ? QSerialPortInfo::availablePorts()
                                                : QList<QSerialPortInfo>()) {
@@ -126,80 +143,197 @@ class HeadlessTest : public QObject {
         }
     }
 
-    // Four surveys at once: two whole sweeps with a picture, appended to an earlier survey's
-    // log; one ended by SIGTERM in its first sweep; one whose log it may not write; one whose
-    // disk fills in the middle of its first row.
-    void surveysWithNoDisplay() {
-        HeadlessRig whole;
-        whole.Write("sweeps.csv", "an earlier survey\n");
-        whole.Start({"--headless", "--log", whole.Path("sweeps.csv"), "--sweeps", "2", "--picture",
-                     whole.Path("plot.png")});
-        HeadlessRig ended;
-        ended.Start({"--headless", "--log", ended.Path("sweeps.csv")});
-        HeadlessRig refused;
-        refused.Write("sweeps.csv", "");
-        QFile::setPermissions(refused.Path("sweeps.csv"), QFile::ReadOwner | QFile::ReadOther);
-        QFile::setPermissions(refused.dir.path(), QFile::Permissions(0x7777));
-        refused.Start({"--headless", "--log", refused.Path("sweeps.csv")}, true);
-        HeadlessRig full;
-        full.Write("sweeps.csv", "an earlier survey\n");
-        full.FullAfter(100);
-        full.Start({"--headless", "--log", full.Path("sweeps.csv"), "--sweeps", "2"});
-
-        QVERIFY(refused.Ended(10000));
-        QCOMPARE(refused.program.exitCode(), 1);
-        QVERIFY2(refused.Errors().contains("sweeps.csv cannot be opened for writing: Permission "
-                                           "denied"),
-                 refused.Errors().constData());
-        QVERIFY(refused.Log().isEmpty());  // nothing ran
-
-        // No windowing platform is loaded, whatever QT_QPA_PLATFORM says.
-        QFile maps(QStringLiteral("/proc/%1/maps").arg(ended.program.processId()));
-        QVERIFY(maps.open(QIODevice::ReadOnly));
-        QVERIFY(!maps.readAll().contains("/platforms/"));
-
-        QVERIFY(QTest::qWaitFor([&] { return ended.Log().size() >= 20; }, 10000));
-        ended.program.terminate();
-        ended.CheckCleanEnd(3000);
-        QList<QByteArray> rows = ended.Rows();
-        QCOMPARE(rows.size(), 2);  // a row, its line end, nothing after
-        QVERIFY2(!WholeRow(rows[0]).isEmpty(), rows[0].constData());
-        const qsizetype levels = WholeRow(rows[0]).size() - 6;  // the step under way not read
-        QVERIFY(levels >= 19 && levels <= ended.Log().size());
-        QVERIFY(rows[1].isEmpty());
-
-        whole.CheckCleanEnd(60000);
-        rows = whole.Rows();
-        QCOMPARE(rows.size(), 4);
-        QCOMPARE(rows[0], QByteArray("an earlier survey"));
-        for (const QByteArray& row : rows.mid(1, 2)) {
-            const QList<QByteArray> fields = WholeRow(row);
-            QVERIFY2(fields.size() == 6 + 81, row.constData());
-            const QList<QByteArray> levels = fields.mid(6);
-            QCOMPARE(levels[40].trimmed(), QByteArray("14"));
-            for (const QByteArray& level : levels) {
-                QVERIFY(level.trimmed().toInt() <= 14);
+    // Surveys at once, each with its exit status (0 done, 1 a file not written, 3 no receiver),
+    // what it said on standard error, and the whole rows it appended to a log that held a line
+    // before.
+    void surveyStatuses() {
+        const QByteArray missing = "No such file or directory";
+        const QList<Survey> surveys = {
+            {"two sweeps and a picture",
+             Receiver::Serial,
+             {},
+             {},
+             {"--sweeps", "2", "--picture", "%1/plot.png"},
+             0,
+             {"Nerimo: sweep 2 at ", ": strongest level 14 at 145.5000 MHz."},
+             2},
+            {"ended by a signal", Receiver::Serial, {}, {}, {}, 0, {"Nerimo: sweep 1 at "}, 1},
+            {"log refused",
+             Receiver::Serial,
+             {},
+             {},
+             {},
+             1,
+             {"sweeps.csv cannot be opened for writing: Permission denied"},
+             0,
+             false},
+            {"full device",
+             Receiver::Serial,
+             {},
+             {},
+             {"--log", "/dev/full", "--sweeps", "2"},
+             1,
+             {"/dev/full cannot be written (No space left on device); logging has stopped.",
+              "Nerimo: sweep 1 at "},
+             0},
+            {"disk full in a row",
+             Receiver::Serial,
+             {},
+             {},
+             {"--sweeps", "2"},
+             1,
+             {"sweeps.csv cannot be written (File too large); logging has stopped."},
+             0},
+            {"missing device",
+             Receiver::None,
+             {},
+             {},
+             {},
+             3,
+             {"/receiver: " + missing +
+                  ". Plug the receiver in, or choose its port: nerimo "
+                  "--list-ports lists them; set DEVICE= in ",
+              "/Nerimo.ini."},
+             0,
+             false},
+            {"plugged in later",
+             Receiver::PluggedInLater,
+             {},
+             {},
+             {"--wait-for-receiver", "--sweeps", "1"},
+             0,
+             {"Waiting for the receiver at ", "receiver is back.", "Nerimo: sweep 1 at "},
+             1},
+            {"lost past --give-up-after",
+             Receiver::Serial,
+             {"--hangup-after", "90"},
+             {},
+             {"--give-up-after", "2"},
+             3,
+             {"is gone; trying again every 2 s.", "Nerimo: sweep 2: no receiver.",
+              "has been away for 2 s; the survey ends."},
+             1},
+            {"unknown model",
+             Receiver::None,
+             {},
+             "RIG=99999\n",
+             {},
+             3,
+             {"Nerimo: Hamlib has no radio model 99999 (rigctl -l lists them).\n"},
+             0,
+             false,
+             "COM"},
+            {"bad picture",
+             Receiver::Serial,
+             {},
+             {},
+             {"--picture", "%1/none/plot.png"},
+             1,
+             {"plot.png cannot be written: " + missing + "."},
+             0,
+             false},
+            {"garbage strength",
+             Receiver::Rigctld,
+             {"--garbage-strength"},
+             "RIG=2\n",
+             {"--give-up-after", "17"},
+             3,
+             {"Nerimo: sweep 1: the receiver answered none of its 81 steps.",
+              "has answered none of its last 8 steps"},
+             0,
+             true,
+             "is gone"},
+            {"silent receiver",
+             Receiver::Serial,
+             {"--silent-after", "3"},
+             {},
+             {"--give-up-after", "3"},
+             3,
+             {"has answered none of its last 8 steps: check that it is switched on",
+              "has been away for 3 s"},
+             1},
+        };
+        std::vector<std::unique_ptr<HeadlessRig>> rigs;
+        for (const Survey& survey : surveys) {
+            auto& rig = *rigs.emplace_back(std::make_unique<HeadlessRig>());
+            rig.Write("sweeps.csv", "an earlier survey\n");
+            QByteArray device = rig.Path("receiver").toLocal8Bit();
+            if (survey.receiver == Receiver::Serial) {
+                rig.StartReceiver(kBand, survey.receiverOptions);
+            } else if (survey.receiver == Receiver::Rigctld) {
+                device = "127.0.0.1:" + rig.StartRigctld(kBand, "0", survey.receiverOptions);
+            }
+            QStringList options =
+                QStringList{"--headless", "--log", rig.Path("sweeps.csv")} + survey.options;
+            options.replaceInStrings(QStringLiteral("%1"), rig.dir.path());
+            const bool refused = QByteArray(survey.name) == "log refused";
+            if (QByteArray(survey.name) == "disk full in a row") {
+                rig.FullAfter(100);  // the earlier line and half the first row
+            }
+            if (refused) {
+                QFile::setPermissions(rig.Path("sweeps.csv"), QFile::ReadOwner | QFile::ReadOther);
+                QFile::setPermissions(rig.dir.path(), QFile::Permissions(0x7777));
+            }
+            rig.StartProgram("MHZ=145\nSPAN=1\n" + survey.settings + "DEVICE=" + device, refused,
+                             options);
+            if (survey.receiver == Receiver::PluggedInLater) {
+                QTimer::singleShot(2000, [&rig] { rig.StartReceiver(kBand); });
             }
         }
-        const QStringList progress =
-            QString::fromLatin1(whole.Errors()).split(QLatin1Char('\n')).filter("sweep ");
-        QCOMPARE(progress.size(), 2);
-        QVERIFY(progress[1].startsWith("sweep 2 at " + rows[2].left(20).replace(",", "") + ":"));
-        QVERIFY(progress[1].endsWith(": strongest level 14 at 145.5000 MHz"));
+        auto& signalled = *rigs[1];
+        QVERIFY(QTest::qWaitFor([&] { return signalled.Log().size() >= 20; }, 10000));
+        // No windowing platform is loaded, whatever QT_QPA_PLATFORM says.
+        QFile maps(QStringLiteral("/proc/%1/maps").arg(signalled.program.processId()));
+        QVERIFY(maps.open(QIODevice::ReadOnly));
+        QVERIFY(!maps.readAll().contains("/platforms/"));
+        signalled.program.terminate();
 
-        // The full disk: the half row taken back, one message, and the survey swept on.
-        full.CheckCleanEnd(10000);
-        QCOMPARE(full.Rows(), QList<QByteArray>({"an earlier survey", ""}));
-        QCOMPARE(full.Errors().count("sweeps.csv cannot be written (File too large); logging "
-                                     "has stopped"),
-                 1);
-        QVERIFY(full.Errors().contains("sweep 2 at "));
+        for (qsizetype i = 0; i < surveys.size(); ++i) {
+            const Survey& survey = surveys[i];
+            HeadlessRig& rig = *rigs[size_t(i)];
+            QVERIFY2(rig.Ended(60000), survey.name);
+            const QByteArray errors = rig.Errors();
+            qInfo("%s: status %d\n%s", survey.name, rig.program.exitCode(), errors.constData());
+            QVERIFY2(rig.program.exitStatus() == QProcess::NormalExit &&
+                         rig.program.exitCode() == survey.status,
+                     qPrintable(QStringLiteral("%1: status %2; %3")
+                                    .arg(survey.name)
+                                    .arg(rig.program.exitCode())
+                                    .arg(QString::fromLocal8Bit(errors))));
+            for (const QByteArray& text : survey.said) {
+                QVERIFY2(errors.contains(text), qPrintable(survey.name + (": " + errors)));
+            }
+            QVERIFY2(survey.notSaid.isEmpty() || !errors.contains(survey.notSaid), survey.name);
+            for (const QByteArray& line : errors.split('\n')) {
+                QVERIFY2(line.isEmpty() || line.startsWith("Nerimo: "), line.constData());
+            }
+            const QList<QByteArray> rows = rig.Rows();
+            QCOMPARE(rows.value(0), QByteArray("an earlier survey"));
+            QVERIFY2(rows.size() == survey.rows + 2 && rows.last().isEmpty(), survey.name);
+            for (const QByteArray& row : rows.mid(1, survey.rows)) {
+                QVERIFY2(!WholeRow(row).isEmpty(), row.constData());
+            }
+            QVERIFY2(rig.Log().isEmpty() != survey.sends, survey.name);
+        }
 
-        // The picture is the plot and its scale strip, the peak's point green.
+        // The two whole sweeps: the signal where it is, the progress lines as the rows say, and
+        // the picture of the plot with its peak.
+        HeadlessRig& whole = *rigs[0];
+        const QList<QByteArray> rows = whole.Rows();
+        for (const QByteArray& row : rows.mid(1, 2)) {
+            const QList<QByteArray> levels = WholeRow(row).mid(6);
+            QCOMPARE(levels.size(), 81);
+            QCOMPARE(levels[40].trimmed(), QByteArray("14"));
+        }
+        QVERIFY(whole.Errors().contains("Nerimo: sweep 2 at " + rows[2].left(20).replace(",", "") +
+                                        ":"));
         const QImage picture(whole.Path("plot.png"));
         QCOMPARE(picture.width(), 720);
-        QVERIFY(picture.height() > 350);
         QCOMPARE(picture.pixelColor(44 + 8 * 40, 339 - 21 * 14), QColor(0, 255, 0));
+        // Ended in its first sweep, the steps it measured are its row.
+        QVERIFY(WholeRow(rigs[1]->Rows()[1]).size() - 6 >= 19);
+        // A full disk ends the survey after its first sweep, the half row taken back.
+        QVERIFY(rigs[3]->Log().size() <= 82 && rigs[4]->Log().size() <= 82);
     }
 };
 

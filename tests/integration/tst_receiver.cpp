@@ -39,7 +39,7 @@ class ReceiverTest : public QObject {
 
         explicit Line(const QString& device) : Kernel(145.0, 1) {
             state.DevicePath = device.toLocal8Bit();
-            realLink.OpenPort();
+            realLink.OpenPort([](const nerimo::OpenOutcome&) {});
         }
     };
 

@@ -62,8 +62,10 @@ struct FakeProgram : platform::Program {
 };
 
 struct FakeMessageBox : platform::MessageBox {
-    QStringList shown;
+    QStringList shown;     // modal
+    QStringList notified;  // without a wait
     void Show(const QString& text) override { shown << text; }
+    void Notify(const QString& text) override { notified << text; }
 };
 
 // A serial port in memory: records the configuration and what is written; at every read
@@ -125,29 +127,45 @@ struct FakeAppendFile : platform::AppendFile {
     void Close() override { path.clear(); }
 };
 
-// A radio in memory: every request answered at once, as `result` says, and recorded with the
-// time `now` gives.
+// A radio in memory: every request answered as `result` says, at once or, with `later`, when
+// Answer is called; each recorded with the time `now` gives.
 struct FakeRadio : platform::Radio {
-    platform::RadioResult result{true, {}, false, false};
-    int decibels = -54;
+    platform::RadioResult result{true, {}, {}, false, false};
+    platform::RadioResult readResult{true, {}, {}, false, false};  // of the strength reads
+    std::optional<int> decibels = -54;
     QStringList calls;
     std::function<double()> now = [] { return 0.0; };
+    bool later = false;
+    QList<std::function<void()>> answers;
 
+    void Reply(std::function<void()> answer) {
+        if (later) {
+            answers << std::move(answer);
+        } else {
+            answer();
+        }
+    }
+    // The answers held back, in order.
+    void Answer() {
+        for (const auto& answer : std::exchange(answers, {})) {
+            answer();
+        }
+    }
     void Open(const platform::RadioSettings& settings, Done done) override {
         calls << QStringLiteral("open %1 %2").arg(settings.model).arg(settings.path);
-        done(result);
+        Reply([this, done] { done(result); });
     }
     void SetMode(bool am, Done done) override {
         calls << (am ? QStringLiteral("mode AM") : QStringLiteral("mode FM"));
-        done(result);
+        Reply([this, done] { done(result); });
     }
     void SetFrequency(double hertz, Done done) override {
         calls << QStringLiteral("%1 Hz at %2").arg(hertz, 0, 'f', 0).arg(now());
-        done(result);
+        Reply([this, done] { done(result); });
     }
     void ReadStrength(Strength done) override {
         calls << QStringLiteral("strength at %1").arg(now());
-        done(result, decibels);
+        Reply([this, done] { done(readResult, decibels); });
     }
     void Close() override { calls << QStringLiteral("close"); }
 };
@@ -182,6 +200,15 @@ struct VirtualScheduler : platform::Scheduler {
     void RunFor(double seconds) {
         RunUntil([] { return false; }, seconds);
     }
+};
+
+// Remembers every step's level and reply, and every sweep's summary.
+struct RecordingListener : SweepListener {
+    QList<QPair<int, Reply>> steps;
+    QList<SweepSummary> sweeps;
+    void SweepBegan() override {}
+    void Measured(double, int16_t level, Reply reply) override { steps << qMakePair(level, reply); }
+    void SweepEnded(const SweepSummary& summary) override { sweeps << summary; }
 };
 
 // Remembers what the settings reader and the sweep did to the controls.
@@ -247,10 +274,11 @@ struct Kernel {
         surface.SetPixelSize(720, 350);
     }
 
-    // A receiver with a signal of the given letter at one frequency only.
+    // A receiver with a signal of the given letter at one frequency only; elsewhere it answers
+    // CR LF, level 0.
     void SignalAt(const QByteArray& command, char letter) {
         port.answer = [command, letter](const QByteArray& last) {
-            return last == command ? QByteArray(1, letter) : QByteArray();
+            return last == command ? QByteArray(1, letter) : QByteArray("\r\n");
         };
     }
     bool RunUntilCommands(qsizetype count, double limit = 1e6) {

@@ -61,10 +61,12 @@ class Rig {
 
     // The receiver's band model served as rigctld would serve a radio, on the given port of
     // 127.0.0.1 or any free one; the port.
-    QByteArray StartRigctld(const QByteArray& band, const QString& port = "0") {
+    QByteArray StartRigctld(const QByteArray& band, const QString& port = "0",
+                            const QStringList& options = {}) {
         Write("band", band);
-        receiver.start(QStringLiteral(NERIMO_SIMULATOR),
-                       {"--rigctld", port, "--band", Path("band"), "--log", Path("log")});
+        receiver.start(
+            QStringLiteral(NERIMO_SIMULATOR),
+            QStringList{"--rigctld", port, "--band", Path("band"), "--log", Path("log")} + options);
         receiver.waitForReadyRead(10000);
         return receiver.readLine().trimmed().split(':').value(1);
     }

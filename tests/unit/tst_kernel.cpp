@@ -49,6 +49,25 @@ struct Logged {
     int stopAtStep = 0;  // the stop button when this step is tuned; 0 for none
     bool port = true;
     QByteArray row = {};  // its start, or nothing when no row is to be written
+    bool silent = false;  // the receiver answers nothing but the signal
+};
+
+struct Reading {
+    const char* name;
+    bool ok;  // the strength read went through
+    std::optional<int> decibels;
+    int level;  // plotted
+    nerimo::Reply reply;
+};
+
+struct RadioOpen {
+    const char* name;
+    int model;
+    QByteArray device;
+    nerimo::platform::RadioResult result;
+    QString tried;    // the radio asked to open
+    int attempts;     // in the first 5 s
+    QString message;  // shown once, or none
 };
 
 struct Open {
@@ -99,6 +118,8 @@ class KernelTest : public QObject {
         QCOMPARE(k.state.FreqText, command.chopped(1));
     }
 
+    // The last letter is the level; anything else that came is an answer at level 0; nothing at
+    // all (-1) is no answer.
     void decodesTheLastLetter_data() {
         QTest::addColumn<QByteArray>("reply");
         QTest::addColumn<QByteArray>("replyText");
@@ -106,7 +127,7 @@ class KernelTest : public QObject {
         // clang-format off
         for (const auto& [reply, text, level] : QList<std::tuple<QByteArray, QByteArray, int>>{
                  {"A", "A", 1}, {"P\r\n", "P", 16}, {"\r\nG\r\n", "G", 7}, {"\r\n", "", 0},
-                 {"", "", 0}, {"KB", "B", 2}, {"b", "b", 0}, {"Q", "Q", 0}, {"\xc1", "\xc1", 0}}) {
+                 {"", "", -1}, {"KB", "B", 2}, {"b", "b", 0}, {"Q", "Q", 0}, {"\xc1", "\xc1", 0}}) {
             // clang-format on
             QTest::newRow(reply.toPercentEncoding().constData()) << reply << text << level;
         }
@@ -117,46 +138,38 @@ class KernelTest : public QObject {
         QFETCH(int, level);
         Kernel k(145.0, 1);
         k.port.pending = reply;
-        k.state.SignalLevel = 9;
-        k.link.ReadLevel();
+        QCOMPARE(int(k.link.ReadLevel().value_or(-1)), level);
         QCOMPARE(k.state.ReplyText, replyText);
-        QCOMPARE(int(k.state.SignalLevel), level);
     }
 
-    // The run's raw text: emptied at the start of a run and when the port dies, kept when a read
-    // fails; the discarding reads of a run's start throw pending replies away.
-    void rawTextLivesAsLongAsTheRun() {
+    // The reads of a run's start throw pending replies away; a port that is gone answers nothing,
+    // not the letter it read before.
+    void repliesBeforeTheRunAndAfterThePortAreNone() {
         Kernel k(145.0, 1);
         k.port.pending = "M";
         k.link.StartRun();
-        k.link.DiscardInput();
-        k.link.ReadLevel();
-        QCOMPARE(int(k.state.SignalLevel), 0);
+        QCOMPARE(k.link.ReadLevel(), std::nullopt);
         k.port.pending = "F";
-        k.link.ReadLevel();
-        k.port.open = false;
-        k.link.ReadLevel();
-        QCOMPARE(int(k.state.SignalLevel), 6);
-        k.link.StartRun();
-        k.link.ReadLevel();
-        QCOMPARE(int(k.state.SignalLevel), 0);
-        k.port.open = true;
+        QCOMPARE(k.link.ReadLevel(), std::optional<int16_t>(6));
         k.port.pending = "N";
-        k.link.ReadLevel();
         k.port.open = false;  // the adapter is pulled out
         k.port.died();
-        k.link.ReadLevel();
-        QCOMPARE(int(k.state.SignalLevel), 0);
+        QCOMPARE(k.link.ReadLevel(), std::nullopt);
     }
 
     void opensThePortAndReportsAFailure_data() {
         const QString missing = QStringLiteral("No such file or directory");
+        const QString plug = QStringLiteral(
+            "\r\nPlug the receiver in, or choose its port: nerimo --list-ports lists them; set "
+            "DEVICE= in /home/ham/t.ini.");
         AddRows<Open>({
             {"DEVICE= wins", 3, "/dev/ttyUSB0", "/dev/ttyUSB0"},
-            {"COM3 missing", 3, "", "/dev/ttyS2", missing, "COM3 (/dev/ttyS2)\r\n" + missing},
-            {"COM-2 missing", -2, "", "/dev/ttyS-3", missing, "COM-2 (/dev/ttyS-3)\r\n" + missing},
+            {"COM3 missing", 3, "", "/dev/ttyS2", missing,
+             "COM3 (/dev/ttyS2)\r\n" + missing + plug},
+            {"COM-2 missing", -2, "", "/dev/ttyS-3", missing,
+             "COM-2 (/dev/ttyS-3)\r\n" + missing + plug},
             {"device missing", 1, "/dev/ttyUSB7", "/dev/ttyUSB7", missing,
-             "/dev/ttyUSB7\r\n" + missing},
+             "/dev/ttyUSB7\r\n" + missing + plug},
             {"permission", 1, "", "/dev/ttyS0", "Permission denied",
              "COM1 (/dev/ttyS0)\r\nPermission denied\r\nTo use the port, your user must be in "
              "the group that owns the device (usually dialout)."},
@@ -172,9 +185,12 @@ class KernelTest : public QObject {
         Kernel k(145.0, 1);
         k.state.ComPort = int16_t(row.com);
         k.state.DevicePath = row.device;
+        k.state.SettingsFile = QStringLiteral("/home/ham/t.ini");
         k.port.openResult = {row.failure.isEmpty(), row.failure,
                              row.failure.startsWith("Perm") && !row.held, row.held};
-        k.link.OpenPort();
+        std::optional<bool> opened;
+        k.link.OpenPort([&](const nerimo::OpenOutcome& outcome) { opened = outcome.opened; });
+        QCOMPARE(opened, std::optional<bool>(row.failure.isEmpty()));
         QCOMPARE(k.port.calls, QStringList({"name " + row.portName, "line", "rts/cts", "rts 1",
                                             "dtr 1", "open"}));
         QCOMPARE(k.messages.shown.join(""), row.message);
@@ -364,7 +380,7 @@ class KernelTest : public QObject {
     void aReceiverThatComesBack() {
         Kernel k(145.0, 1);
         k.port.openResult.opened = false;
-        k.link.OpenPort();
+        k.link.OpenPort([](const nerimo::OpenOutcome&) {});
         k.sweep.RunSweep();
         QCOMPARE(PanelStates(k, 0), QStringList{"SetStatus #ff0000 no receiver"});
         k.retry.RunFor(3.9);
@@ -415,7 +431,7 @@ class KernelTest : public QObject {
         k.port.answer = [&](const QByteArray& last) {
             const bool signal =
                 last == "145.0125N" && (++reads <= readsWithSignal || !readsWithSignal);
-            return signal ? QByteArray("G") : QByteArray();
+            return signal ? QByteArray("G") : QByteArray("\r\n");
         };
         k.sweep.RunSweep();
         QVERIFY(k.RunUntilCommands(2));
@@ -491,6 +507,8 @@ class KernelTest : public QObject {
             {"stopped", 1, 0, 3, true, "2026-12-07, 10:20:30, 145000000, 145037500, 12500, 1, 0"},
             {"held", 1, 99, 0, true, "2026-12-07, 10:20:30, 145000000, 146000000, 12500, 1, 0, 7"},
             {"no receiver", 1, 0, 0, false},
+            {"silent but for the signal", 1, 0, 0, true,
+             "2026-12-07, 10:20:30, 145000000, 146000000, 12500, 1, 0, 7, 0", true},
         });
     }
     void sweepLogRows() {
@@ -499,7 +517,9 @@ class KernelTest : public QObject {
         k.port.open = row.port;
         int reads = 0;  // a signal at the second step, gone after three reads in a hold
         k.port.answer = [&](const QByteArray& last) {
-            return last == "145.0125N" && ++reads <= 3 ? QByteArray("G") : QByteArray();
+            return last == "145.0125N" && ++reads <= 3 ? QByteArray("G")
+                   : row.silent                        ? QByteArray()
+                                                       : QByteArray("\r\n");
         };
         nerimo::testing::FakeAppendFile file;
         nerimo::SweepLog log(file, k.messages,
@@ -565,7 +585,7 @@ class KernelTest : public QObject {
         radio.decibels = -12;
         nerimo::HamlibReceiver hamlib(k.state, radio, k.messages, k.retry);
         nerimo::Sweep sweep(k.state, hamlib, k.plot, k.panel, k.scheduler);
-        hamlib.OpenPort();
+        hamlib.OpenPort([](const nerimo::OpenOutcome&) {});
         sweep.RunSweep();
         QVERIFY(k.scheduler.RunUntil([&] { return radio.calls.size() >= 6; }, 1));
         QCOMPARE(radio.calls,
@@ -575,7 +595,7 @@ class KernelTest : public QObject {
         k.panel.selectedMode = 2;  // AM chosen for the next run
         sweep.RunSweep();
         QCOMPARE(radio.calls.filter("mode").last(), QStringLiteral("mode AM"));
-        radio.result = {false, QStringLiteral("Communication timed out"), false, false};
+        radio.result = {false, QStringLiteral("Communication timed out"), {}, false, false};
         k.scheduler.RunFor(0.2);
         QVERIFY(!hamlib.IsOpen());
         QCOMPARE(radio.calls.filter("close").size(), 1);
@@ -583,6 +603,153 @@ class KernelTest : public QObject {
         k.retry.RunFor(2);
         QVERIFY(hamlib.IsOpen());
         QCOMPARE(k.messages.shown.size(), 0);
+    }
+
+    // A receiver that stops answering counts as gone after 8 steps in a row without an answer:
+    // "no receiver" in red from the ninth step on, and "scan" again after its first answer.
+    void silentReceiverIsNoReceiver() {
+        Kernel k(145.0, 1);
+        int reads = 0;
+        k.port.answer = [&](const QByteArray&) {
+            const int read = reads++;
+            return read < 2 || read >= 10 ? QByteArray("\r\n") : QByteArray();
+        };
+        nerimo::testing::RecordingListener steps;
+        k.sweep.Listen(steps);
+        k.sweep.RunSweep();
+        QVERIFY(k.RunUntilCommands(14));
+        const QStringList calls = k.panel.calls.filter(QRegularExpression("^(MHz|SetStatus)"));
+        QCOMPARE(calls.mid(9, 5),
+                 QStringList({"MHz 145.1125", "SetStatus #ff0000 no receiver", "MHz 145.1250",
+                              "SetStatus #00ff00 scan", "MHz 145.1375"}));
+        QCOMPARE(steps.steps.value(1), qMakePair(0, nerimo::Reply::Answered));
+        QCOMPARE(steps.steps.value(2), qMakePair(0, nerimo::Reply::Silent));
+    }
+
+    // What a strength read through Hamlib comes to: a number is a level; a reply with no number
+    // is level 0 and no answer, the radio kept; a read that fails is level 0 whatever value it
+    // left, and the radio is closed and tried again.
+    void hamlibReadings_data() {
+        AddRows<Reading>({
+            {"-12 dB", true, -12, 7, nerimo::Reply::Answered},
+            {"no number", true, std::nullopt, 0, nerimo::Reply::Silent},
+            {"failed, 0 dB left", false, 0, 0, nerimo::Reply::NoReceiver},
+        });
+    }
+    void hamlibReadings() {
+        QFETCH(Reading, row);
+        Kernel k(145.0, 1);
+        k.state.RigModel = 1020;
+        nerimo::testing::FakeRadio radio;
+        radio.readResult.ok = row.ok;
+        radio.decibels = row.decibels;
+        nerimo::HamlibReceiver hamlib(k.state, radio, k.messages, k.retry);
+        nerimo::Sweep sweep(k.state, hamlib, k.plot, k.panel, k.scheduler);
+        nerimo::testing::RecordingListener steps;
+        sweep.Listen(steps);
+        hamlib.OpenPort([](const nerimo::OpenOutcome&) {});
+        sweep.RunSweep();
+        QVERIFY(k.scheduler.RunUntil([&] { return !steps.steps.isEmpty(); }, 1));
+        QCOMPARE(steps.steps.first(), qMakePair(row.level, row.reply));
+        QCOMPARE(k.surface.PixelAt(44, 339 - 21 * row.level), kGreen);
+        QCOMPARE(hamlib.IsOpen(), row.ok);
+        QCOMPARE(radio.calls.contains("close"), !row.ok);
+    }
+
+    // Answers that come back after their run has ended change nothing; closing the program
+    // closes the radio, and an open that is answered after that opens nothing.
+    void lateAnswersChangeNothing() {
+        Kernel k(145.0, 1);
+        k.state.RigModel = 1020;
+        nerimo::testing::FakeRadio radio;
+        radio.later = true;
+        radio.decibels = 60;
+        nerimo::HamlibReceiver hamlib(k.state, radio, k.messages, k.retry);
+        nerimo::Sweep sweep(k.state, hamlib, k.plot, k.panel, k.scheduler);
+        hamlib.OpenPort([](const nerimo::OpenOutcome&) {});
+        radio.Answer();
+        sweep.RunSweep();
+        radio.Answer();  // the mode, then the frequency
+        radio.Answer();
+        k.scheduler.RunFor(0.2);
+        QCOMPARE(radio.calls.last(), QStringLiteral("strength at 0"));
+        sweep.End();
+        const qsizetype asked = radio.calls.size();
+        radio.Answer();
+        k.scheduler.RunFor(5);
+        QCOMPARE(radio.calls.size(), asked);
+        QCOMPARE(k.state.StepCount, int16_t(0));
+        QCOMPARE(k.surface.PixelAt(44, 339 - 21 * 15), kBlack);
+
+        nerimo::HamlibReceiver closing(k.state, radio, k.messages, k.retry);
+        closing.OpenPort([](const nerimo::OpenOutcome&) { QFAIL("an open after the close"); });
+        closing.ClosePort();
+        QCOMPARE(radio.calls.last(), QStringLiteral("close"));
+        radio.Answer();
+        QVERIFY(!closing.IsOpen());
+    }
+
+    // Where a Hamlib radio is asked for, and what a failed open comes to: one message at most,
+    // then attempts every 2 s, quietly, unless the radio never can be swept.
+    void hamlibOpens_data() {
+        const nerimo::platform::RadioResult opens{true, {}, {}, false, false};
+        const QString unknown =
+            QStringLiteral("Hamlib has no radio model 99999 (rigctl -l lists them).");
+        const QString nothing = QStringLiteral(
+            "Nothing answers at localhost:4532. Is rigctld running there (rigctld -m MODEL -r "
+            "DEVICE -t 4532)?");
+        AddRows<RadioOpen>({
+            {"rigctld, no DEVICE", 2, "", opens, "open 2 localhost:4532", 1, {}},
+            {"rigctld's host", 2, "radio.local", opens, "open 2 radio.local:4532", 1, {}},
+            {"rigctld's host and port",
+             2,
+             "radio.local:4533",
+             opens,
+             "open 2 radio.local:4533",
+             1,
+             {}},
+            {"serial radio", 1020, "/dev/ttyUSB0", opens, "open 1020 /dev/ttyUSB0", 1, {}},
+            {"unknown model",
+             99999,
+             "",
+             {false, unknown, unknown, false, true},
+             "open 99999 /dev/ttyS0",
+             1,
+             unknown},
+            {"nothing answers",
+             2,
+             "",
+             {false, nothing, nothing, false, false},
+             "open 2 localhost:4532",
+             3,
+             nothing},
+            {"silent radio",
+             1020,
+             "/dev/ttyUSB0",
+             {false, QStringLiteral("Communication timed out"), {}, false, false},
+             "open 1020 /dev/ttyUSB0",
+             3,
+             "/dev/ttyUSB0\r\nCommunication timed out\r\nPlug the receiver in, or choose its "
+             "port: nerimo --list-ports lists them; set DEVICE= in the settings file."},
+        });
+    }
+    void hamlibOpens() {
+        QFETCH(RadioOpen, row);
+        Kernel k(145.0, 1);
+        k.state.RigModel = row.model;
+        k.state.ComPort = 1;
+        k.state.DevicePath = row.device;
+        nerimo::testing::FakeRadio radio;
+        radio.result = row.result;
+        nerimo::HamlibReceiver hamlib(k.state, radio, k.messages, k.retry);
+        std::optional<nerimo::OpenOutcome> outcome;
+        hamlib.OpenPort([&](const nerimo::OpenOutcome& first) { outcome = first; });
+        k.retry.RunFor(5);
+        QCOMPARE(radio.calls, QStringList(row.attempts, row.tried));
+        QCOMPARE(k.messages.shown,
+                 row.message.isEmpty() ? QStringList() : QStringList{row.message});
+        QVERIFY(outcome && outcome->opened == row.result.ok &&
+                outcome->permanent == row.result.permanent);
     }
 
     // With no port the sweep runs at its pace, shows every frequency and plots level 0.

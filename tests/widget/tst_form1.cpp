@@ -170,7 +170,7 @@ class Form1Test : public QObject {
     void panelFollowsTheRun() {
         Show("PAUSE=99\n");
         port_.answer = [](const QByteArray& last) {
-            return last == "145.0125N" ? QByteArray("G") : QByteArray();
+            return last == "145.0125N" ? QByteArray("G") : QByteArray("\r\n");
         };
         Click("Command8");
         QVERIFY(Shown("Command9") && !Shown("Command8"));

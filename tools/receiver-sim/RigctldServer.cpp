@@ -26,7 +26,8 @@ int Decibels(int level) {
 
 }  // namespace
 
-RigctldServer::RigctldServer(const BandModel& band, CommandLog& log) : band_(band), log_(log) {
+RigctldServer::RigctldServer(const BandModel& band, bool garbage, CommandLog& log)
+    : band_(band), garbage_(garbage), log_(log) {
     connect(&server_, &QTcpServer::newConnection, this, [this] {
         while (QTcpSocket* client = server_.nextPendingConnection()) {
             connect(client, &QTcpSocket::readyRead, this, [this, client] { Answer(client); });
@@ -60,6 +61,9 @@ QByteArray RigctldServer::Reply(const QByteArray& request) {
     }
     if (verb == "l" && words.value(1) == "STRENGTH") {
         log_.Write("STRENGTH");
+        if (garbage_) {
+            return "S9+\n";  // Hamlib's own reading takes this as 0 dB
+        }
         return QByteArray::number(Decibels(band_.LevelAt(hertz_ / 1e6, CommandLog::Seconds()))) +
                "\n";
     }

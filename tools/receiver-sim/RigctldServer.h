@@ -15,7 +15,8 @@ class RigctldServer : public QObject {
     Q_OBJECT
 
   public:
-    RigctldServer(const BandModel& band, CommandLog& log);
+    // `garbage`: every strength read is answered with a text that is not a number.
+    RigctldServer(const BandModel& band, bool garbage, CommandLog& log);
     // The port it listens on, 0 with the reason when it cannot.
     quint16 Listen(quint16 port, QString* error);
 
@@ -24,6 +25,7 @@ class RigctldServer : public QObject {
     QByteArray Reply(const QByteArray& request);
 
     const BandModel& band_;
+    bool garbage_;
     CommandLog& log_;
     QTcpServer server_;
     double hertz_ = 145e6;

@@ -80,13 +80,13 @@ QByteArray Simulator::LevelLetter() const {
     return level > 0 ? QByteArray(1, static_cast<char>('A' + level - 1)) : QByteArray();
 }
 
+// The level letter, or CR LF at level 0: the receiver answers every command.
 void Simulator::AnswerLevel() {
-    const QByteArray letter = LevelLetter();
-    if (!letter.isEmpty()) {
-        Send(letter);
-    } else if (options_.crlfForSilence) {
-        Send("\r\n");
+    if (options_.silentAfter > 0 && answers_ >= options_.silentAfter) {
+        return;
     }
+    const QByteArray letter = LevelLetter();
+    Send(letter.isEmpty() ? QByteArray("\r\n") : letter);
     ++answers_;
 }
 

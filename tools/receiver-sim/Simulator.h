@@ -14,13 +14,15 @@ namespace nerimo::sim {
 
 struct Options {
     BandModel band = BandModel::Demo();
-    int replyDelayMs = 30;        // from a command to its answer; well inside the program's 185 ms
-    bool crlfForSilence = false;  // at level 0: answer CR LF instead of nothing
-    int repeatMs = 0;             // repeat the current level this often while no command comes
-    int hangupAfter = 0;          // close the line at the first command after this many
-                                  // answers, as an unplugged adapter would; 0 = never
-    int replugAfterMs = 0;        // then open a new line behind the same link; 0 = never
-    int floodBytesPerSecond = 0;  // also send random bytes at this rate; 0 = none
+    int replyDelayMs = 30;         // from a command to its answer; well inside the program's 185 ms
+    int silentAfter = 0;           // answer nothing after this many answers, as a receiver
+                                   // switched off behind its adapter; 0 = never
+    bool garbageStrength = false;  // as rigctld: answer a strength read with no number
+    int repeatMs = 0;              // repeat the current level this often while no command comes
+    int hangupAfter = 0;           // close the line at the first command after this many
+                                   // answers, as an unplugged adapter would; 0 = never
+    int replugAfterMs = 0;         // then open a new line behind the same link; 0 = never
+    int floodBytesPerSecond = 0;   // also send random bytes at this rate; 0 = none
 };
 
 // The receiver on the wire: takes tuning commands, answers each with the level letter of the band

@@ -42,7 +42,7 @@ int main(int argc, char* argv[]) {
         "It links LINK to the terminal's other end, so that Nerimo.ini can say DEVICE=LINK, and\n"
         "then behaves as the receiver on the wire: it takes tuning commands (digits, \".\", four\n"
         "decimals, then N or A, no terminator; anything else is skipped) and answers each, after\n"
-        "the reply delay, with one letter A..P for the level at the tuned frequency, or nothing\n"
+        "the reply delay, with one letter A..P for the level at the tuned frequency, or CR LF\n"
         "at level 0. The levels come from a band model file, or from a built-in demo band with\n"
         "a few signals between 145 and 153 MHz.\n\n"
         "Band file: one signal a line, \"centre-MHz width-kHz peak(1-16) [period-s]\" (a period\n"
@@ -69,8 +69,13 @@ int main(int argc, char* argv[]) {
                                    QStringLiteral("Milliseconds from a command to its answer "
                                                   "(default 30)."),
                                    QStringLiteral("MS"), QStringLiteral("30"));
-    const QCommandLineOption crlf(QStringLiteral("crlf-at-zero"),
-                                  QStringLiteral("At level 0 answer CR LF instead of nothing."));
+    const QCommandLineOption silent(QStringLiteral("silent-after"),
+                                    QStringLiteral("Answer nothing more after COUNT answers, as "
+                                                   "a receiver switched off behind its adapter."),
+                                    QStringLiteral("COUNT"), QStringLiteral("0"));
+    const QCommandLineOption garbage(QStringLiteral("garbage-strength"),
+                                     QStringLiteral("With --rigctld: answer every strength read "
+                                                    "with a text that is not a number."));
     const QCommandLineOption repeat(QStringLiteral("repeat"),
                                     QStringLiteral("Repeat the current level every MS "
                                                    "milliseconds while no command comes."),
@@ -98,8 +103,8 @@ int main(int argc, char* argv[]) {
                                                   "that each end with the current level and CR "
                                                   "LF."),
                                    QStringLiteral("BYTES-PER-SECOND"), QStringLiteral("0"));
-    parser.addOptions(
-        {link, rigctld, band, delay, crlf, repeat, log, duration, hangup, replug, flood});
+    parser.addOptions({link, rigctld, band, delay, silent, garbage, repeat, log, duration, hangup,
+                       replug, flood});
     parser.process(app);
 
     if (parser.isSet(link) == parser.isSet(rigctld)) {
@@ -132,7 +137,11 @@ int main(int argc, char* argv[]) {
     if (!ok || seconds < 0) {
         return Fail(QStringLiteral("--duration takes seconds"));
     }
-    options.crlfForSilence = parser.isSet(crlf);
+    options.silentAfter = parser.value(silent).toInt(&ok);
+    if (!ok || options.silentAfter < 0) {
+        return Fail(QStringLiteral("--silent-after takes a count"));
+    }
+    options.garbageStrength = parser.isSet(garbage);
     if (parser.isSet(band)) {
         QFile file(parser.value(band));
         if (!file.open(QIODevice::ReadOnly)) {
@@ -161,7 +170,7 @@ int main(int argc, char* argv[]) {
     }
 
     if (parser.isSet(rigctld)) {
-        nerimo::sim::RigctldServer server(options.band, commandLog);
+        nerimo::sim::RigctldServer server(options.band, options.garbageStrength, commandLog);
         const quint16 port = server.Listen(parser.value(rigctld).toUShort(), &error);
         if (port == 0) {
             return Fail(error);
