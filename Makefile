@@ -1,12 +1,17 @@
 # The front door: `make run` and `make test` install what is missing, build and go.
 BUILD_DIR := build
 
-.PHONY: all deps configure build demo run survey test test-asan coverage bench fuzz clean
+.PHONY: all deps test-deps configure build demo run survey test test-asan coverage bench fuzz \
+	installed deb install clean
 
 all: build
 
 deps:
 	@scripts/install-deps.sh
+
+# What the tests need besides: the package's checks, a second user, a comma-decimal locale.
+test-deps:
+	@scripts/install-deps.sh --test
 
 configure: deps
 	@test -f $(BUILD_DIR)/build.ninja || cmake -S . -B $(BUILD_DIR) -G Ninja --log-level=WARNING
@@ -26,13 +31,29 @@ run: demo
 survey: demo
 	@SURVEY=$(or $(SWEEPS),2) RIG=$(RIG) scripts/run-demo.sh $(BUILD_DIR)
 
-test: build
+test: test-deps build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j2 --label-exclude soak
+
+# What an install holds: both programs, the icons, the manual pages, the changelog.
+INSTALLED := nerimo nerimo-receiver-sim nerimo-icons nerimo-man nerimo-receiver-sim-man \
+	nerimo-changelog
+installed: configure
+	@cmake --build $(BUILD_DIR) --target $(INSTALLED)
+
+# The Debian package: build/nerimo_VERSION_amd64.deb.
+deb: installed
+	@scripts/install-deps.sh --package
+	@cd $(BUILD_DIR) && cpack -G DEB >/dev/null && ls "$$PWD"/nerimo_*_amd64.deb
+
+# Everything installed under PREFIX (/usr/local by default; PREFIX=~/.local for one user).
+PREFIX ?= /usr/local
+install: installed
+	@cmake --install $(BUILD_DIR) --prefix $(PREFIX)
 
 # The whole suite, the soak included, on a build with AddressSanitizer and UndefinedBehaviorSanitizer.
 # Leaks inside system libraries are suppressed, each named in tests/sanitizers/lsan.supp.
 ASAN_DIR := build-asan
-test-asan: deps
+test-asan: test-deps
 	@test -f $(ASAN_DIR)/build.ninja || cmake -S . -B $(ASAN_DIR) -G Ninja -DNERIMO_SANITIZE=ON \
 		--log-level=WARNING
 	@cmake --build $(ASAN_DIR)
@@ -44,7 +65,7 @@ test-asan: deps
 
 # Line and branch coverage of src/ and tools/ by make test's suites, on a build of its own.
 COVERAGE_DIR := build-coverage
-coverage:
+coverage: test-deps
 	@scripts/install-deps.sh --coverage
 	@test -f $(COVERAGE_DIR)/build.ninja || cmake -S . -B $(COVERAGE_DIR) -G Ninja \
 		-DCMAKE_BUILD_TYPE=Debug -DNERIMO_COVERAGE=ON --log-level=WARNING

@@ -48,6 +48,7 @@ class OwnFolder : public nerimo::platform::Program {
     explicit OwnFolder(QString path) : path_(std::move(path)) {}
     QString Folder() const override { return path_; }
     QString UserFolder() const override { return path_; }
+    bool Installed() const override { return false; }
     bool AnotherInstanceRunning() override { return false; }
     void OnShowRequested(std::function<void()>) override {}
     void EndNow() override {}

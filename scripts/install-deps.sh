@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, testing and running Nerimo need, and nothing else;
-# with --fuzz, also what the fuzzers need; with --coverage, the coverage report. Quiet when
-# everything is there; uses sudo only when not run as root.
+# Installs the Debian packages that building and running Nerimo need, and nothing else; with
+# --package, also what making the Debian package needs; with --test, what the tests need besides
+# (the package's checks among them); with --fuzz, what the fuzzers need; with --coverage, the
+# coverage report. Quiet when everything is there; uses sudo only when not run as root.
 set -euo pipefail
 
 packages=(
@@ -10,14 +11,23 @@ packages=(
     qt6-base-dev qt6-serialport-dev libgl-dev libhamlib-dev
     # the window: Qt's platform plugins (xcb, offscreen) and fonts; with no font Qt draws no text
     qt6-qpa-plugins fonts-liberation2 fonts-dejavu-core
-    # headless runs and end-to-end tests: a virtual X server, clicks, screenshots; rigctld and
-    # rigctl, Hamlib's own server and client
+    # runs with no display: a virtual X server, clicks, screenshots; rigctld and rigctl,
+    # Hamlib's own server and client
     xvfb xdotool imagemagick libhamlib-utils
-    # the manual page; the Debian package (cpack) and the checks of what it installs
-    help2man dpkg-dev appstream desktop-file-utils
-    # dropping root in the permission tests; a comma-decimal locale for the locale tests
-    util-linux locales
+    # the manual pages, made at every build
+    help2man
 )
+package=(
+    # the Debian package: cpack's dependency list
+    dpkg-dev
+)
+
+case "${1:-}" in
+    --package) packages+=("${package[@]}") ;;
+    # the checks of the package (lintian, AppStream, the desktop entry); dropping root in the
+    # permission tests; a comma-decimal locale for the locale tests
+    --test) packages+=("${package[@]}" lintian appstream desktop-file-utils util-linux locales) ;;
+esac
 
 # make fuzz: clang with its libFuzzer and sanitizer runtimes, and the symbolizer for its reports.
 if [ "${1:-}" = --fuzz ]; then
@@ -39,7 +49,9 @@ for package in "${packages[@]}"; do
         missing+=("$package")
     fi
 done
-[ ${#missing[@]} -eq 0 ] && comma_locale && exit 0
+needs_locale=0
+[ "${1:-}" = --test ] && needs_locale=1
+[ ${#missing[@]} -eq 0 ] && { [ $needs_locale = 0 ] || comma_locale; } && exit 0
 
 sudo=()
 [ "$(id -u)" -ne 0 ] && sudo=(sudo)
@@ -49,7 +61,7 @@ if [ ${#missing[@]} -gt 0 ]; then
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
         "${missing[@]}" >/dev/null
 fi
-if ! comma_locale; then
+if [ $needs_locale = 1 ] && ! comma_locale; then
     echo "Generating the de_DE.UTF-8 locale"
     "${sudo[@]}" localedef -i de_DE -f UTF-8 de_DE.UTF-8
 fi

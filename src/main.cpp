@@ -6,6 +6,7 @@
 #include <optional>
 #include <system_error>
 
+#include "CheckSettingsCommand.h"
 #include "CommandLine.h"
 #include "DiskFileAccess.h"
 #include "Form1.h"
@@ -81,6 +82,14 @@ int main(int argc, char* argv[]) {
         if (const std::optional<int> status =
                 nerimo::ParseCommandLine(QCoreApplication::arguments(), &options)) {
             return *status;
+        }
+        if (options.checkSettings) {
+            const nerimo::platform::QtProgram program;
+            return nerimo::RunSettingsCheck({program.Folder(),
+                                             program.UserFolder(),
+                                             options.settingsPath,
+                                             {},
+                                             program.Installed()});
         }
         if (options.listPorts) {
             std::printf(

@@ -101,7 +101,8 @@ bool Form1::Form_Load() {
         activateWindow();
     });
     const SettingsSource source{services_.program.Folder(), services_.program.UserFolder(),
-                                options_.settingsPath, options_.device};
+                                options_.settingsPath, options_.device,
+                                services_.program.Installed()};
     SetupWindow(state_, source, services_.files, *this, [this] {
         if (state_.RigModel > 0) {
             receiver_ = &hamlib_;

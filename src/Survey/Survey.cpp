@@ -38,7 +38,8 @@ int Survey::Run() {
     }
     state_.ProgramName = QStringLiteral("Nerimo");
     const SettingsSource source{services_.program.Folder(), services_.program.UserFolder(),
-                                options_.settingsPath, options_.device};
+                                options_.settingsPath, options_.device,
+                                services_.program.Installed()};
     SetupWindow(state_, source, services_.files, panel_, [this] {
         if (state_.RigModel > 0) {
             receiver_ = &hamlib_;

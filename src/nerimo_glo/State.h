@@ -15,9 +15,7 @@ struct State {
     QString CreditText;
     QString SettingsFile;  // the settings file read at start-up, for messages that name it
 
-    // The settings-file line being read, as written and upper-cased (8-bit text).
-    QByteArray IniLine;
-    QByteArray IniLineUpper;
+    QByteArray IniLine;  // the settings-file line being read, as written (8-bit text)
 
     QByteArray ModeLetter;  // "N" for FM, "A" for AM
     int16_t SpanMHz = 0;

@@ -2,6 +2,7 @@
 
 #include <QCommandLineParser>
 #include <QFile>
+#include <QFileInfo>
 #include <cstdio>
 
 #include "Report.h"
@@ -45,8 +46,14 @@ std::optional<int> ParseCommandLine(const QStringList& arguments, CommandLine* o
                                     QStringLiteral("PATH"));
     const QCommandLineOption settings(QStringLiteral("settings"),
                                       QStringLiteral("Read the settings from FILE instead of "
-                                                     "Nerimo.ini (created empty if missing)."),
+                                                     "Nerimo.ini (created empty if missing; its "
+                                                     "folder must exist)."),
                                       QStringLiteral("FILE"));
+    const QCommandLineOption checkSettings(
+        QStringLiteral("check-settings"),
+        QStringLiteral("Print the settings file in use and why, each key with its value and the "
+                       "line that set it, and every trap in the file; end with status 0 when "
+                       "there is none, 1 when there is one. Needs no display."));
     const QCommandLineOption listPorts(QStringLiteral("list-ports"),
                                        QStringLiteral("List the serial ports of this system, "
                                                       "with their stable /dev/serial/by-id "
@@ -76,8 +83,8 @@ std::optional<int> ParseCommandLine(const QStringList& arguments, CommandLine* o
                                                    "receiver has been away (gone, or answering "
                                                    "nothing) for SECONDS (default 300; 0: never)."),
                                     QStringLiteral("SECONDS"), QStringLiteral("300"));
-    parser.addOptions(
-        {help, version, device, settings, listPorts, headless, log, sweeps, picture, wait, giveUp});
+    parser.addOptions({help, version, device, settings, checkSettings, listPorts, headless, log,
+                       sweeps, picture, wait, giveUp});
     if (!parser.parse(arguments)) {
         return Usage(parser.errorText());
     }
@@ -94,8 +101,15 @@ std::optional<int> ParseCommandLine(const QStringList& arguments, CommandLine* o
         return 0;
     }
     options->listPorts = parser.isSet(listPorts);
+    options->checkSettings = parser.isSet(checkSettings);
     options->device = QFile::encodeName(parser.value(device));
     options->settingsPath = parser.value(settings);
+    // A file may be created there; a folder never is.
+    if (const QString folder = QFileInfo(options->settingsPath).absolutePath();
+        parser.isSet(settings) && !QFileInfo(folder).isDir()) {
+        return Usage(
+            QStringLiteral("--settings %1: no such folder %2.").arg(options->settingsPath, folder));
+    }
     options->headless = parser.isSet(headless);
     options->logPath = parser.value(log);
     options->picturePath = parser.value(picture);

@@ -17,6 +17,7 @@ struct CommandLine {
     QString settingsPath;          // another settings file in place of Nerimo.ini
     QByteArray device;             // the receiver's device, in place of DEVICE= and COM=
     bool listPorts = false;        // print the serial ports and end
+    bool checkSettings = false;    // print what the settings file says, and its traps, and end
 };
 
 // Reads the arguments (the program's name first). Returns the exit status when the program is to

@@ -4,6 +4,7 @@
 
 #include "NumberRule.h"
 #include "Report.h"
+#include "SettingsCheck.h"
 #include "StartupError.h"
 
 namespace nerimo {
@@ -18,6 +19,7 @@ constexpr int16_t kHoldPause = 99;
 constexpr int16_t kLongestPause = 10;
 constexpr long long kHighestRigModel = 99999;
 constexpr long long kFastestRigSpeed = 4000000;
+constexpr char kFileName[] = "/Nerimo.ini";
 
 // Upper-cases ASCII letters only, byte for byte, so the upper-cased line keeps the length of the
 // line as written and positions found in one are valid in the other.
@@ -54,40 +56,92 @@ long long ReadWholeNumber(const QString& file, const char* key, const QByteArray
 
 }  // namespace
 
-QString SettingsPath(const State& state, const QString& folder) {
-    return folder + QLatin1Char('/') + state.ProgramName + QStringLiteral(".ini");
+std::pair<QString, SettingsPlace> SettingsFileOf(const SettingsSource& source) {
+    if (!source.file.isEmpty()) {
+        return {source.file, SettingsPlace::Given};
+    }
+    if (source.installed) {
+        return {source.userFolder + QLatin1String(kFileName), SettingsPlace::UserFolder};
+    }
+    return {source.programFolder + QLatin1String(kFileName), SettingsPlace::BesideProgram};
+}
+
+QString SettingsPlaceText(SettingsPlace place) {
+    switch (place) {
+        case SettingsPlace::Given:
+            return QStringLiteral("named by --settings");
+        case SettingsPlace::BesideProgram:
+            return QStringLiteral("beside the program, a copy run from its own folder");
+        case SettingsPlace::UserFolder:
+            break;
+    }
+    return QStringLiteral("the per-user file, as for an installed copy");
+}
+
+namespace {
+
+enum class Kind { Mode, Whole, Start, Device, Model, Speed };
+struct Key {
+    const char* text;
+    Kind kind;
+    int16_t State::*whole;
+};
+// The order in which every line is searched; DEVICE=, RIG= and RIG_SPEED= are ours, after the
+// others.
+constexpr Key kKeys[] = {
+    {"FM_AM=", Kind::Mode, nullptr},
+    {"SPAN=", Kind::Whole, &State::SpanMHz},
+    {"MHZ=", Kind::Start, nullptr},
+    {"GRID=", Kind::Whole, &State::GridOn},
+    {"CLEAR_SCREEN=", Kind::Whole, &State::ClearAtStart},
+    {"COM=", Kind::Whole, &State::ComPort},
+    {"COLOR=", Kind::Whole, &State::ColorIndex},
+    {"PAUSE=", Kind::Whole, &State::PauseSeconds},
+    {"DEVICE=", Kind::Device, nullptr},
+    {"RIG=", Kind::Model, nullptr},
+    {"RIG_SPEED=", Kind::Speed, nullptr},
+};
+
+}  // namespace
+
+QList<QByteArray> SettingsKeys() {
+    QList<QByteArray> keys;
+    for (const Key& key : kKeys) {
+        keys << key.text;
+    }
+    return keys;
+}
+
+QList<QByteArray> SettingsLines(const QByteArray& bytes) {
+    QList<QByteArray> lines;
+    qsizetype from = 0;
+    while (from < bytes.size()) {
+        const qsizetype end = bytes.indexOf('\n', from);
+        const qsizetype next = end < 0 ? bytes.size() : end + 1;
+        lines << bytes.mid(from, next - from);
+        from = next;
+    }
+    return lines;
+}
+
+QList<KeyInLine> KeysIn(const QByteArray& line) {
+    QByteArray upper = line;
+    std::transform(upper.begin(), upper.end(), upper.begin(), AsciiUpper);
+    QList<KeyInLine> found;
+    for (const Key& key : kKeys) {
+        // Only the first occurrence counts; the value runs to the end of the line.
+        if (const qsizetype at = upper.indexOf(key.text); at >= 0) {
+            found.append({key.text, at, ValueFrom(line, at + qstrlen(key.text))});
+        }
+    }
+    return found;
 }
 
 void ParseSettings(State& state) {
-    enum class Kind { Mode, Whole, Start, Device, Model, Speed };
-    struct Key {
-        const char* text;
-        Kind kind;
-        int16_t State::*whole;
-    };
-    // The order in which every line is searched; DEVICE=, RIG= and RIG_SPEED= are ours, after
-    // the others.
-    static constexpr Key kKeys[] = {
-        {"FM_AM=", Kind::Mode, nullptr},
-        {"SPAN=", Kind::Whole, &State::SpanMHz},
-        {"MHZ=", Kind::Start, nullptr},
-        {"GRID=", Kind::Whole, &State::GridOn},
-        {"CLEAR_SCREEN=", Kind::Whole, &State::ClearAtStart},
-        {"COM=", Kind::Whole, &State::ComPort},
-        {"COLOR=", Kind::Whole, &State::ColorIndex},
-        {"PAUSE=", Kind::Whole, &State::PauseSeconds},
-        {"DEVICE=", Kind::Device, nullptr},
-        {"RIG=", Kind::Model, nullptr},
-        {"RIG_SPEED=", Kind::Speed, nullptr},
-    };
-
-    for (const Key& key : kKeys) {
-        const qsizetype p = state.IniLineUpper.indexOf(key.text);
-        if (p < 0) {
-            continue;
-        }
-        // Only the first occurrence counts; the value runs to the end of the line.
-        const QByteArray value = ValueFrom(state.IniLine, p + qstrlen(key.text));
+    for (const KeyInLine& found : KeysIn(state.IniLine)) {
+        const Key& key = *std::find_if(std::begin(kKeys), std::end(kKeys),
+                                       [&](const Key& k) { return found.key == k.text; });
+        const QByteArray& value = found.value;
         switch (key.kind) {
             case Kind::Mode:
                 state.ModeLetter = value;
@@ -156,12 +210,12 @@ void ValidateSettings(State& state) {
 
 void LoadSettings(State& state, const SettingsSource& source, platform::FileAccess& files,
                   Panel& panel) {
-    QString path = source.file.isEmpty() ? SettingsPath(state, source.programFolder) : source.file;
+    auto [path, place] = SettingsFileOf(source);
     platform::FileRead file = files.ReadOrCreate(path);
-    // An installed copy's folder takes no file; the user's own folder does.
-    if (file.outcome == platform::FileRead::Outcome::NotCreated && source.file.isEmpty() &&
-        !source.userFolder.isEmpty()) {
-        path = SettingsPath(state, source.userFolder);
+    // A copy whose own folder takes no file keeps its settings in the user's own folder.
+    if (file.outcome == platform::FileRead::Outcome::NotCreated &&
+        place == SettingsPlace::BesideProgram && !source.userFolder.isEmpty()) {
+        path = source.userFolder + QLatin1String(kFileName);
         file = files.ReadOrCreate(path);
     }
     state.SettingsFile = path;
@@ -180,18 +234,15 @@ void LoadSettings(State& state, const SettingsSource& source, platform::FileAcce
             break;
     }
 
-    state.IniLine.clear();
-    state.IniLineUpper.clear();
-    for (const char c : file.bytes) {
-        state.IniLine.append(c);
-        state.IniLineUpper.append(AsciiUpper(c));
-        if (c == '\n') {
-            ParseSettings(state);
-            state.IniLine.truncate(0);
-            state.IniLineUpper.truncate(0);
+    // What it holds that would surprise a user, said at every start; a value that stops the
+    // start has a message of its own.
+    for (const SettingsWarning& warning : CheckSettings(file.bytes).warnings) {
+        if (!warning.fatal) {
+            Report(QStringLiteral("%1: %2").arg(path, warning.text));
         }
     }
-    if (!state.IniLine.isEmpty()) {
+    for (const QByteArray& line : SettingsLines(file.bytes)) {
+        state.IniLine = line;
         ParseSettings(state);
     }
 

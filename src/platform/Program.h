@@ -14,6 +14,9 @@ class Program {
     virtual QString Folder() const = 0;
     // The program's folder among the user's own settings ($XDG_CONFIG_HOME/nerimo).
     virtual QString UserFolder() const = 0;
+    // An installed copy (a package, an install under a prefix), not one run from its build or
+    // unpacked folder.
+    virtual bool Installed() const = 0;
 
     // True when another copy of the program already runs for this user; that copy is asked to
     // show its window. The first caller that gets false holds the claim for the rest of its

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QLocalSocket>
 #include <QStandardPaths>
 
@@ -34,6 +35,10 @@ QString QtProgram::Folder() const {
 QString QtProgram::UserFolder() const {
     return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
         .filePath(QStringLiteral("nerimo"));
+}
+
+bool QtProgram::Installed() const {
+    return QFileInfo::exists(Folder() + QStringLiteral("/../share/nerimo/installed"));
 }
 
 bool QtProgram::AnotherInstanceRunning() {

@@ -14,6 +14,8 @@ class QtProgram : public Program {
   public:
     QString Folder() const override;
     QString UserFolder() const override;
+    // share/nerimo/installed under the prefix of the executable's folder marks an installed copy.
+    bool Installed() const override;
     bool AnotherInstanceRunning() override;
     void OnShowRequested(std::function<void()> handler) override;
     void EndNow() override;

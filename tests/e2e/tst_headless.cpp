@@ -143,6 +143,102 @@ class HeadlessTest : public QObject {
         }
     }
 
+    // nerimo --check-settings, with no display: the file in use and why, from each of the three
+    // places a file comes from, each key's value and the line that set it, and each trap with
+    // its line; status 0 for a clean file, 1 with a trap. "%1" is the program's folder.
+    void checkSettings_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("place");  // beside, given or installed
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QStringList>("printed");
+        const auto key = [](const char* name, const char* value) {
+            return QStringLiteral("\n%1 %2").arg(QLatin1String(name), -14).arg(value);
+        };
+        const QByteArray clean = "MHZ=150\nSPAN=8\n";
+        QTest::newRow("beside the program")
+            << clean << "beside" << 0
+            << QStringList{"Settings file: %1/Nerimo.ini\n  beside the program",
+                           key("MHZ=", "150") + "  ", "line 1: MHZ=150\n", key("GRID=", "0") + "  ",
+                           "No warnings."};
+        QTest::newRow("named by --settings")
+            << clean << "given" << 0
+            << QStringList{"Settings file: %1/other.ini\n  named by --settings",
+                           key("SPAN=", "8 (MHz)")};
+        QTest::newRow("installed, a file planted beside it")
+            << clean << "installed" << 0
+            << QStringList{"Settings file: %1/config/nerimo/Nerimo.ini\n  the per-user file",
+                           key("MHZ=", "150")};
+        QTest::newRow("comment") << QByteArray("MHZ=145\n# GRID=1\n") << "beside" << 1
+                                 << QStringList{
+                                        "%1/Nerimo.ini: line 2 starts with '#' but sets "
+                                        "GRID=1; Nerimo has no comments, and the line is "
+                                        "obeyed.\n",
+                                        key("GRID=", "1")};
+        QTest::newRow("space before =")
+            << QByteArray("MHZ = 150\n") << "beside" << 1
+            << QStringList{"line 1 has a space before '=' (MHZ = 150), so MHZ= is not read there",
+                           key("MHZ=", "145")};
+        QTest::newRow("unknown keys")
+            << QByteArray("DEVCE=/dev/ttyUSB0\nMHZ2=150\n") << "beside" << 1
+            << QStringList{
+                   "line 1 sets DEVCE=, a key Nerimo does not know, so the line is not "
+                   "read; did you mean DEVICE=?",
+                   "line 2 sets MHZ2=, a key Nerimo does not know"};
+        QTest::newRow("out of range") << QByteArray("MHZ=5000\nCOLOR=9\n") << "beside" << 1
+                                      << QStringList{"line 1: MHZ=5000 was read as 2035.",
+                                                     "line 2: COLOR=9 was read as 0 (green)."};
+        QTest::newRow("set twice") << QByteArray("MHZ=150\nMHZ=160\n") << "beside" << 1
+                                   << QStringList{
+                                          "MHZ= is set on lines 1, 2; the last, line 2, "
+                                          "wins.",
+                                          key("MHZ=", "160")};
+        QTest::newRow("shared line")
+            << QByteArray("FM_AM=A SPAN=8\n") << "beside" << 1
+            << QStringList{
+                   "line 1 holds 2 keys, and a value runs on to the end of its line "
+                   "(FM_AM=ASPAN=8)",
+                   key("FM_AM=", "N (FM)")};
+        QTest::newRow("outside 16 bits")
+            << QByteArray("COM=40000\n") << "beside" << 1
+            << QStringList{
+                   "line 1: The settings file gives COM= the value 40000, which is "
+                   "outside -32768 to 32767; Nerimo will not start with it."};
+    }
+    void checkSettings() {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, place);
+        QFETCH(int, status);
+        QFETCH(QStringList, printed);
+        HeadlessRig rig;
+        QStringList options = {"--check-settings"};
+        if (place == "given") {
+            rig.Write("other.ini", file);
+            options << "--settings" << rig.Path("other.ini");
+        } else if (place == "installed") {
+            // The layout of an install: bin/nerimo, and share/nerimo/installed beside it.
+            QVERIFY(QDir(rig.dir.path()).mkpath("bin") &&
+                    QDir(rig.dir.path()).mkpath("share/nerimo") &&
+                    QDir(rig.dir.path()).mkpath("config/nerimo"));
+            QVERIFY(QFile::rename(rig.Path("nerimo"), rig.Path("bin/nerimo")));
+            rig.Write("share/nerimo/installed", "");
+            rig.Write("bin/Nerimo.ini", "MHZ=99\n");
+            rig.Write("config/nerimo/Nerimo.ini", file);
+        } else {
+            rig.Write("Nerimo.ini", file);
+        }
+        QProcessEnvironment env = rig.program.processEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), rig.Path("config"));
+        rig.program.setProcessEnvironment(env);
+        rig.program.start(rig.Path(place == "installed" ? "bin/nerimo" : "nerimo"), options);
+        QVERIFY(rig.Ended(10000));
+        const QString out = QString::fromLocal8Bit(rig.program.readAllStandardOutput());
+        QCOMPARE(rig.program.exitCode(), status);
+        for (const QString& text : printed) {
+            QVERIFY2(out.contains(QString(text).replace(QStringLiteral("%1"), rig.dir.path())),
+                     qPrintable(text + "\n" + out));
+        }
+    }
+
     // Surveys at once, each with its exit status (0 done, 1 a file not written, 3 no receiver),
     // what it said on standard error, and the whole rows it appended to a log that held a line
     // before.

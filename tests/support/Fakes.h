@@ -54,6 +54,7 @@ struct FakeProgram : platform::Program {
     std::function<void()> showRequested;
     QString Folder() const override { return QStringLiteral("/opt/nerimo"); }
     QString UserFolder() const override { return QStringLiteral("/home/ham/.config/nerimo"); }
+    bool Installed() const override { return false; }
     bool AnotherInstanceRunning() override { return false; }
     void OnShowRequested(std::function<void()> handler) override {
         showRequested = std::move(handler);

@@ -168,6 +168,7 @@ class SettingsTest : public QObject {
         row("sweeps not a number", {"--headless", "--log", "s.csv", "--sweeps", "2x"}, 2);
         row("picture in the window", {"--picture", "p.png"}, 2);
         row("a stray word", {"s.csv"}, 2);
+        row("settings in a missing folder", {"--settings", "/nonexistent/Nerimo.ini"}, 2);
     }
     void readsTheCommandLine() {
         QFETCH(QStringList, arguments);
@@ -186,20 +187,26 @@ class SettingsTest : public QObject {
         }
     }
 
-    // Where the file is looked for: beside the program; where that folder takes none, in the
-    // user's own folder; with --settings, that file alone.
+    // Where the file is looked for: beside a copy run from its own folder, or, where that
+    // folder takes none, in the user's own folder; for an installed copy, in the user's own
+    // folder alone; with --settings, that file alone.
     void looksForTheFile_data() {
         QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("installed");
         QTest::addColumn<bool>("folderTakesNone");
         QTest::addColumn<QStringList>("asked");
         const QString beside = QStringLiteral("/opt/nerimo/Nerimo.ini");
         const QString users = QStringLiteral("/home/ham/.config/nerimo/Nerimo.ini");
-        QTest::newRow("beside") << QString() << false << QStringList{beside};
-        QTest::newRow("installed") << QString() << true << QStringList{beside, users};
-        QTest::newRow("--settings") << "/tmp/other.ini" << true << QStringList{"/tmp/other.ini"};
+        QTest::newRow("beside") << QString() << false << false << QStringList{beside};
+        QTest::newRow("folder takes none")
+            << QString() << false << true << QStringList{beside, users};
+        QTest::newRow("installed") << QString() << true << false << QStringList{users};
+        QTest::newRow("--settings")
+            << "/tmp/other.ini" << true << true << QStringList{"/tmp/other.ini"};
     }
     void looksForTheFile() {
         QFETCH(QString, file);
+        QFETCH(bool, installed);
         QFETCH(bool, folderTakesNone);
         QFETCH(QStringList, asked);
         panel_ = RecordingPanel{};
@@ -212,8 +219,9 @@ class SettingsTest : public QObject {
         files_.byPath[asked.last()] = {Outcome::Read, "MHZ=150\n", {}};
         State state;
         state.ProgramName = QStringLiteral("Nerimo");
-        nerimo::LoadSettings(state, {"/opt/nerimo", "/home/ham/.config/nerimo", file, {}}, files_,
-                             panel_);
+        nerimo::LoadSettings(state,
+                             {"/opt/nerimo", "/home/ham/.config/nerimo", file, {}, installed},
+                             files_, panel_);
         QCOMPARE(files_.asked, asked);
         QCOMPARE(state.StartMHz, 150.0);
     }
