@@ -2,7 +2,7 @@
 BUILD_DIR := build
 
 .PHONY: all deps test-deps configure build demo run survey test test-asan coverage bench fuzz \
-	installed deb install clean
+	installed deb install architecture clean
 
 all: build
 
@@ -94,6 +94,12 @@ fuzz:
 		-DNERIMO_FUZZ=ON -DBUILD_TESTING=OFF --log-level=WARNING
 	@cmake --build $(FUZZ_DIR) --target fuzzers
 	@scripts/run-fuzzers.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
+
+# docs/libraries.svg, the picture of docs/architecture.md, drawn from the build's own targets.
+architecture: configure
+	@scripts/install-deps.sh --docs
+	@cd $(BUILD_DIR) && cmake --graphviz=libraries.dot . >/dev/null
+	@dot -Tsvg $(BUILD_DIR)/libraries.dot -o docs/libraries.svg
 
 clean:
 	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR) $(COVERAGE_DIR)

@@ -15,12 +15,13 @@
 #include <cstdio>
 
 #include "DiskFileAccess.h"
-#include "Form1.h"
 #include "HamlibRadio.h"
+#include "MainWindow.h"
 #include "QtAppendFile.h"
 #include "QtMessageBox.h"
 #include "QtScheduler.h"
 #include "QtSerialPort.h"
+#include "SystemClock.h"
 
 namespace {
 
@@ -43,7 +44,7 @@ class StampedPort : public nerimo::platform::QtSerialPort {
 };
 
 // The program in a folder of its own, the only copy.
-class OwnFolder : public nerimo::platform::Program {
+class OwnFolder : public nerimo::Program {
   public:
     explicit OwnFolder(QString path) : path_(std::move(path)) {}
     QString Folder() const override { return path_; }
@@ -87,10 +88,12 @@ int main(int argc, char* argv[]) {
     nerimo::platform::QtAppendFile log;
     nerimo::platform::QtScheduler scheduler;
     nerimo::platform::QtScheduler retry;
-    nerimo::Form1 form({program, files, messages, port, radio, scheduler, retry, log});
-    form.Form_Load();
-    form.show();
-    form.findChild<QPushButton*>(QStringLiteral("Command8"))->click();
+    nerimo::platform::SystemClock clock;
+    nerimo::MainWindow window(
+        {program, files, messages, port, radio, scheduler, retry, log, clock});
+    window.Load();
+    window.show();
+    window.findChild<QPushButton*>(QStringLiteral("startButton"))->click();
 
     QTimer::singleShot((steps + 20) * 250, &app, &QCoreApplication::quit);
     QApplication::exec();

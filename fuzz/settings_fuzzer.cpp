@@ -2,30 +2,27 @@
 // every item in its accepted range.
 #include <cmath>
 
-#include "Fakes.h"
-#include "Settings.h"
+#include "SettingsCheck.h"
+#include "SettingsReader.h"
 #include "StartupError.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    nerimo::State state;
-    state.ProgramName = QStringLiteral("Nerimo");
-    nerimo::testing::FakeFileAccess files;
-    files.next = {nerimo::platform::FileRead::Outcome::Read,
-                  QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)),
-                  {}};
-    nerimo::testing::RecordingPanel panel;
+    const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    // The check reads the file by the same rules, and never throws.
+    const nerimo::SettingsCheck check = nerimo::CheckSettings(bytes);
+    nerimo::Settings settings;
     try {
-        nerimo::LoadSettings(state, {QStringLiteral("/opt/nerimo"), {}, {}, {}}, files, panel);
+        settings = nerimo::ReadSettings(bytes, QStringLiteral("/opt/nerimo/Nerimo.ini"));
     } catch (const nerimo::StartupError&) {
-        return 0;  // a whole number outside 16 bits: start-up ends with a message
+        return 0;  // a whole number outside its range: start-up ends with a message
     }
-    const double limit = state.SpanMHz == 1 ? 2035.0 : 2028.0;
-    const bool inRange =
-        (state.ModeLetter == "N" || state.ModeLetter == "A") &&
-        (state.SpanMHz == 1 || state.SpanMHz == 8) && std::isfinite(state.StartMHz) &&
-        state.StartMHz >= 0.1 && state.StartMHz <= limit && (state.GridOn | 1) == 1 &&
-        (state.ClearAtStart | 1) == 1 && state.ComPort != 0 && state.ColorIndex >= 0 &&
-        state.ColorIndex <= 3 && (state.PauseSeconds <= 10 || state.PauseSeconds == 99);
+    const double limit = settings.spanMHz == 1 ? 2035.0 : 2028.0;
+    const bool inRange = (settings.spanMHz == 1 || settings.spanMHz == 8) &&
+                         std::isfinite(settings.startMHz) && settings.startMHz >= 0.1 &&
+                         settings.startMHz <= limit && settings.comPort != 0 &&
+                         settings.colorIndex >= 0 && settings.colorIndex <= 3 &&
+                         (settings.pauseSeconds <= 10 || settings.pauseSeconds == 99) &&
+                         check.keys.size() == nerimo::SettingsKeys().size();
     if (!inRange) {
         __builtin_trap();
     }

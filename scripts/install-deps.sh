@@ -2,7 +2,8 @@
 # Installs the Debian packages that building and running Nerimo need, and nothing else; with
 # --package, also what making the Debian package needs; with --test, what the tests need besides
 # (the package's checks among them); with --fuzz, what the fuzzers need; with --coverage, the
-# coverage report. Quiet when everything is there; uses sudo only when not run as root.
+# coverage report; with --docs, what draws the picture of the libraries. Quiet when everything is
+# there; uses sudo only when not run as root.
 set -euo pipefail
 
 packages=(
@@ -24,6 +25,7 @@ package=(
 
 case "${1:-}" in
     --package) packages+=("${package[@]}") ;;
+    --docs) packages+=(graphviz) ;;
     # the checks of the package (lintian, AppStream, the desktop entry); dropping root in the
     # permission tests; a comma-decimal locale for the locale tests
     --test) packages+=("${package[@]}" lintian appstream desktop-file-utils util-linux locales) ;;

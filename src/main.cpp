@@ -9,8 +9,8 @@
 #include "CheckSettingsCommand.h"
 #include "CommandLine.h"
 #include "DiskFileAccess.h"
-#include "Form1.h"
 #include "HamlibRadio.h"
+#include "MainWindow.h"
 #include "ProgramIcon.h"
 #include "QtAppendFile.h"
 #include "QtMessageBox.h"
@@ -21,6 +21,7 @@
 #include "SerialPortList.h"
 #include "StartupError.h"
 #include "Survey.h"
+#include "SystemClock.h"
 #include "UnixSignals.h"
 
 namespace {
@@ -39,31 +40,32 @@ struct Platform {
     // Throws std::system_error when the system has no timer to give.
     nerimo::platform::QtScheduler scheduler;
     nerimo::platform::QtScheduler retry;
+    nerimo::platform::SystemClock clock;
+
+    nerimo::Services Services() {
+        return {program, files, messages, port, radio, scheduler, retry, log, clock};
+    }
 };
 
 int RunWindow(Platform& platform, const nerimo::CommandLine& options) {
-    nerimo::Form1 form({platform.program, platform.files, platform.messages, platform.port,
-                        platform.radio, platform.scheduler, platform.retry, platform.log},
-                       options);
-    if (!form.Form_Load()) {
+    nerimo::MainWindow window(platform.Services(), options);
+    if (!window.Load()) {
         nerimo::Report(QStringLiteral("Nerimo is already running; this copy ends."));
         return 0;
     }
     if (!options.logPath.isEmpty()) {
-        form.StartLog(options.logPath);
+        window.StartLog(options.logPath);
     }
     // Ended from a terminal, by the session or by the system, it ends as " X" ends it: the port
     // closed and its lock gone.
     const nerimo::platform::UnixSignals ending({SIGINT, SIGTERM, SIGHUP},
-                                               [&form] { form.close(); });
-    form.show();
+                                               [&window] { window.close(); });
+    window.show();
     return QApplication::exec();
 }
 
 int RunSurvey(Platform& platform, const nerimo::CommandLine& options) {
-    nerimo::Survey survey(options,
-                          {platform.program, platform.files, platform.messages, platform.port,
-                           platform.radio, platform.scheduler, platform.retry, platform.log});
+    nerimo::Survey survey(options, platform.Services());
     return survey.Run();
 }
 

@@ -10,20 +10,21 @@ namespace nerimo::platform {
 // unattended survey draws into one with no window at all.
 class ImageSurface : public Surface {
   public:
-    explicit ImageSurface(QRgb background) : background_(background) {}
+    explicit ImageSurface(Rgb background) : background_(background) {}
 
     // Sizes the image; it is erased.
     void SetPixelSize(int width, int height);
 
     void Erase() override;
-    void DrawLine(int x1, int y1, int x2, int y2, QRgb color) override;
+    void DrawLine(int x1, int y1, int x2, int y2, Rgb color) override;
     void Present() override {}
-    QRgb PixelAt(int x, int y) const override;
-    const QImage& Image() const override { return image_; }
+    Rgb PixelAt(int x, int y) const override;
+    // All that is drawn, for a picture of it.
+    const QImage& Image() const { return image_; }
 
   private:
     QImage image_;
-    QRgb background_;
+    Rgb background_;
 };
 
 }  // namespace nerimo::platform

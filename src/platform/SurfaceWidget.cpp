@@ -6,7 +6,7 @@
 
 namespace nerimo::platform {
 
-SurfaceWidget::SurfaceWidget(QWidget* parent, QRgb background)
+SurfaceWidget::SurfaceWidget(QWidget* parent, Rgb background)
     : QWidget(parent), image_(background) {
     // The image covers every pixel, so Qt need not clear the widget before painting it.
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -23,7 +23,7 @@ void SurfaceWidget::Erase() {
     drawn_ = image_.Image().rect();
 }
 
-void SurfaceWidget::DrawLine(int x1, int y1, int x2, int y2, QRgb color) {
+void SurfaceWidget::DrawLine(int x1, int y1, int x2, int y2, Rgb color) {
     image_.DrawLine(x1, y1, x2, y2, color);
     drawn_ |= QRect(QPoint(std::min(x1, x2), std::min(y1, y2)),
                     QPoint(std::max(x1, x2), std::max(y1, y2)));

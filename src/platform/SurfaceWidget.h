@@ -12,16 +12,17 @@ class SurfaceWidget : public QWidget, public Surface {
     Q_OBJECT
 
   public:
-    SurfaceWidget(QWidget* parent, QRgb background);
+    SurfaceWidget(QWidget* parent, Rgb background);
 
     // Sizes the widget and its image together; the image is erased.
     void SetPixelSize(int width, int height);
 
     void Erase() override;
-    void DrawLine(int x1, int y1, int x2, int y2, QRgb color) override;
+    void DrawLine(int x1, int y1, int x2, int y2, Rgb color) override;
     void Present() override;
-    QRgb PixelAt(int x, int y) const override { return image_.PixelAt(x, y); }
-    const QImage& Image() const override { return image_.Image(); }
+    Rgb PixelAt(int x, int y) const override { return image_.PixelAt(x, y); }
+    // All that is drawn, for a picture of it.
+    const QImage& Image() const { return image_.Image(); }
 
   protected:
     void paintEvent(QPaintEvent* event) override;

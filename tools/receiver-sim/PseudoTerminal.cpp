@@ -12,9 +12,6 @@ namespace nerimo::sim {
 
 PseudoTerminal::~PseudoTerminal() {
     Hangup();
-    if (!linkPath_.isEmpty()) {
-        QFile::remove(linkPath_);
-    }
 }
 
 bool PseudoTerminal::Open(const QString& linkPath, QString* error) {
@@ -57,6 +54,11 @@ bool PseudoTerminal::Open(const QString& linkPath, QString* error) {
 }
 
 void PseudoTerminal::Hangup() {
+    // The device goes with its link, as an unplugged adapter's does: the number of the freed
+    // terminal may be another's next.
+    if (!linkPath_.isEmpty()) {
+        QFile::remove(linkPath_);
+    }
     if (slave_ >= 0) {
         ::close(slave_);
         slave_ = -1;

@@ -16,7 +16,8 @@ class PseudoTerminal {
     // Opens the master in raw mode and links `linkPath` to the slave. False with the reason.
     bool Open(const QString& linkPath, QString* error);
 
-    // Closes our side, as an unplugged adapter would: the program's reads and writes then fail.
+    // Closes our side and takes the link away, as an unplugged adapter would: the program's
+    // reads and writes then fail, and its attempts to open the link again.
     void Hangup();
     // A new terminal behind the same link, after a hang-up.
     bool Replug(QString* error) { return Open(linkPath_, error); }

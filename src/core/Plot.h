@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QPoint>
+
+#include "Surface.h"
+
+namespace nerimo {
+
+// The trace of signal levels on the plot surface, and the grid and baseline behind it. It keeps
+// its own pen: the point just plotted and the one before it.
+class Plot {
+  public:
+    // `colorIndex`: the trace colour (0 to 3); with any other the trace is not drawn.
+    Plot(Surface& surface, int colorIndex);
+
+    // The span the next points are for: their spacing, and the grid's lines.
+    void SetSpan(int spanMHz);
+    int PixelsPerStep() const { return pixelsPerStep_; }
+
+    // At the start of every sweep: erase when "Clear at start" is ticked, black out the baseline,
+    // then the grid (once per erase) or the grey baseline when "Grid" is ticked.
+    void PreparePlot(bool clearAtStart, bool grid);
+    void DrawGrid();
+    // One segment of the trace, from the previous point to the point of the level.
+    void PlotLevel(int level);
+    // The trace begins afresh: the next point is the first of a sweep.
+    void NewTrace();
+    // The plot erased, any grid with it (a span change): the next sweep draws the grid afresh.
+    void Erase();
+    // Shows on the screen what was drawn since the last time.
+    void Present();
+
+    int StepCount() const { return stepCount_; }
+    QPoint LastPoint() const { return {plotX_, plotY_}; }
+    bool GridDrawn() const { return gridDrawn_; }
+
+  private:
+    Surface& surface_;
+    int colorIndex_;
+    int spanMHz_ = 1;
+    int pixelsPerStep_ = 8;
+    int stepCount_ = 0;  // points plotted in this sweep
+    int plotX_ = 0;
+    int plotY_ = 0;
+    int prevX_ = 0;  // 0: no point yet
+    int prevY_ = 0;
+    bool gridDrawn_ = false;  // since the plot was last erased
+};
+
+// The scale strip's ticks, under the first and the last point of a sweep.
+void DrawScaleTicks(Surface& scale);
+
+}  // namespace nerimo

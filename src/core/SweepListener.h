@@ -1,0 +1,43 @@
+#pragma once
+
+namespace nerimo {
+
+// What came of one step's read.
+enum class Reply {
+    Answered,    // the receiver answered: the level is a measurement
+    Silent,      // the receiver is open but said nothing: level 0, no measurement
+    NoReceiver,  // there was no receiver to ask: level 0, no measurement
+};
+
+// What one sweep measured, counted over its steps.
+struct SweepSummary {
+    int steps = 0;
+    int answered = 0;
+    int withoutReceiver = 0;
+
+    void Count(Reply reply) {
+        ++steps;
+        answered += reply == Reply::Answered;
+        withoutReceiver += reply == Reply::NoReceiver;
+    }
+    // A sweep measured something when its receiver was there at every step and answered at
+    // least one of them; one that did not is no survey of the band.
+    bool Measured() const { return answered > 0 && withoutReceiver == 0; }
+};
+
+// What a sweep tells those who keep or show what it measured (the sweep log, a survey's
+// progress); none of them reaches into the sweep.
+class SweepListener {
+  public:
+    virtual ~SweepListener() = default;
+
+    // A sweep's first step is about to be tuned.
+    virtual void SweepBegan() = 0;
+    // A step's level, as plotted, and what its read came to: once a step, a hold's later reads
+    // not counted.
+    virtual void Measured(long long hertz, int level, Reply reply) = 0;
+    // The sweep ended: whole, or cut short by a stop or by the end of its run.
+    virtual void SweepEnded(const SweepSummary& summary) = 0;
+};
+
+}  // namespace nerimo

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+
+#include "AppendFile.h"
+#include "Clock.h"
+#include "MessageBox.h"
+#include "SweepListener.h"
+
+namespace nerimo {
+
+// The sweep log: a row for every sweep in the layout of the CSV that rtl_power writes, which the
+// heat-map tools of band surveys read: date, time of the first step, the first and the last
+// frequency measured in Hz, the step (12500 Hz), samples (1), then the level of every step,
+// 0 to 16 as plotted. A row is written whole when its sweep ends; a sweep that measured nothing
+// (no receiver at a step, or no answer at any) writes none.
+class SweepLog : public SweepListener {
+  public:
+    SweepLog(AppendFile& file, MessageBox& messages, const Clock& clock);
+
+    // Logs to the file, appending; false, with a message that names it, when it cannot be
+    // opened for writing.
+    bool Start(const QString& path);
+    void Stop();
+    bool Logging() const { return logging_; }
+
+    void SweepBegan() override;
+    void Measured(long long hertz, int level, Reply reply) override;
+    void SweepEnded(const SweepSummary& summary) override;
+
+  private:
+    AppendFile& file_;
+    MessageBox& messages_;
+    const Clock& clock_;
+    QString path_;
+    bool logging_ = false;
+    QDateTime began_;
+    long long firstHertz_ = 0;
+    long long lastHertz_ = 0;
+    QList<int> levels_;
+};
+
+}  // namespace nerimo

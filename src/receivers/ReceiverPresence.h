@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+#include "Scheduler.h"
+
+namespace nerimo {
+
+// What both receivers do while their receiver is away: try it again every 2 s, quietly, with one
+// line on standard error at each change. A receiver that is open but has answered none of its
+// last 8 reads (a port on the wrong device, a receiver switched off behind its adapter) counts as
+// away too, until it answers again.
+class ReceiverPresence {
+  public:
+    using Attempt = std::function<void()>;
+
+    // `name` names the receiver in the lines.
+    ReceiverPresence(Scheduler& retry, std::function<QString()> name);
+
+    // Runs `attempt` 2 s from now; it calls Back when it opens the receiver, or Later again.
+    void Later(Attempt attempt);
+    // No more attempts.
+    void Cancel();
+    // The open receiver went away (for `reason`, if known): a line, and attempts every 2 s.
+    void Gone(const QString& reason, Attempt attempt);
+    // An attempt opened it again: a line.
+    void Back();
+    // A read of the open receiver, and whether it brought an answer.
+    void Read(bool answered);
+    bool Silent() const;
+
+  private:
+    Scheduler& retry_;
+    std::function<QString()> name_;
+    int unanswered_ = 0;  // reads in a row without an answer
+};
+
+}  // namespace nerimo

@@ -1,0 +1,160 @@
+#include "Survey.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+#include <csignal>
+
+#include "Frequency.h"
+#include "Picture.h"
+#include "PlotGeometry.h"
+#include "Report.h"
+#include "SettingsFile.h"
+#include "UnixSignals.h"
+
+namespace nerimo {
+
+Survey::Survey(const CommandLine& options, const Services& services)
+    : options_(options), services_(services) {}
+
+int Survey::Run() {
+    if (services_.program.AnotherInstanceRunning()) {
+        // That copy holds the receiver.
+        Report(QStringLiteral("Nerimo is already running; this survey ends."));
+        return kNoReceiver;
+    }
+    // Before anything is sent: a survey that could not keep its picture would run for nothing.
+    if (!options_.picturePath.isEmpty()) {
+        if (const std::optional<QString> why = PictureRefused(options_.picturePath)) {
+            Report(QStringLiteral("The picture %1 cannot be written: %2.")
+                       .arg(options_.picturePath, *why));
+            return kNotWritten;
+        }
+    }
+    settings_ =
+        LoadSettings({services_.program.Folder(), services_.program.UserFolder(),
+                      options_.settingsPath, options_.device, services_.program.Installed()},
+                     services_.files);
+    station_.emplace(settings_, services_, panel_, panel_.plot);
+    if (!station_->log().Start(options_.logPath)) {
+        return kNotWritten;
+    }
+    panel_.plot.SetPixelSize(kPlotWidth, kPlotHeight);
+    panel_.scale.SetPixelSize(kPlotWidth, kScaleHeight);
+    DrawScaleTicks(panel_.scale);
+    station_->sweep().Listen(*this);
+    // Taken up once the survey stands and its event loop runs.
+    station_->receiver().OpenPort([this](const OpenOutcome& outcome) {
+        QTimer::singleShot(0, [this, outcome] { Opened(outcome); });
+    });
+    const platform::UnixSignals ending({SIGINT, SIGTERM, SIGHUP}, [this] { Finish(kDone); });
+    QCoreApplication::exec();
+    return status_;
+}
+
+void Survey::Opened(const OpenOutcome& outcome) {
+    if (finished_ || station_->sweep().Running()) {
+        return;
+    }
+    if (!outcome.opened) {
+        if (outcome.permanent || !options_.waitForReceiver) {
+            Finish(kNoReceiver);
+            return;
+        }
+        // The survey begins once the receiver is there.
+        Report(QStringLiteral("Waiting for the receiver at %1; trying again every 2 s.")
+                   .arg(station_->receiver().Name()));
+        return;
+    }
+    present_ = true;
+    station_->sweep().RunSweep();
+}
+
+void Survey::EndSoon(int status) {
+    if (finished_) {  // ending already, inside Finish: the worse outcome stands
+        status_ = status_ == kDone ? status : status_;
+        return;
+    }
+    station_->sweep().RequestStop();  // no further sweep begins
+    QTimer::singleShot(0, [this, status] { Finish(status); });
+}
+
+void Survey::Finish(int status) {
+    if (finished_) {
+        return;
+    }
+    finished_ = true;
+    status_ = status;
+    station_->sweep().End();  // the sweep under way is logged as far as it went
+    if (status_ == kDone && sweeps_ == 0) {
+        Report(QStringLiteral("The survey ends before the receiver measured a sweep."));
+        status_ = kNoReceiver;
+    }
+    if (!options_.picturePath.isEmpty() && answered_) {
+        QString error;
+        if (!SavePicture(PlotPicture(panel_.plot.Image(), panel_.scale.Image()),
+                         options_.picturePath, &error)) {
+            Report(QStringLiteral("The picture %1 cannot be written: %2.")
+                       .arg(options_.picturePath, error));
+            status_ = status_ == kDone ? kNotWritten : status_;
+        }
+    }
+    station_->receiver().ClosePort();
+    QCoreApplication::exit(status_);
+}
+
+void Survey::SweepBegan() {
+    began_ = services_.clock.Now();
+    strongest_ = 0;
+    strongestHertz_ = Hertz(settings_.startMHz);
+}
+
+void Survey::Measured(long long hertz, int level, Reply reply) {
+    if (reply == Reply::Answered) {
+        answered_ = present_ = true;
+        away_.invalidate();
+        if (level > strongest_) {
+            strongest_ = level;
+            strongestHertz_ = hertz;
+        }
+        return;
+    }
+    // The clock runs while a receiver that was there is away; not while one is awaited.
+    present_ = present_ || reply == Reply::Silent;
+    if (!present_ || options_.giveUpAfter == 0 || finished_) {
+        return;
+    }
+    if (!away_.isValid()) {
+        away_.start();
+    } else if (away_.elapsed() >= options_.giveUpAfter * 1000LL) {
+        Report(QStringLiteral("The receiver at %1 has been away for %2 s; the survey ends.")
+                   .arg(station_->receiver().Name())
+                   .arg(options_.giveUpAfter));
+        away_.invalidate();
+        EndSoon(kNoReceiver);
+    }
+}
+
+void Survey::SweepEnded(const SweepSummary& summary) {
+    if (!summary.Measured()) {
+        Report(summary.withoutReceiver > 0
+                   ? QStringLiteral("sweep %1: no receiver").arg(sweeps_ + 1)
+                   : QStringLiteral("sweep %1: the receiver answered none of its %2 steps")
+                         .arg(sweeps_ + 1)
+                         .arg(summary.steps));
+        return;
+    }
+    ++sweeps_;
+    Report(QStringLiteral("sweep %1 at %2: strongest level %3 at %4 MHz")
+               .arg(sweeps_)
+               .arg(began_.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")))
+               .arg(strongest_)
+               .arg(QString::fromLatin1(FreqText(strongestHertz_))));
+    // The log stops at a write error (its message said so); the survey with it.
+    if (!station_->log().Logging()) {
+        EndSoon(kNotWritten);
+    } else if (sweeps_ == options_.sweeps) {
+        EndSoon(kDone);
+    }
+}
+
+}  // namespace nerimo

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <optional>
+
+#include "CommandLine.h"
+#include "Settings.h"
+#include "Station.h"
+#include "SurveyPanel.h"
+
+namespace nerimo {
+
+// An unattended survey (nerimo --headless): the sweep of the window, with the same settings file,
+// and no window and no display; every sweep that measured logged, and a line on standard error for
+// each. Its exit status says what came of it: 0 every sweep asked for measured and logged (or a
+// signal ended it after at least one), 1 a file could not be written, 3 no receiver.
+class Survey : public SweepListener {
+  public:
+    static constexpr int kDone = 0;
+    static constexpr int kNotWritten = 1;
+    static constexpr int kNoReceiver = 3;
+
+    // `services.messages` says everything on standard error only.
+    Survey(const CommandLine& options, const Services& services);
+
+    // Runs the survey to its end; the exit status. Throws StartupError as the window's start-up
+    // does.
+    int Run();
+    // Ends the survey with this status, unless another has ended it already: the sweep under
+    // way is logged as far as it went, the picture saved, the port closed.
+    void Finish(int status);
+
+    void SweepBegan() override;
+    void Measured(long long hertz, int level, Reply reply) override;
+    void SweepEnded(const SweepSummary& summary) override;
+
+  private:
+    // How the first attempt to open the receiver went, or that it opened later.
+    void Opened(const OpenOutcome& outcome);
+    // Ends the run after the step under way, with this status.
+    void EndSoon(int status);
+
+    CommandLine options_;
+    Services services_;
+    Settings settings_;
+    SurveyPanel panel_{settings_};
+    std::optional<Station> station_;
+    bool finished_ = false;
+    int status_ = kDone;
+    int sweeps_ = 0;         // sweeps that measured
+    bool answered_ = false;  // the receiver has answered a step
+    bool present_ = false;   // the receiver has been open, so its absence counts
+    QElapsedTimer away_;     // since the receiver's last answer, while it is away
+    int strongest_ = 0;
+    long long strongestHertz_ = 0;
+    QDateTime began_;
+};
+
+}  // namespace nerimo

@@ -1,0 +1,338 @@
+#include "MainWindow.h"
+
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QShortcut>
+#include <algorithm>
+#include <cmath>
+
+#include "Fonts.h"
+#include "Frequency.h"
+#include "FrequencyAtX.h"
+#include "NumberFormat.h"
+#include "PlotGeometry.h"
+#include "ProgramIcon.h"
+#include "SettingsFile.h"
+#include "WindowPlace.h"
+
+namespace nerimo {
+
+namespace {
+
+constexpr int kWindowWidth = 812;
+constexpr int kWindowHeight = 541;
+const QColor kWindowGrey(64, 64, 64);
+const QColor kScanGreen(0, 255, 0);
+const QColor kPauseRed(255, 0, 0);  // also "no receiver"
+const QString kProgramName = QStringLiteral("Nerimo");
+const QString kVersionText = QStringLiteral("v.2.4 - 03/04/2014");
+const QString kCreditText = QStringLiteral("Made by the Nerimo team");
+
+}  // namespace
+
+MainWindow::MainWindow(const Services& services, CommandLine options)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
+      services_(services),
+      options_(std::move(options)),
+      ui_(BuildControls(this)) {
+    setObjectName(QStringLiteral("mainWindow"));
+    setFixedSize(kWindowWidth, kWindowHeight);
+    setFont(SansFont(8.25));
+    setWindowIcon(ProgramIcon());
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, kWindowGrey);
+    palette.setColor(QPalette::WindowText, Qt::white);
+    setPalette(palette);
+    setAutoFillBackground(true);
+
+    // Moves over a control never reach the window's own handler, which is for the bare
+    // background; the controls that react to the pointer track it themselves.
+    for (QWidget* child : findChildren<QWidget*>()) {
+        child->setAttribute(Qt::WA_NoMousePropagation);
+    }
+    setMouseTracking(true);
+    for (QWidget* watched :
+         {ui_.titleStrip, static_cast<QWidget*>(ui_.creditLabel),
+          static_cast<QWidget*>(ui_.titleLabel), static_cast<QWidget*>(ui_.closeButton),
+          static_cast<QWidget*>(ui_.plotView)}) {
+        watched->setMouseTracking(true);
+        watched->installEventFilter(this);
+    }
+
+    connect(ui_.minimiseButton, &QPushButton::clicked, this, &MainWindow::Minimise);
+    connect(ui_.closeButton, &QPushButton::clicked, this, &MainWindow::Close);
+    connect(ui_.startButton, &QPushButton::clicked, this, &MainWindow::Start);
+    connect(ui_.stopButton, &QPushButton::clicked, this, &MainWindow::Stop);
+    connect(ui_.continueButton, &QPushButton::clicked, this, &MainWindow::Continue);
+    connect(ui_.span1Button, &QRadioButton::clicked, this, [this] { SpanChanged(1); });
+    connect(ui_.span8Button, &QRadioButton::clicked, this, [this] { SpanChanged(8); });
+
+    // The keys and the pointer a desktop user expects of a window with no frame of its own.
+    auto* quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this);
+    connect(quit, &QShortcut::activated, this, &MainWindow::Close);
+    new TitleStripDrag(this, {ui_.titleStrip, ui_.iconImage, ui_.creditLabel, ui_.titleLabel});
+    for (QWidget* caption : {ui_.clearAtStartCaption, ui_.gridCaption}) {
+        caption->installEventFilter(this);
+    }
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        move(PlaceOnScreen(screen->availableGeometry(), size()));
+    }
+}
+
+bool MainWindow::Load() {
+    setWindowTitle(kProgramName);
+    ui_.spanLabel->setText(QStringLiteral("span"));
+    ui_.creditLabel->setText(QString());
+    ui_.titleLabel->setText(QStringLiteral("Nerimo analyze spectrum"));
+    SetContinueOffered(false);
+    if (services_.program.AnotherInstanceRunning()) {
+        return false;
+    }
+    services_.program.OnShowRequested([this] {  // a later copy, started by the user
+        showNormal();
+        raise();
+        activateWindow();
+    });
+    settings_ =
+        LoadSettings({services_.program.Folder(), services_.program.UserFolder(),
+                      options_.settingsPath, options_.device, services_.program.Installed()},
+                     services_.files);
+    station_.emplace(settings_, services_, *this, *ui_.plotView);
+    menu_.emplace(this, *ui_.plotView, *ui_.scaleStrip, station_->log(), services_.messages);
+    SetupWindow();
+    scanning_ = false;
+    return true;
+}
+
+void MainWindow::SetupWindow() {
+    // The choices, each selected as a click would select it.
+    (settings_.mode == Mode::Fm ? ui_.fmButton : ui_.amButton)->setChecked(true);
+    (settings_.spanMHz == 1 ? ui_.span1Button : ui_.span8Button)->setChecked(true);
+    SpanChanged(settings_.spanMHz);
+    ui_.clearAtStartBox->setChecked(settings_.clearAtStart);
+    ui_.gridBox->setChecked(settings_.grid);
+
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, kWindowGrey);
+    setPalette(palette);
+    ui_.plotView->SetPixelSize(kPlotWidth, kPlotHeight);
+    ui_.scaleStrip->SetPixelSize(kPlotWidth, kScaleHeight);
+    station_->receiver().OpenPort([](const OpenOutcome&) {});  // a failure's message says it all
+    ui_.startFrequencyLabel->setText(FormatFixed4(settings_.startMHz));
+    ui_.endFrequencyLabel->setText(FormatFixed4(EndMHz()));
+}
+
+void MainWindow::StartLog(const QString& path) {
+    menu_->StartLog(path);
+}
+
+double MainWindow::EndMHz() const {
+    return settings_.startMHz + ChosenSpanMHz();
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // Restoring a minimised window shows it again; only the first show sets up the display.
+    if (!activated_) {
+        activated_ = true;
+        SetupDisplay();
+    }
+}
+
+void MainWindow::SetupDisplay() {
+    DrawScaleTicks(*ui_.scaleStrip);
+    ui_.clearAtStartCaption->setText(QStringLiteral("Clear at start"));
+    ui_.gridCaption->setText(QStringLiteral("Grid"));
+    ui_.clearAtStartBox->setAccessibleName(ui_.clearAtStartCaption->text());
+    ui_.gridBox->setAccessibleName(ui_.gridCaption->text());
+    ShowStart(true);
+    SetStatus(Status::None);
+    SetTunedText(QString());
+    EnableChoices(true);
+}
+
+void MainWindow::mouseMoveEvent(QMouseEvent* event) {
+    QWidget::mouseMoveEvent(event);
+    PointerOverBackground();
+}
+
+// A close request from the desktop (window manager, Alt+F4) does what the close button does.
+void MainWindow::closeEvent(QCloseEvent* event) {
+    event->accept();
+    Close();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui_.plotView) {
+        if (event->type() == QEvent::MouseMove) {
+            PointerOverPlot(static_cast<QMouseEvent*>(event)->position().x());
+        } else if (event->type() == QEvent::MouseButtonRelease) {
+            // A click: the left button pressed and released over the plot.
+            const auto* release = static_cast<QMouseEvent*>(event);
+            if (release->button() == Qt::LeftButton &&
+                ui_.plotView->rect().contains(release->position().toPoint())) {
+                TuneAtPointer();
+            }
+        } else if (event->type() == QEvent::ContextMenu && menu_) {
+            menu_->Popup(static_cast<QContextMenuEvent*>(event)->globalPos());
+            return true;
+        }
+    } else if (watched == ui_.clearAtStartCaption || watched == ui_.gridCaption) {
+        // A check box's caption is a label beside it; a click on it toggles the box.
+        if (event->type() == QEvent::MouseButtonRelease &&
+            static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+            (watched == ui_.clearAtStartCaption ? ui_.clearAtStartBox : ui_.gridBox)->click();
+        }
+    } else if (event->type() == QEvent::MouseMove) {
+        ShowCredit();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// The title strip, its labels and " X" show the credit line; the icon and "-" leave it as it is.
+void MainWindow::ShowCredit() {
+    ui_.creditLabel->setText(kCreditText + QStringLiteral("   ") + kVersionText);
+}
+
+void MainWindow::PointerOverBackground() {
+    ui_.creditLabel->setText(QString());
+    ui_.readoutLabel->setText(QString());
+    unsetCursor();
+}
+
+void MainWindow::PointerOverPlot(double x) {
+    // A drag can carry the pointer far beyond the plot; such a column is outside the range anyway.
+    mouseX_ =
+        static_cast<int16_t>(std::clamp(std::nearbyint(x), double(INT16_MIN), double(INT16_MAX)));
+    // The cross-hair belongs to the plot alone, so it never lingers over the scale strip.
+    ui_.plotView->setCursor(scanning_ ? Qt::ArrowCursor : Qt::CrossCursor);
+    const std::optional<double> f =
+        FrequencyAtX(x, settings_.startMHz, EndMHz(), station_->plot().PixelsPerStep());
+    if (!f) {
+        ui_.readoutLabel->setText(QString());
+        return;
+    }
+    if (const std::optional<Rgb> color = TraceColor(settings_.colorIndex)) {
+        QPalette palette = ui_.readoutLabel->palette();
+        palette.setColor(QPalette::WindowText, QColor::fromRgb(*color));
+        ui_.readoutLabel->setPalette(palette);
+    }
+    ui_.readoutLabel->setText(FormatFixed4(*f) + QStringLiteral(" MHz"));
+}
+
+void MainWindow::TuneAtPointer() {
+    if (scanning_) {
+        return;
+    }
+    // The column of the last move, not the click's own.
+    const std::optional<double> f = FrequencyAtOffset(
+        int(mouseX_) - kLeftMargin, settings_.startMHz, EndMHz(), station_->plot().PixelsPerStep());
+    if (!f) {
+        return;
+    }
+    // With no port the command is lost, as a step's would be.
+    station_->receiver().Tune(Hertz(*f), ChosenMode(), {});
+    SetTunedText(QStringLiteral("MHz ") + QString::fromLatin1(FreqText(Hertz(*f))));
+}
+
+void MainWindow::Minimise() {
+    showMinimized();
+}
+
+void MainWindow::Close() {
+    if (station_) {
+        station_->receiver().ClosePort();
+        station_->sweep().End();
+    }
+    services_.program.EndNow();
+}
+
+void MainWindow::Start() {
+    ShowStart(false);
+    EnableChoices(false);
+    SetStatus(Status::Scan);
+    scanning_ = true;
+    station_->sweep().RunSweep();
+}
+
+// The panel is idle at once; the run finishes its current step and then sees the stop.
+void MainWindow::Stop() {
+    station_->sweep().RequestStop();
+    SetContinueOffered(false);
+    ShowStart(true);
+    EnableChoices(true);
+    SetStatus(Status::None);
+    scanning_ = false;
+}
+
+void MainWindow::Continue() {
+    station_->sweep().RequestContinue();
+}
+
+void MainWindow::SpanChanged(int spanMHz) {
+    // The erase takes any grid with it, ticked or not, so the next sweep draws it afresh. The
+    // read-out and click-to-tune follow the new span at once, as the scale labels do.
+    station_->plot().Erase();
+    station_->plot().SetSpan(spanMHz);
+    ui_.startFrequencyLabel->setText(FormatFixed4(settings_.startMHz));
+    ui_.endFrequencyLabel->setText(FormatFixed4(settings_.startMHz + spanMHz));
+}
+
+void MainWindow::ShowStart(bool shown) {
+    ui_.startButton->setEnabled(shown);
+    ui_.startButton->setVisible(shown);
+    ui_.stopButton->setEnabled(!shown);
+    ui_.stopButton->setVisible(!shown);
+}
+
+void MainWindow::EnableChoices(bool enabled) {
+    for (QWidget* choice :
+         {static_cast<QWidget*>(ui_.clearAtStartBox), static_cast<QWidget*>(ui_.gridBox),
+          static_cast<QWidget*>(ui_.fmButton), static_cast<QWidget*>(ui_.amButton),
+          static_cast<QWidget*>(ui_.span1Button), static_cast<QWidget*>(ui_.span8Button)}) {
+        choice->setEnabled(enabled);
+    }
+}
+
+void MainWindow::SetStatus(Status status) {
+    if (status == Status::None) {  // the text goes, its colour stays
+        ui_.statusLabel->setText(QString());
+        return;
+    }
+    QPalette palette = ui_.statusLabel->palette();
+    palette.setColor(QPalette::WindowText, status == Status::Scan ? kScanGreen : kPauseRed);
+    ui_.statusLabel->setPalette(palette);
+    ui_.statusLabel->setText(status == Status::Scan    ? QStringLiteral("scan")
+                             : status == Status::Pause ? QStringLiteral("pause")
+                                                       : QStringLiteral("no receiver"));
+}
+
+void MainWindow::SetTunedText(const QString& text) {
+    ui_.tunedLabel->setText(text);
+}
+
+void MainWindow::SetContinueOffered(bool offered) {
+    ui_.continueButton->setEnabled(offered);
+    ui_.continueButton->setVisible(offered);
+}
+
+Mode MainWindow::ChosenMode() const {
+    return ui_.amButton->isChecked() ? Mode::Am : Mode::Fm;
+}
+
+int MainWindow::ChosenSpanMHz() const {
+    return ui_.span8Button->isChecked() ? 8 : 1;
+}
+
+bool MainWindow::ClearAtStart() const {
+    return ui_.clearAtStartBox->isChecked();
+}
+
+bool MainWindow::Grid() const {
+    return ui_.gridBox->isChecked();
+}
+
+}  // namespace nerimo

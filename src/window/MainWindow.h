@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QWidget>
+#include <optional>
+
+#include "CommandLine.h"
+#include "Controls.h"
+#include "Panel.h"
+#include "PlotMenu.h"
+#include "Settings.h"
+#include "Station.h"
+
+namespace nerimo {
+
+// The one window: a fixed-size borderless panel with the title strip, the control panel, the plot
+// and its scale. Its handlers stay short and call the station's sweep, plot and receiver; it
+// keeps the panel's own state (a run in progress, the pointer's column).
+class MainWindow : public QWidget, public Panel {
+    Q_OBJECT
+
+  public:
+    // `options`: the command line's choices of settings file and device.
+    explicit MainWindow(const Services& services, CommandLine options = {});
+
+    // The start-up before the window is shown: captions, the single-instance test, the settings,
+    // the receiver's port. Returns false when another copy runs, and the program is to end at
+    // once without showing the window. Throws StartupError when start-up is abandoned.
+    bool Load();
+
+    // Logs every sweep to the file from now on (--log); a message when it cannot be opened.
+    void StartLog(const QString& path);
+    PlotMenu& plotMenu() { return *menu_; }
+
+    // Panel
+    void SetStatus(Status status) override;
+    void SetTunedText(const QString& text) override;
+    void SetContinueOffered(bool offered) override;
+    Mode ChosenMode() const override;
+    int ChosenSpanMHz() const override;
+    bool ClearAtStart() const override;
+    bool Grid() const override;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    // The window's start-up after the settings are read, in its fixed order: the choices shown,
+    // the surfaces sized, the port opened, the span's labels.
+    void SetupWindow();
+    // When the window is first shown: the scale's ticks, the captions, the idle panel.
+    void SetupDisplay();
+    void ShowStart(bool shown);
+    void EnableChoices(bool enabled);
+    void ShowCredit();
+    void PointerOverBackground();
+    void PointerOverPlot(double x);
+    void TuneAtPointer();
+    void Minimise();
+    void Close();
+    void Start();
+    void Stop();
+    void Continue();
+    void SpanChanged(int spanMHz);
+    double EndMHz() const;
+
+    Services services_;
+    CommandLine options_;
+    Controls ui_;
+    Settings settings_;
+    std::optional<Station> station_;  // once the settings have chosen the receiver
+    std::optional<PlotMenu> menu_;
+    bool scanning_ = false;  // a run is in progress, from start to stop
+    int16_t mouseX_ = 0;     // the pointer's last column over the plot; a click tunes there
+    bool activated_ = false;
+};
+
+}  // namespace nerimo

@@ -1,0 +1,421 @@
+#include <QtTest>
+#include <clocale>
+
+#include "CoreFakes.h"
+#include "FrequencyAtX.h"
+#include "Plot.h"
+#include "Sweep.h"
+#include "WaitSeconds.h"
+
+using nerimo::Rgb;
+using nerimo::testing::AddRows;
+
+namespace {
+
+constexpr Rgb kBlack = 0xff000000;
+constexpr Rgb kGrey = 0xff808080;
+constexpr Rgb kGreen = 0xff00ff00;
+
+// The sweep as the window sets it up, on a plot of its own, with a receiver in memory that is
+// open and answers level 0 everywhere, FM and the span chosen.
+struct Core {
+    nerimo::Settings settings;
+    nerimo::testing::FakeReceiver receiver;
+    nerimo::testing::RecordingPanel panel;
+    nerimo::testing::VirtualScheduler scheduler;
+    nerimo::testing::FakeSurface surface;
+    nerimo::Plot plot{surface, 0};
+    nerimo::Sweep sweep{settings, receiver, plot, panel, scheduler};
+
+    Core(double startMHz, int spanMHz, int pauseSeconds = 0) {
+        settings.startMHz = startMHz;
+        settings.spanMHz = int16_t(spanMHz);
+        settings.pauseSeconds = int16_t(pauseSeconds);
+        panel.spanMHz = spanMHz;
+        plot.SetSpan(spanMHz);
+    }
+    // A signal of the given level at one frequency only.
+    void SignalAt(const QByteArray& command, int level) {
+        receiver.answer = [command, level](const QByteArray& last) {
+            return std::optional<int>(last == command ? level : 0);
+        };
+    }
+    bool RunUntilCommands(qsizetype count, double limit = 1e6) {
+        return scheduler.RunUntil([&] { return receiver.tuned.size() >= count; }, limit);
+    }
+    // The status and continue-button calls from the given one on.
+    QStringList PanelStates(qsizetype from = 0) const {
+        return panel.calls.mid(from).filter(QRegularExpression("^(status|continue)"));
+    }
+    void PlotLevels(const QList<int>& levels) {
+        for (const int level : levels) {
+            plot.PlotLevel(level);
+        }
+    }
+};
+
+struct Span {
+    const char* name;
+    double start;
+    int span;
+};
+
+struct Stop {
+    const char* name;
+    int pause;
+    double stopAfter;  // seconds after the command with the signal
+    double endsAfter;  // the run ends no sooner
+    int span = 1;
+    int newSpan = 0;  // chosen after the stop; 0 for none
+};
+
+}  // namespace
+
+// The core on its fakes: the plot's pixels and their frequencies, and the sweep in virtual time.
+class CoreTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    // The C library on a comma-decimal locale, as Qt's start-up leaves it on such a system: the
+    // wire text must not follow it.
+    void initTestCase() {
+        QVERIFY2(std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr,
+                 "the de_DE.UTF-8 locale is missing; scripts/install-deps.sh generates it");
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    }
+
+    // Each segment from the point before, in the trace colour; none for a colour out of range.
+    void segmentsGoWhereTheLevelsSay_data() {
+        QTest::addColumn<int>("span");
+        QTest::addColumn<int>("colour");
+        QTest::addColumn<QList<int>>("levels");
+        QTest::addColumn<QList<QPoint>>("points");
+        QTest::addColumn<Rgb>("seen");
+        QTest::newRow("1 MHz: 0, 5, 16, cyan")
+            << 1 << 1 << QList<int>{0, 5, 16} << QList<QPoint>{{44, 339}, {52, 234}, {60, 3}}
+            << Rgb(0xff00ffff);
+        QTest::newRow("8 MHz: 3, 4, white")
+            << 8 << 3 << QList<int>{3, 4} << QList<QPoint>{{44, 276}, {45, 255}} << Rgb(0xffffffff);
+        QTest::newRow("orange") << 1 << 2 << QList<int>{5} << QList<QPoint>{{44, 234}}
+                                << Rgb(0xffff8c00);
+        QTest::newRow("colour 4") << 1 << 4 << QList<int>{5} << QList<QPoint>{{44, 234}} << kBlack;
+    }
+    void segmentsGoWhereTheLevelsSay() {
+        QFETCH(int, span);
+        QFETCH(int, colour);
+        QFETCH(QList<int>, levels);
+        QFETCH(QList<QPoint>, points);
+        QFETCH(Rgb, seen);
+        nerimo::testing::FakeSurface surface;
+        nerimo::Plot plot(surface, colour);
+        plot.SetSpan(span);
+        for (int i = 0; i < levels.size(); ++i) {
+            plot.PlotLevel(levels[i]);
+            QCOMPARE(plot.LastPoint(), points[i]);
+            QCOMPARE(surface.PixelAt(points[i].x(), points[i].y()), seen);
+        }
+        QCOMPARE(surface.PixelAt(43, points[0].y()), kBlack);  // the first point starts it
+    }
+
+    // A whole sweep runs unbroken from x 44 to x 684, and every column of every point reads back
+    // as the frequency of its own step; the columns beside the trace read nothing.
+    void everyPointReadsBackAsItsFrequency_data() {
+        QTest::addColumn<int>("span");
+        QTest::addColumn<double>("start");
+        QTest::newRow("1 MHz from 145") << 1 << 145.0;
+        QTest::newRow("8 MHz from 145") << 8 << 145.0;
+        QTest::newRow("1 MHz from 0.1") << 1 << 0.1;
+        QTest::newRow("8 MHz from 1299.9875") << 8 << 1299.9875;
+    }
+    void everyPointReadsBackAsItsFrequency() {
+        QFETCH(int, span);
+        QFETCH(double, start);
+        Core k(start, span);
+        const int pixels = k.plot.PixelsPerStep();
+        const auto at = [&](double x) {
+            return nerimo::FrequencyAtX(x, start, start + span, pixels);
+        };
+        QVERIFY(!at(43) && !at(-500));
+        for (int step = 0; step <= span * 80; ++step) {
+            k.plot.PlotLevel(0);
+            for (int x = k.plot.LastPoint().x(); x < k.plot.LastPoint().x() + pixels; ++x) {
+                const std::optional<double> f = at(x);
+                QVERIFY2(f && qAbs(*f - (start + step * 0.0125)) < 1e-9,
+                         qPrintable(QStringLiteral("column %1").arg(x)));
+            }
+        }
+        QCOMPARE(k.plot.LastPoint().x(), 684);
+        QVERIFY(!at(684 + pixels));
+        for (int x = 43; x <= 685; ++x) {
+            QCOMPARE(k.surface.PixelAt(x, 339), x >= 44 && x <= 684 ? kGreen : kBlack);
+        }
+        // No span yet: no column is on the trace.
+        QVERIFY(!nerimo::FrequencyAtX(44, start, start + span, 0));
+    }
+
+    // The grid's verticals where the span puts them, the whole-MHz ones lighter, from y 4 to 340;
+    // the levels' rows from x 44 to 685, over them.
+    void gridHasItsLinesAndColours_data() {
+        QTest::addColumn<int>("span");
+        QTest::addColumn<QList<int>>("greyXs");
+        QTest::addColumn<QList<int>>("lightXs");
+        QList<int> narrow, wide, whole;
+        for (int x = 44; x <= 684; x += 8) {
+            if ((x - 44) % 64 == 0) {
+                narrow << x;
+            }
+            ((x - 44) % 80 == 0 ? whole : wide) << x;
+        }
+        QTest::newRow("1 MHz") << 1 << narrow << QList<int>();
+        QTest::newRow("8 MHz") << 8 << wide << whole;
+    }
+    void gridHasItsLinesAndColours() {
+        QFETCH(int, span);
+        QFETCH(QList<int>, greyXs);
+        QFETCH(QList<int>, lightXs);
+        Core k(145.0, span);
+        k.plot.PreparePlot(false, true);
+        QList<int> grey, light;
+        for (int x = 0; x < 720; ++x) {
+            if (k.surface.PixelAt(x, 100) == kGrey) {
+                grey << x;
+            } else if (k.surface.PixelAt(x, 100) == 0xffc0c0c0) {
+                light << x;
+            }
+        }
+        QCOMPARE(grey, greyXs);
+        QCOMPARE(light, lightXs);
+        // clang-format off
+        for (const auto& [x, y, colour] : QList<std::tuple<int, int, Rgb>>{
+                 {108, 2, kBlack}, {108, 3, kGrey}, {108, 340, kGrey}, {108, 341, kBlack},
+                 {43, 24, kBlack}, {685, 24, kGrey}, {686, 24, kBlack}, {685, 339, kGrey}}) {
+            // clang-format on
+            QVERIFY2(k.surface.PixelAt(x, y) == colour,
+                     qPrintable(QStringLiteral("%1, %2").arg(x).arg(y)));
+        }
+    }
+
+    // Successive sweeps, each prepared with "Clear at start" and "Grid" as given, a trace drawn in
+    // between: along the baseline, over a grid line (108, 100) and away from the grid (140, 100).
+    void sweepsArePreparedAsTheBoxesSay_data() {
+        QTest::addColumn<QList<QPoint>>("boxes");  // per sweep: clear, grid
+        QTest::addColumn<QList<Rgb>>("after");     // (140, 100), (100, 339), (108, 100)
+        QTest::addColumn<bool>("gridDrawn");
+        using Boxes = QList<QPoint>;
+        using Pixels = QList<Rgb>;
+        QTest::newRow("grid once")
+            << Boxes{{0, 1}, {0, 1}} << Pixels{kGreen, kGrey, kGreen} << true;
+        QTest::newRow("no grid") << Boxes{{0, 0}, {0, 0}} << Pixels{kGreen, kBlack, kGreen}
+                                 << false;
+        QTest::newRow("clear") << Boxes{{1, 1}, {1, 1}} << Pixels{kBlack, kGrey, kGrey} << true;
+        QTest::newRow("ticked again")
+            << Boxes{{0, 1}, {0, 0}, {0, 1}} << Pixels{kGreen, kGrey, kGrey} << true;
+    }
+    void sweepsArePreparedAsTheBoxesSay() {
+        QFETCH(QList<QPoint>, boxes);
+        QFETCH(QList<Rgb>, after);
+        QFETCH(bool, gridDrawn);
+        Core k(145.0, 1);
+        for (qsizetype i = 0; i < boxes.size(); ++i) {
+            if (i > 0) {
+                k.PlotLevels(QList<int>(81, 0));
+                k.plot.NewTrace();
+                k.surface.DrawLine(108, 100, 140, 100, kGreen);
+            }
+            k.plot.PreparePlot(boxes[i].x() == 1, boxes[i].y() == 1);
+        }
+        QCOMPARE((QList<Rgb>{k.surface.PixelAt(140, 100), k.surface.PixelAt(100, 339),
+                             k.surface.PixelAt(108, 100)}),
+                 after);
+        QCOMPARE(k.plot.GridDrawn(), gridDrawn);
+    }
+
+    // Every step of the span, from the start to the end exactly, whatever the start; then the next
+    // sweep from the start, its trace begun afresh, not joined to the signal at the end.
+    void sweepsFromStartToEnd_data() {
+        AddRows<Span>({{"100, 1 MHz", 100, 1},
+                       {"145, 1 MHz", 145, 1},
+                       {"0.1, 1 MHz", 0.1, 1},
+                       {"0.4, 1 MHz", 0.4, 1},  // (end - start) / step falls just short of 80
+                       {"2035, 1 MHz", 2035, 1},
+                       {"100, 8 MHz", 100, 8},
+                       {"145, 8 MHz", 145, 8},
+                       {"0.1, 8 MHz", 0.1, 8},
+                       {"0.2, 8 MHz", 0.2, 8},  // and of 640
+                       {"2028, 8 MHz", 2028, 8}});
+    }
+    void sweepsFromStartToEnd() {
+        QFETCH(Span, row);
+        Core k(row.start, row.span);
+        k.plot.SetSpan(1 + 8 - row.span);  // the run sets it from the span chosen
+        const int steps = row.span * 80 + 1;
+        const QByteArray first = QByteArray::number(row.start, 'f', 4) + "N";
+        const QByteArray last = QByteArray::number(row.start + row.span, 'f', 4) + "N";
+        k.SignalAt(last, 16);
+        k.sweep.RunSweep();
+        QVERIFY(k.RunUntilCommands(steps + 2));
+        QCOMPARE(k.receiver.tuned.indexOf(last), steps - 1);
+        QCOMPARE(k.receiver.tuned.indexOf(first, 1), steps);
+        QCOMPARE(k.surface.PixelAt(684, 3), kGreen);  // the last point, at its column
+        QCOMPARE(k.plot.PixelsPerStep(), row.span == 1 ? 8 : 1);
+        QCOMPARE(k.panel.calls.value(0), "MHz " + first.chopped(1));
+        QCOMPARE(k.surface.PixelAt(44, 339), kGreen);
+        for (int x = 100; x < 600; ++x) {
+            QCOMPARE(k.surface.PixelAt(x, 171), kBlack);
+        }
+    }
+
+    // While the receiver is not there, or answers nothing, the status says "no receiver" instead
+    // of "scan", from the step after it went, and "scan" again from the step after it came back.
+    void statusFollowsTheReceiver() {
+        Core k(145.0, 1);
+        k.sweep.RunSweep();
+        QVERIFY(k.RunUntilCommands(2));
+        k.receiver.answering = false;
+        QVERIFY(k.RunUntilCommands(4));
+        k.receiver.answering = true;
+        QVERIFY(k.RunUntilCommands(6));
+        const QStringList calls = k.panel.calls.filter(QRegularExpression("^(MHz|status)"));
+        QCOMPARE(calls.mid(1, 6), QStringList({"MHz 145.0125", "status no receiver", "MHz 145.0250",
+                                               "MHz 145.0375", "status scan", "MHz 145.0500"}));
+    }
+
+    void timedPauseOnASignal_data() {
+        QTest::addColumn<int>("pause");
+        QTest::newRow("1 s, the shortest") << 1;
+        QTest::newRow("10 s, the longest") << 10;
+    }
+    void timedPauseOnASignal() {
+        QFETCH(int, pause);
+        Core k(145.0, 1, pause);
+        k.SignalAt("145.0250N", 5);
+        k.sweep.RunSweep();
+        QVERIFY(k.RunUntilCommands(3));
+        const double third = k.scheduler.now;
+        const qsizetype from = k.panel.calls.size();
+        QVERIFY(k.RunUntilCommands(4));
+        QVERIFY(k.scheduler.now - third >= pause + 0.185);
+        QCOMPARE(k.PanelStates(from), QStringList({"status pause", "status scan"}));
+        QCOMPARE(k.plot.StepCount(), 3);  // plotted before the pause, once
+    }
+
+    // A hold re-reads without a new command until the signal goes or "continue" is taken.
+    void holdEnds_data() {
+        QTest::addColumn<int>("readsWithSignal");  // 0: for ever
+        QTest::newRow("signal gone") << 3;
+        QTest::newRow("continue") << 0;
+    }
+    void holdEnds() {
+        QFETCH(int, readsWithSignal);
+        Core k(145.0, 1, 99);
+        int reads = 0;
+        k.receiver.answer = [&](const QByteArray& last) {
+            const bool signal =
+                last == "145.0125N" && (++reads <= readsWithSignal || !readsWithSignal);
+            return std::optional<int>(signal ? 7 : 0);
+        };
+        k.sweep.RunSweep();
+        QVERIFY(k.RunUntilCommands(2));
+        const qsizetype from = k.panel.calls.size();
+        k.scheduler.RunFor(readsWithSignal ? 0 : 5);
+        QCOMPARE(k.receiver.tuned.size(), 2);  // held: no command goes out
+        if (!readsWithSignal) {
+            k.sweep.RequestContinue();
+        }
+        QVERIFY(k.RunUntilCommands(3, 4));
+        QCOMPARE(k.receiver.tuned[2], QByteArray("145.0250N"));
+        if (readsWithSignal) {
+            QCOMPARE(reads, 4);  // three reads with the signal, then one without
+        }
+        QCOMPARE(k.PanelStates(from),
+                 QStringList({"status pause", "continue offered", "status scan", "continue gone"}));
+        QCOMPARE(k.plot.StepCount(), 2);  // the held step was plotted once
+    }
+
+    // A stop ends the run after the current step, its pause included, and nothing more is sent
+    // or shown; also when the span changes while that step finishes.
+    void stopEndsTheRunAfterItsStep_data() {
+        AddRows<Stop>({
+            {"in a hold", 99, 3.0, 3.185},
+            {"1 s into a 10 s pause", 10, 1.2, 10.185},
+            {"before the read of a signal", 5, 0.0, 5.185},
+            {"in a pause, then 1 MHz chosen", 10, 1.2, 10.185, 8, 1},
+            {"in a pause, then 8 MHz chosen", 10, 1.2, 10.185, 1, 8},
+        });
+    }
+    void stopEndsTheRunAfterItsStep() {
+        QFETCH(Stop, row);
+        Core k(145.0, row.span, row.pause);
+        k.SignalAt("145.0125N", 16);
+        k.sweep.RunSweep();
+        QVERIFY(k.RunUntilCommands(2));
+        const double sent = k.scheduler.now;
+        k.scheduler.RunFor(row.stopAfter);
+        k.sweep.RequestStop();
+        const qsizetype from = k.panel.calls.size();
+        if (row.newSpan != 0) {
+            k.panel.spanMHz = row.newSpan;
+            k.plot.SetSpan(row.newSpan);
+        }
+        QVERIFY(k.scheduler.RunUntil([&] { return !k.sweep.Running(); }, 20));
+        QVERIFY(k.scheduler.now - sent >= row.endsAfter - 1e-9);
+        QCOMPARE(k.receiver.tuned.size(), 2);
+        QCOMPARE(k.PanelStates(from), QStringList());  // no "scan" or "pause" after the stop
+        QCOMPARE(k.plot.StepCount(), 0);
+        QVERIFY(!k.scheduler.task);
+    }
+
+    void startWhileAStoppedRunFinishesBeginsAfresh() {
+        Core k(145.0, 1, 10);
+        k.receiver.answer = [](const QByteArray&) { return std::optional<int>(16); };
+        k.sweep.RunSweep();
+        QVERIFY(k.RunUntilCommands(3));
+        k.scheduler.RunFor(1);
+        k.sweep.RequestStop();
+        k.sweep.RunSweep();  // the start button, while the old run waits out its pause
+        QCOMPARE(k.receiver.tuned.value(3), QByteArray("145.0000N"));
+        QVERIFY(k.scheduler.RunUntil([&] { return k.plot.StepCount() == 1; }, 1));
+        QCOMPARE(k.surface.PixelAt(43, 3), kBlack);  // the new trace begins with a dot at x 44
+        QCOMPARE(k.surface.PixelAt(44, 3), kGreen);
+    }
+
+    // Answers that come back after their run has ended change nothing: nothing more is read,
+    // plotted or sent.
+    void lateAnswersChangeNothing() {
+        Core k(145.0, 1);
+        k.receiver.later = true;
+        k.receiver.answer = [](const QByteArray&) { return std::optional<int>(15); };
+        k.sweep.RunSweep();
+        k.receiver.Answer();  // tuned: the wait, then the read
+        k.scheduler.RunFor(0.2);
+        QCOMPARE(k.receiver.answers.size(), 1);  // the read's answer, on its way
+        k.sweep.End();
+        k.receiver.Answer();
+        k.scheduler.RunFor(5);
+        QCOMPARE(k.receiver.tuned.size(), 1);
+        QCOMPARE(k.plot.StepCount(), 0);
+        QCOMPARE(k.surface.PixelAt(44, 339 - 21 * 15), kBlack);
+    }
+
+    // With no receiver the sweep runs at its pace, shows every frequency and plots level 0.
+    void noReceiverStillSweepsAtLevelZero() {
+        Core k(145.0, 1);
+        k.receiver.open = false;
+        nerimo::testing::RecordingListener steps;
+        k.sweep.Listen(steps);
+        k.sweep.RunSweep();
+        QVERIFY(k.scheduler.RunUntil([&] { return k.plot.StepCount() == 81; }, 100));
+        QVERIFY(k.scheduler.now >= 81 * 0.185);
+        QVERIFY(k.receiver.tuned.isEmpty());
+        QCOMPARE(k.surface.PixelAt(684, 339), kGreen);
+        QCOMPARE(k.panel.calls.filter("MHz ").size(), 81);
+        QCOMPARE(steps.steps.value(80), qMakePair(0, nerimo::Reply::NoReceiver));
+        // A wait of 0 or less goes on at once, without a turn of the event loop.
+        bool done = false;
+        nerimo::WaitSeconds(k.scheduler, 0, [&] { done = true; });
+        QVERIFY(done);
+    }
+};
+
+QTEST_GUILESS_MAIN(CoreTest)
+#include "tst_core.moc"

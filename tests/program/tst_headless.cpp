@@ -1,0 +1,447 @@
+// The program as a script runs it, with no display at all: no DISPLAY, no X server, and the X
+// platform asked for, so that loading any windowing platform would end the program. The command
+// line, and unattended surveys with what each comes to; the simulated receiver is on a
+// pseudo-terminal or serves its band as rigctld, the log and the picture are files.
+
+#include <sys/resource.h>
+
+#include <QSerialPortInfo>
+#include <QtTest>
+
+#include "Rig.h"
+
+using namespace nerimo::testing;
+
+namespace {
+
+const QByteArray kBand = "145.5 12.5 14\n";
+
+// A folder for TMPDIR, HOME and XDG_RUNTIME_DIR, so that each survey holds the single-instance
+// lock alone.
+struct Session {
+    QTemporaryDir session;
+};
+
+// The program with no display, and a band with a signal of level 14 at 145.5 MHz, the 41st step.
+struct HeadlessRig : Session, Rig {
+    HeadlessRig() : Rig(session.path(), "xcb") {
+        QFile::setPermissions(session.path(), QFile::Permissions(0x7777));
+        QProcessEnvironment env = program.processEnvironment();
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        program.setProcessEnvironment(env);
+    }
+
+    // A disk that is full after so many bytes of any file the program writes.
+    void FullAfter(rlim_t bytes) {
+        program.setChildProcessModifier([bytes] {
+            ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+            ::signal(SIGXFSZ, SIG_IGN);  // a full disk sends no signal, only the error
+            const rlimit limit{bytes, bytes};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        });
+    }
+
+    QList<QByteArray> Rows() const {
+        QFile file(Path("sweeps.csv"));
+        return file.open(QIODevice::ReadOnly) ? file.readAll().split('\n') : QList<QByteArray>();
+    }
+};
+
+// A row's fields; empty unless it is a whole row of 1 MHz from 145 MHz, its levels as many as
+// the steps from its first frequency to its last.
+QList<QByteArray> WholeRow(const QByteArray& row) {
+    static const QRegularExpression layout(
+        QStringLiteral("^\\d{4}-\\d\\d-\\d\\d, \\d\\d:\\d\\d:\\d\\d, 145000000, (\\d+), 12500, "
+                       "1(, (\\d|1[0-6]))+$"));
+    const QList<QByteArray> fields = row.split(',');
+    if (!layout.match(QString::fromLatin1(row)).hasMatch() ||
+        fields.size() - 6 != (fields[3].toInt() - 145000000) / 12500 + 1) {
+        return {};
+    }
+    return fields;
+}
+
+enum class Receiver { None, Serial, PluggedInLater, Rigctld };
+
+// One survey: how it is started, and what it must come to.
+struct Survey {
+    const char* name;
+    Receiver receiver;
+    QStringList receiverOptions;
+    QByteArray settings;  // besides MHZ= and SPAN=; "%1" is the rig's folder
+    QStringList options;  // besides --headless and --log; "%1" is the rig's folder
+    int status;
+    QList<QByteArray> said;  // on standard error
+    int rows;                // whole rows appended to the log
+    bool sends = true;       // whether the receiver gets any command
+    QByteArray notSaid = {};
+};
+
+}  // namespace
+
+class HeadlessTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    // Help, the version, the port list and bad options need no display; --device and --settings
+    // take the place of the settings file's DEVICE= and of the file itself. "%1" in an option is
+    // the program's folder.
+    void commandLine_data() {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("printed");   // on standard output, or error for a status of 2
+        QTest::addColumn<QByteArray>("tuned");  // the receiver's first command
+        const QStringList survey = {"--headless", "--log", "%1/sweeps.csv"};
+        QTest::newRow("help") << QStringList{"--help"} << 0 << "3 no receiver" << QByteArray();
+        QTest::newRow("version") << QStringList{"--version"} << 0
+                                 << QStringLiteral("nerimo " NERIMO_VERSION "\n") << QByteArray();
+        QTest::newRow("unknown option")
+            << QStringList{"--fast"} << 2
+            << "Nerimo: Unknown option 'fast'. nerimo --help lists the options.\n"
+            << QByteArray();
+        QTest::newRow("missing value") << QStringList{"--device"} << 2
+                                       << "Nerimo: Missing value after '--device'." << QByteArray();
+        QTest::newRow("give up, badly")
+            << survey + QStringList{"--give-up-after", "soon"} << 2
+            << "Nerimo: --give-up-after takes a whole number of seconds, 0 or more."
+            << QByteArray();
+        // Each port with the DEVICE= line for it, or a line that there is none.
+        QTest::newRow("list-ports") << QStringList{"--list-ports"} << 0
+                                    << (QSerialPortInfo::availablePorts().isEmpty()
+                                            ? QStringLiteral("No serial ports found.\n")
+                                            : QStringLiteral("\n    DEVICE=/dev/"))
+                                    << QByteArray();
+        // A survey says nothing on standard output.
+        QTest::newRow("device") << survey + QStringList{"--device", "%1/receiver"} << 0 << QString()
+                                << QByteArray("145.0000N");
+        QTest::newRow("settings") << survey + QStringList{"--settings", "%1/other.ini"} << 0
+                                  << QString() << QByteArray("150.0000N");
+    }
+    void commandLine() {
+        QFETCH(QStringList, options);
+        QFETCH(int, status);
+        QFETCH(QString, printed);
+        QFETCH(QByteArray, tuned);
+        HeadlessRig rig;
+        rig.StartReceiver(kBand);
+        rig.Write("other.ini", "MHZ=150\nDEVICE=" + rig.Path("receiver").toLocal8Bit());
+        options.replaceInStrings(QStringLiteral("%1"), rig.dir.path());
+        rig.StartProgram("DEVICE=/dev/ttyNerimoNone\n", false, options);
+        if (!tuned.isEmpty()) {
+            // Once the first step is measured, a signal ends the survey as done.
+            QVERIFY(QTest::qWaitFor([&] { return rig.Log().size() >= 2; }, 10000));
+            QCOMPARE(rig.Log().first(), tuned);
+            rig.program.terminate();
+        }
+        QVERIFY(rig.Ended(10000));
+        QCOMPARE(rig.program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(rig.program.exitCode(), status);
+        const QString out = QString::fromLocal8Bit(rig.program.readAllStandardOutput());
+        if (status == 2) {
+            QVERIFY2(out.isEmpty(), qPrintable(out));
+            QVERIFY2(rig.Errors().contains(printed.toLocal8Bit()), rig.Errors().constData());
+        } else if (printed.isEmpty()) {
+            QVERIFY2(out.isEmpty(), qPrintable(out));
+        } else {
+            QVERIFY2(out.contains(printed), qPrintable(out));
+        }
+        if (QTest::currentDataTag() == QByteArray("list-ports")) {
+            for (const QSerialPortInfo& port : QSerialPortInfo::availablePorts()) {
+                QVERIFY(out.contains(port.systemLocation() + "\n    DEVICE="));
+            }
+        }
+    }
+
+    // nerimo --check-settings, with no display: the file in use and why, from each of the three
+    // places a file comes from, each key's value and the line that set it, and each trap with
+    // its line; status 0 for a clean file, 1 with a trap. "%1" is the program's folder.
+    void checkSettings_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("place");  // beside, given or installed
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QStringList>("printed");
+        const auto key = [](const char* name, const char* value) {
+            return QStringLiteral("\n%1 %2").arg(QLatin1String(name), -14).arg(value);
+        };
+        const QByteArray clean = "MHZ=150\nSPAN=8\n";
+        QTest::newRow("beside the program")
+            << clean << "beside" << 0
+            << QStringList{"Settings file: %1/Nerimo.ini\n  beside the program",
+                           key("MHZ=", "150") + "  ", "line 1: MHZ=150\n", key("GRID=", "0") + "  ",
+                           "No warnings."};
+        QTest::newRow("named by --settings")
+            << clean << "given" << 0
+            << QStringList{"Settings file: %1/other.ini\n  named by --settings",
+                           key("SPAN=", "8 (MHz)")};
+        QTest::newRow("installed, a file planted beside it")
+            << clean << "installed" << 0
+            << QStringList{"Settings file: %1/config/nerimo/Nerimo.ini\n  the per-user file",
+                           key("MHZ=", "150")};
+        QTest::newRow("comment") << QByteArray("MHZ=145\n# GRID=1\n") << "beside" << 1
+                                 << QStringList{
+                                        "%1/Nerimo.ini: line 2 starts with '#' but sets "
+                                        "GRID=1; Nerimo has no comments, and the line is "
+                                        "obeyed.\n",
+                                        key("GRID=", "1")};
+        QTest::newRow("space before =")
+            << QByteArray("MHZ = 150\n") << "beside" << 1
+            << QStringList{"line 1 has a space before '=' (MHZ = 150), so MHZ= is not read there",
+                           key("MHZ=", "145")};
+        QTest::newRow("unknown keys")
+            << QByteArray("DEVCE=/dev/ttyUSB0\nMHZ2=150\n") << "beside" << 1
+            << QStringList{
+                   "line 1 sets DEVCE=, a key Nerimo does not know, so the line is not "
+                   "read; did you mean DEVICE=?",
+                   "line 2 sets MHZ2=, a key Nerimo does not know"};
+        QTest::newRow("out of range") << QByteArray("MHZ=5000\nCOLOR=9\n") << "beside" << 1
+                                      << QStringList{"line 1: MHZ=5000 was read as 2035.",
+                                                     "line 2: COLOR=9 was read as 0 (green)."};
+        QTest::newRow("set twice") << QByteArray("MHZ=150\nMHZ=160\n") << "beside" << 1
+                                   << QStringList{
+                                          "MHZ= is set on lines 1, 2; the last, line 2, "
+                                          "wins.",
+                                          key("MHZ=", "160")};
+        QTest::newRow("shared line")
+            << QByteArray("FM_AM=A SPAN=8\n") << "beside" << 1
+            << QStringList{
+                   "line 1 holds 2 keys, and a value runs on to the end of its line "
+                   "(FM_AM=ASPAN=8)",
+                   key("FM_AM=", "N (FM)")};
+        QTest::newRow("outside 16 bits")
+            << QByteArray("COM=40000\n") << "beside" << 1
+            << QStringList{
+                   "line 1: The settings file gives COM= the value 40000, which is "
+                   "outside -32768 to 32767; Nerimo will not start with it."};
+    }
+    void checkSettings() {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, place);
+        QFETCH(int, status);
+        QFETCH(QStringList, printed);
+        HeadlessRig rig;
+        QStringList options = {"--check-settings"};
+        if (place == "given") {
+            rig.Write("other.ini", file);
+            options << "--settings" << rig.Path("other.ini");
+        } else if (place == "installed") {
+            // The layout of an install: bin/nerimo, and share/nerimo/installed beside it.
+            QVERIFY(QDir(rig.dir.path()).mkpath("bin") &&
+                    QDir(rig.dir.path()).mkpath("share/nerimo") &&
+                    QDir(rig.dir.path()).mkpath("config/nerimo"));
+            QVERIFY(QFile::rename(rig.Path("nerimo"), rig.Path("bin/nerimo")));
+            rig.Write("share/nerimo/installed", "");
+            rig.Write("bin/Nerimo.ini", "MHZ=99\n");
+            rig.Write("config/nerimo/Nerimo.ini", file);
+        } else {
+            rig.Write("Nerimo.ini", file);
+        }
+        QProcessEnvironment env = rig.program.processEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), rig.Path("config"));
+        rig.program.setProcessEnvironment(env);
+        rig.program.start(rig.Path(place == "installed" ? "bin/nerimo" : "nerimo"), options);
+        QVERIFY(rig.Ended(10000));
+        const QString out = QString::fromLocal8Bit(rig.program.readAllStandardOutput());
+        QCOMPARE(rig.program.exitCode(), status);
+        for (const QString& text : printed) {
+            QVERIFY2(out.contains(QString(text).replace(QStringLiteral("%1"), rig.dir.path())),
+                     qPrintable(text + "\n" + out));
+        }
+    }
+
+    // Surveys at once, each with its exit status (0 done, 1 a file not written, 3 no receiver),
+    // what it said on standard error, and the whole rows it appended to a log that held a line
+    // before.
+    void surveyStatuses() {
+        const QByteArray missing = "No such file or directory";
+        const QList<Survey> surveys = {
+            {"two sweeps and a picture",
+             Receiver::Serial,
+             {},
+             {},
+             {"--sweeps", "2", "--picture", "%1/plot.png"},
+             0,
+             {"Nerimo: sweep 2 at ", ": strongest level 14 at 145.5000 MHz."},
+             2},
+            {"ended by a signal", Receiver::Serial, {}, {}, {}, 0, {"Nerimo: sweep 1 at "}, 1},
+            {"log refused",
+             Receiver::Serial,
+             {},
+             {},
+             {},
+             1,
+             {"sweeps.csv cannot be opened for writing: Permission denied"},
+             0,
+             false},
+            {"full device",
+             Receiver::Serial,
+             {},
+             {},
+             {"--log", "/dev/full", "--sweeps", "2"},
+             1,
+             {"/dev/full cannot be written (No space left on device); logging has stopped.",
+              "Nerimo: sweep 1 at "},
+             0},
+            {"disk full in a row",
+             Receiver::Serial,
+             {},
+             {},
+             {"--sweeps", "2"},
+             1,
+             {"sweeps.csv cannot be written (File too large); logging has stopped."},
+             0},
+            {"missing device",
+             Receiver::None,
+             {},
+             {},
+             {},
+             3,
+             {"/receiver: " + missing +
+                  ". Plug the receiver in, or choose its port: nerimo "
+                  "--list-ports lists them; set DEVICE= in ",
+              "/Nerimo.ini."},
+             0,
+             false},
+            {"plugged in later",
+             Receiver::PluggedInLater,
+             {},
+             {},
+             {"--wait-for-receiver", "--sweeps", "1"},
+             0,
+             {"Waiting for the receiver at ", "receiver is back.", "Nerimo: sweep 1 at "},
+             1},
+            {"lost past --give-up-after",
+             Receiver::Serial,
+             {"--hangup-after", "90"},
+             {},
+             {"--give-up-after", "2"},
+             3,
+             {"is gone; trying again every 2 s.", "Nerimo: sweep 2: no receiver.",
+              "has been away for 2 s; the survey ends."},
+             1},
+            {"unknown model",
+             Receiver::None,
+             {},
+             "RIG=99999\n",
+             {},
+             3,
+             {"Nerimo: Hamlib has no radio model 99999 (rigctl -l lists them).\n"},
+             0,
+             false,
+             "COM"},
+            {"bad picture",
+             Receiver::Serial,
+             {},
+             {},
+             {"--picture", "%1/none/plot.png"},
+             1,
+             {"plot.png cannot be written: " + missing + "."},
+             0,
+             false},
+            {"garbage strength",
+             Receiver::Rigctld,
+             {"--garbage-strength"},
+             "RIG=2\n",
+             {"--give-up-after", "17"},
+             3,
+             {"Nerimo: sweep 1: the receiver answered none of its 81 steps.",
+              "has answered none of its last 8 steps"},
+             0,
+             true,
+             "is gone"},
+            {"silent receiver",
+             Receiver::Serial,
+             {"--silent-after", "3"},
+             {},
+             {"--give-up-after", "3"},
+             3,
+             {"has answered none of its last 8 steps: check that it is switched on",
+              "has been away for 3 s"},
+             1},
+        };
+        std::vector<std::unique_ptr<HeadlessRig>> rigs;
+        for (const Survey& survey : surveys) {
+            auto& rig = *rigs.emplace_back(std::make_unique<HeadlessRig>());
+            rig.Write("sweeps.csv", "an earlier survey\n");
+            QByteArray device = rig.Path("receiver").toLocal8Bit();
+            if (survey.receiver == Receiver::Serial) {
+                rig.StartReceiver(kBand, survey.receiverOptions);
+            } else if (survey.receiver == Receiver::Rigctld) {
+                device = "127.0.0.1:" + rig.StartRigctld(kBand, "0", survey.receiverOptions);
+            }
+            QStringList options =
+                QStringList{"--headless", "--log", rig.Path("sweeps.csv")} + survey.options;
+            options.replaceInStrings(QStringLiteral("%1"), rig.dir.path());
+            const bool refused = QByteArray(survey.name) == "log refused";
+            if (QByteArray(survey.name) == "disk full in a row") {
+                rig.FullAfter(100);  // the earlier line and half the first row
+            }
+            if (refused) {
+                QFile::setPermissions(rig.Path("sweeps.csv"), QFile::ReadOwner | QFile::ReadOther);
+                QFile::setPermissions(rig.dir.path(), QFile::Permissions(0x7777));
+            }
+            rig.StartProgram("MHZ=145\nSPAN=1\n" + survey.settings + "DEVICE=" + device, refused,
+                             options);
+            if (survey.receiver == Receiver::PluggedInLater) {
+                QTimer::singleShot(2000, [&rig] { rig.StartReceiver(kBand); });
+            }
+        }
+        auto& signalled = *rigs[1];
+        QVERIFY(QTest::qWaitFor([&] { return signalled.Log().size() >= 20; }, 10000));
+        // No windowing platform is loaded, whatever QT_QPA_PLATFORM says.
+        QFile maps(QStringLiteral("/proc/%1/maps").arg(signalled.program.processId()));
+        QVERIFY(maps.open(QIODevice::ReadOnly));
+        QVERIFY(!maps.readAll().contains("/platforms/"));
+        signalled.program.terminate();
+
+        for (qsizetype i = 0; i < surveys.size(); ++i) {
+            const Survey& survey = surveys[i];
+            HeadlessRig& rig = *rigs[size_t(i)];
+            QVERIFY2(rig.Ended(60000), survey.name);
+            const QByteArray errors = rig.Errors();
+            qInfo("%s: status %d\n%s", survey.name, rig.program.exitCode(), errors.constData());
+            QVERIFY2(rig.program.exitStatus() == QProcess::NormalExit &&
+                         rig.program.exitCode() == survey.status,
+                     qPrintable(QStringLiteral("%1: status %2; %3")
+                                    .arg(survey.name)
+                                    .arg(rig.program.exitCode())
+                                    .arg(QString::fromLocal8Bit(errors))));
+            for (const QByteArray& text : survey.said) {
+                QVERIFY2(errors.contains(text), qPrintable(survey.name + (": " + errors)));
+            }
+            QVERIFY2(survey.notSaid.isEmpty() || !errors.contains(survey.notSaid), survey.name);
+            for (const QByteArray& line : errors.split('\n')) {
+                QVERIFY2(line.isEmpty() || line.startsWith("Nerimo: "), line.constData());
+            }
+            const QList<QByteArray> rows = rig.Rows();
+            QCOMPARE(rows.value(0), QByteArray("an earlier survey"));
+            QVERIFY2(rows.size() == survey.rows + 2 && rows.last().isEmpty(), survey.name);
+            for (const QByteArray& row : rows.mid(1, survey.rows)) {
+                QVERIFY2(!WholeRow(row).isEmpty(), row.constData());
+            }
+            QVERIFY2(rig.Log().isEmpty() != survey.sends, survey.name);
+        }
+
+        // The two whole sweeps: the signal where it is, the progress lines as the rows say, and
+        // the picture of the plot with its peak.
+        HeadlessRig& whole = *rigs[0];
+        const QList<QByteArray> rows = whole.Rows();
+        for (const QByteArray& row : rows.mid(1, 2)) {
+            const QList<QByteArray> levels = WholeRow(row).mid(6);
+            QCOMPARE(levels.size(), 81);
+            QCOMPARE(levels[40].trimmed(), QByteArray("14"));
+        }
+        QVERIFY(whole.Errors().contains("Nerimo: sweep 2 at " + rows[2].left(20).replace(",", "") +
+                                        ":"));
+        const QImage picture(whole.Path("plot.png"));
+        QCOMPARE(picture.width(), 720);
+        QCOMPARE(picture.pixelColor(44 + 8 * 40, 339 - 21 * 14), QColor(0, 255, 0));
+        // Ended in its first sweep, the steps it measured are its row.
+        QVERIFY(WholeRow(rigs[1]->Rows()[1]).size() - 6 >= 19);
+        // A full disk ends the survey after its first sweep, the half row taken back.
+        QVERIFY(rigs[3]->Log().size() <= 82 && rigs[4]->Log().size() <= 82);
+    }
+};
+
+QTEST_GUILESS_MAIN(HeadlessTest)
+#include "tst_headless.moc"

@@ -1,0 +1,24 @@
+#pragma once
+
+// The files the outputs write, in memory.
+
+#include "AppendFile.h"
+
+namespace nerimo::testing {
+
+// A log file in memory that takes every piece.
+struct FakeAppendFile : AppendFile {
+    QString path;
+    QByteArray written;
+    bool Open(const QString& name, QString*) override {
+        path = name;
+        return true;
+    }
+    bool Append(const QByteArray& piece, QString*) override {
+        written += piece;
+        return true;
+    }
+    void Close() override { path.clear(); }
+};
+
+}  // namespace nerimo::testing

@@ -1,0 +1,399 @@
+#include <QtTest>
+#include <memory>
+
+#include "CoreFakes.h"
+#include "MainWindow.h"
+#include "OutputFakes.h"
+#include "ReceiverFakes.h"
+#include "SettingsFakes.h"
+#include "WindowPlace.h"
+
+namespace {
+
+struct Pointer {
+    const char* name;
+    double x;
+    QString readout;
+    QByteArray tuned;  // by a click there, once the run (if any) is stopped
+    QByteArray settings = {};
+    const char* locale = "C";
+    bool running = false;
+    QRgb colour = qRgb(0, 255, 0);
+};
+
+struct PlotClick {
+    const char* name;
+    int x;
+    QByteArray sent;   // the command, nothing when empty
+    QString tuned;     // the tuned label after the click
+    QString before{};  // clicked before the plot
+    QByteArray settings = {};
+    Qt::MouseButton button = Qt::LeftButton;
+    bool port = true;
+};
+
+}  // namespace
+
+// The real window on the offscreen platform, with the platform seams in memory.
+class WindowTest : public QObject {
+    Q_OBJECT
+
+    nerimo::testing::FakeProgram program_;
+    nerimo::testing::FakeFileAccess files_;
+    nerimo::testing::FakeMessageBox messages_;
+    nerimo::testing::FakeSerialPort port_;
+    nerimo::testing::FakeRadio radio_;
+    nerimo::testing::FakeAppendFile log_;
+    nerimo::testing::VirtualScheduler scheduler_;
+    nerimo::testing::VirtualScheduler retry_;
+    nerimo::testing::FixedClock clock_;
+    std::unique_ptr<nerimo::MainWindow> form_;
+
+    void Show(const QByteArray& settings = {}, const char* locale = "C") {
+        QLocale::setDefault(QLocale(QLatin1String(locale)));
+        files_.next = {nerimo::FileRead::Outcome::Read, settings, {}};
+        form_ = std::make_unique<nerimo::MainWindow>(nerimo::Services{
+            program_, files_, messages_, port_, radio_, scheduler_, retry_, log_, clock_});
+        QVERIFY(form_->Load());
+        form_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+    }
+    QWidget* Control(const QString& name) const { return form_->findChild<QWidget*>(name); }
+    QString Caption(const QString& name) const {
+        auto* label = qobject_cast<QLabel*>(Control(name));
+        return label ? label->text() : qobject_cast<QAbstractButton*>(Control(name))->text();
+    }
+    QColor TextColour(const QString& name) const {
+        return Control(name)->palette().color(QPalette::WindowText);
+    }
+    bool Shown(const QString& name) const { return Control(name)->isVisible(); }
+    void Click(const QString& name) { QTest::mouseClick(Control(name), Qt::LeftButton); }
+    // Over the plot at x, from the background first: Qt drops a move to where the pointer is.
+    void PointAt(double x) {
+        QTest::mouseMove(form_.get(), QPoint(2, 300));
+        QMouseEvent move(QEvent::MouseMove, QPointF(x, 100), QPointF(), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(Control("plotView"), &move);
+    }
+    bool ChoicesEnabled(bool enabled) const {
+        for (const char* name :
+             {"clearAtStartBox", "gridBox", "fmButton", "amButton", "span1Button", "span8Button"}) {
+            if (Control(name)->isEnabled() != enabled) {
+                return false;
+            }
+        }
+        return true;
+    }
+    // Start shown, stop and continue hidden, the choices enabled, no status, the cross-hair
+    // over the plot (no run).
+    bool Idle() {
+        PointAt(300);
+        return Shown("startButton") && !Shown("stopButton") && !Shown("continueButton") &&
+               Caption("statusLabel").isEmpty() &&
+               Control("plotView")->cursor().shape() == Qt::CrossCursor && ChoicesEnabled(true);
+    }
+
+  private slots:
+    void init() {
+        program_ = {};
+        messages_ = {};
+        port_ = {};
+        scheduler_ = {};
+        retry_ = {};
+        log_ = {};
+    }
+
+    // Caption, face and tick of every control after start-up, with settings other than the
+    // defaults in a comma-decimal locale, and the credit line under the pointer; the window fixed,
+    // frameless and centred. Where each control stands the screenshots of the desktop tests see.
+    void controlsAfterStartUp_data() {
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QRgb>("face");  // at (3, 3) inside it; 0 where text or hidden
+        // clang-format off
+        const QList<std::tuple<const char*, const char*, QRgb>> controls = {
+            {"titleStrip", nullptr, 0xff000000}, {"iconImage", nullptr, 0},
+            {"titleLabel", "Nerimo analyze spectrum", 0}, {"creditLabel", "", 0},
+            {"minimiseButton", "-", 0xff808080}, {"closeButton", " X", 0xffff8080},
+            {"startButton", "start", 0xff00ff00}, {"stopButton", "stop", 0},
+            {"continueButton", "continue", 0}, {"clearAtStartCaption", "Clear at start", 0},
+            {"clearAtStartBox", nullptr, 0}, {"gridCaption", "Grid", 0}, {"gridBox", nullptr, 0},
+            {"modeGroup", nullptr, 0}, {"fmButton", "FM", 0}, {"amButton", "AM", 0},
+            {"spanGroup", nullptr, 0}, {"spanLabel", "span", 0}, {"span1Button", "1 MHz", 0},
+            {"span8Button", "8 MHz", 0}, {"statusLabel", "", 0xff404040}, {"tunedLabel", "", 0},
+            {"plotView", nullptr, 0xff000000}, {"scaleStrip", nullptr, 0xff000000},
+            {"startFrequencyLabel", "1145,5000", 0}, {"readoutLabel", "", 0},
+            {"endFrequencyLabel", "1153,5000", 0},
+        };
+        // clang-format on
+        for (const auto& [name, caption, face] : controls) {
+            QTest::newRow(name) << QString::fromLatin1(caption) << face;
+        }
+    }
+    void controlsAfterStartUp() {
+        QFETCH(QString, caption);
+        QFETCH(QRgb, face);
+        Show("FM_AM=A\nSPAN=8\nGRID=1\nCLEAR_SCREEN=1\nMHZ=1145.5\n", "de_DE");
+        QWidget* control = Control(QLatin1String(QTest::currentDataTag()));
+        QVERIFY(control);
+        if (!caption.isNull()) {
+            QCOMPARE(Caption(control->objectName()), caption);
+        }
+        if (auto* choice = qobject_cast<QAbstractButton*>(control);
+            choice && choice->isCheckable()) {
+            const QStringList ticked = {"amButton", "span8Button", "clearAtStartBox", "gridBox"};
+            QCOMPARE(choice->isChecked(), ticked.contains(control->objectName()));
+        }
+        const QImage window = form_->grab().toImage();
+        QVERIFY(face == 0 || window.pixel(control->mapTo(form_.get(), QPoint(3, 3))) == face);
+        QCOMPARE(window.pixelColor(20, 300), QColor(64, 64, 64));
+        QVERIFY(Idle());
+        PointAt(45);  // one column a step on 8 MHz
+        QCOMPARE(Caption("readoutLabel"), QStringLiteral("1145,5125 MHz"));
+        QCOMPARE(form_->size(), QSize(812, 541));
+        QCOMPARE(form_->minimumSize(), form_->maximumSize());
+        QVERIFY(form_->windowFlags().testFlag(Qt::FramelessWindowHint));
+        // The offscreen screen is 800 pixels wide: the window starts at its left edge.
+        QCOMPARE(form_->pos(), QPoint(0, (800 - 541) / 2));
+        // The credit line shows while the pointer is over the title strip, its labels or " X",
+        // and goes when it reaches the window's background.
+        QTest::mouseMove(control, QPoint(2, 2));
+        QTest::mouseMove(control, QPoint(3, 3));
+        const bool credit =
+            QStringList{"titleStrip", "titleLabel", "creditLabel", "closeButton"}.contains(
+                control->objectName());
+        QCOMPARE(Caption("creditLabel"),
+                 credit ? "Made by the Nerimo team   v.2.4 - 03/04/2014" : "");
+        QTest::mouseMove(form_.get(), QPoint(20, 300));
+        QCOMPARE(Caption("creditLabel"), QString());
+    }
+
+    // The panel through a run that holds on a signal, is minimised and restored, goes on by
+    // "continue" and is stopped.
+    void panelFollowsTheRun() {
+        Show("PAUSE=99\n");
+        port_.answer = [](const QByteArray& last) {
+            return last == "145.0125N" ? QByteArray("G") : QByteArray("\r\n");
+        };
+        Click("startButton");
+        QVERIFY(Shown("stopButton") && !Shown("startButton"));
+        QVERIFY(ChoicesEnabled(false));
+        QCOMPARE(Caption("statusLabel"), QStringLiteral("scan"));
+        QCOMPARE(TextColour("statusLabel"), QColor(0, 255, 0));
+
+        QVERIFY(scheduler_.RunUntil([&] { return Shown("continueButton"); }, 5));
+        QVERIFY(Control("continueButton")->isEnabled());
+        QCOMPARE(Caption("statusLabel"), QStringLiteral("pause"));
+        QCOMPARE(TextColour("statusLabel"), QColor(255, 0, 0));
+        QCOMPARE(Caption("tunedLabel"), QStringLiteral("MHz 145.0125"));
+
+        // Minimised and restored: the run, and what was drawn meanwhile, are still there.
+        Click("minimiseButton");
+        QVERIFY(form_->isMinimized());
+        auto* plot = form_->findChild<nerimo::platform::SurfaceWidget*>(QStringLiteral("plotView"));
+        plot->DrawLine(100, 100, 120, 100, qRgb(0, 255, 0));
+        form_->showNormal();
+        QCOMPARE(plot->grab().toImage().pixel(110, 100), qRgb(0, 255, 0));
+        QCOMPARE(Caption("statusLabel"), QStringLiteral("pause"));
+
+        Click("continueButton");  // continue: the next step at the end of the hold cycle
+        QVERIFY(scheduler_.RunUntil([&] { return port_.written.size() == 3; }, 1.2));
+        QVERIFY(!Shown("continueButton"));
+        QCOMPARE(Caption("statusLabel"), QStringLiteral("scan"));
+
+        Click("stopButton");
+        QVERIFY(Idle());  // at once, while the run finishes its step
+        scheduler_.RunFor(5);
+        QVERIFY(Idle());
+        QCOMPARE(port_.written.size(), 3);
+    }
+
+    void spanChoiceErasesAndSetsTheEnd() {
+        Show("GRID=0\n");
+        auto* plot = form_->findChild<nerimo::platform::SurfaceWidget*>(QStringLiteral("plotView"));
+        plot->DrawLine(100, 100, 200, 100, qRgb(0, 255, 0));
+        Click("span8Button");
+        QCOMPARE(plot->PixelAt(150, 100), qRgb(0, 0, 0));
+        QCOMPARE(Caption("endFrequencyLabel"), QStringLiteral("153.0000"));
+        PointAt(45);  // the read-out follows the new span at once, one column a step
+        QCOMPARE(Caption("readoutLabel"), QStringLiteral("145.0125 MHz"));
+        PointAt(684);
+        QCOMPARE(Caption("readoutLabel"), QStringLiteral("153.0000 MHz"));
+    }
+
+    // The read-out is taken from the pointer's own x, also between pixels; a click tunes to the
+    // column of the last move, x rounded half to even.
+    void readoutFollowsThePointer_data() {
+        nerimo::testing::AddRows<Pointer>({
+            {"2nd point", 52, "145.0125 MHz", "145.0125N"},
+            {"between pixels", 51.6, "145.0000 MHz", "145.0125N"},
+            {"half to even", 50.5, "145.0750 MHz", "145.0750N", "SPAN=8"},
+            {"margin", 43, "", ""},
+            {"8 MHz, running", 45, "145.0125 MHz", "145.0125N", "SPAN=8", "C", true},
+            {"orange", 52, "145.0125 MHz", "145.0125N", "COLOR=2", "C", false, qRgb(255, 140, 0)},
+            {"comma", 52, "145,0125 MHz", "145.0125N", "", "de_DE"},
+        });
+    }
+    void readoutFollowsThePointer() {
+        QFETCH(Pointer, row);
+        Show(row.settings, row.locale);
+        if (row.running) {
+            Click("startButton");
+        }
+        PointAt(row.x);
+        QCOMPARE(Caption("readoutLabel"), row.readout);
+        QVERIFY(row.readout.isEmpty() || TextColour("readoutLabel").rgb() == row.colour);
+        QCOMPARE(Control("plotView")->cursor().shape(),
+                 row.running ? Qt::ArrowCursor : Qt::CrossCursor);
+        if (row.running) {
+            Click("stopButton");
+        }
+        const qsizetype sent = port_.written.size();
+        QTest::mouseClick(Control("plotView"), Qt::LeftButton, {}, QPoint(300, 1));
+        QCOMPARE(port_.written.mid(sent).join(' '), row.tuned);
+    }
+
+    void clickTunesTheReceiver_data() {
+        nerimo::testing::AddRows<PlotClick>({
+            {"2nd point", 55, "145.0125N", "MHz 145.0125"},
+            {"margin", 43, "", ""},
+            {"right button", 52, "", "", "", "", Qt::RightButton},
+            {"AM", 44, "145.0000A", "MHz 145.0000", "amButton"},
+            // Right after a span change, with no run since, the click follows the new span.
+            {"8 MHz chosen", 45, "145.0125N", "MHz 145.0125", "span8Button"},
+            {"1 MHz chosen", 52, "145.0125N", "MHz 145.0125", "span1Button", "SPAN=8"},
+            {"many decimals", 52, "145.0125N", "MHz 145.0125", "", "MHZ=145.00001"},
+            {"no port", 52, "", "MHz 145.0125", "", "", Qt::LeftButton, false},
+            {"during a run", 300, "145.0000N", "MHz 145.0000", "startButton"},
+        });
+    }
+    void clickTunesTheReceiver() {
+        QFETCH(PlotClick, row);
+        port_.openResult.opened = row.port;
+        Show(row.settings, "de_DE");  // the wire keeps its point
+        if (!row.before.isEmpty()) {
+            Click(row.before);
+        }
+        PointAt(row.x);
+        QTest::mouseClick(Control("plotView"), row.button, {}, QPoint(row.x, 100));
+        QCOMPARE(port_.written.join(' '), row.sent);
+        QCOMPARE(Caption("tunedLabel"), row.tuned);
+        QCOMPARE(messages_.shown.size(), row.port ? 0 : 1);  // the open failure only
+    }
+
+    // Stopped, the click tunes at once, while the run finishes its step, which sends no more.
+    void clickTunesWhileAStoppedRunFinishes() {
+        Show();
+        Click("startButton");
+        Click("stopButton");
+        PointAt(300);
+        QTest::mouseClick(Control("plotView"), Qt::LeftButton, {}, QPoint(300, 1));
+        scheduler_.RunFor(2);
+        QCOMPARE(port_.written.join(' '), QByteArray("145.0000N 145.4000N"));
+    }
+
+    // The plot's menu in a run: the picture it saves is the plot and its scale strip as they
+    // are on screen; the log item starts a log, and then stops it.
+    void plotMenuKeepsTheSweeps() {
+        Show("GRID=1\n");
+        port_.answer = [](const QByteArray& last) {
+            return last.endsWith("0N") ? QByteArray("J") : QByteArray("C");
+        };
+        Click("startButton");
+        QVERIFY(scheduler_.RunUntil([&] { return port_.written.size() == 30; }, 10));
+        QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(300, 100),
+                                     Control("plotView")->mapToGlobal(QPoint(300, 100)));
+        QApplication::sendEvent(Control("plotView"), &rightClick);
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        QVERIFY(menu);
+        const QList<QAction*> items = menu->actions();
+        QCOMPARE(items.size(), 2);
+        QCOMPARE(items[0]->text(), QStringLiteral("Save picture…"));
+        QCOMPARE(items[0]->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
+        QCOMPARE(items[1]->text(), QStringLiteral("Log sweeps to…"));
+        QCOMPARE(items[1]->shortcut(), QKeySequence(QStringLiteral("Ctrl+L")));
+        menu->close();
+
+        const QTemporaryDir dir;
+        QVERIFY(form_->plotMenu().SavePicture(dir.filePath(QStringLiteral("plot.png"))));
+        const QImage onScreen =
+            form_->grab(QRect(64, 136, 720, 366)).toImage().convertToFormat(QImage::Format_RGB32);
+        QCOMPARE(QImage(dir.filePath(QStringLiteral("plot.png"))), onScreen);
+
+        form_->StartLog(QStringLiteral("sweeps.csv"));
+        QCOMPARE(items[1]->text(), QStringLiteral("Stop logging"));
+        QVERIFY(scheduler_.RunUntil([&] { return !log_.written.isEmpty(); }, 20));
+        QVERIFY(log_.written.contains(", 145000000, 146000000, 12500, 1, 10, 3, 10, "));
+        QTest::keyClick(form_.get(), Qt::Key_L, Qt::ControlModifier);
+        QCOMPARE(items[1]->text(), QStringLiteral("Log sweeps to…"));
+        QVERIFY(log_.path.isEmpty());
+    }
+
+    // Centred on the screen's available area, never above or left of it: the title strip and
+    // its buttons are on the screen.
+    void opensWhollyOnTheScreen_data() {
+        QTest::addColumn<QRect>("available");
+        QTest::addColumn<QPoint>("place");
+        QTest::newRow("1920 x 1080") << QRect(0, 0, 1920, 1040) << QPoint(554, 249);
+        QTest::newRow("second screen") << QRect(1920, 0, 1280, 1024) << QPoint(2154, 241);
+        QTest::newRow("1366 x 768 at 150 %") << QRect(0, 27, 910, 485) << QPoint(49, 27);
+        QTest::newRow("narrower") << QRect(-800, 0, 800, 600) << QPoint(-800, 29);
+    }
+    void opensWhollyOnTheScreen() {
+        QFETCH(QRect, available);
+        QFETCH(QPoint, place);
+        QCOMPARE(nerimo::PlaceOnScreen(available, QSize(812, 541)), place);
+    }
+
+    // What a desktop user expects of a window with no frame: the title strip drags it (not its
+    // buttons), Ctrl+Q closes it, a caption toggles its box, the focused button is marked, and
+    // a later copy's request brings it back.
+    void behavesAsADesktopWindow() {
+        Show();
+        const QPoint start = form_->pos();
+        for (const char* part : {"titleStrip", "titleLabel", "minimiseButton"}) {
+            QWidget* strip = Control(part);
+            const QPoint grip(4, 4);
+            QTest::mousePress(strip, Qt::LeftButton, {}, grip);
+            QMouseEvent drag(QEvent::MouseMove, QPointF(grip + QPoint(30, 20)),
+                             QPointF(strip->mapToGlobal(grip) + QPoint(30, 20)), Qt::NoButton,
+                             Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(strip, &drag);
+            QTest::mouseRelease(strip, Qt::LeftButton, {}, grip + QPoint(30, 20));
+        }
+        QCOMPARE(form_->pos(), start + 2 * QPoint(30, 20));  // not by the "-" button
+
+        auto* check = qobject_cast<QCheckBox*>(Control("gridBox"));
+        QCOMPARE(check->accessibleName(), QStringLiteral("Grid"));
+        QTest::mouseClick(Control("gridCaption"), Qt::LeftButton);
+        QVERIFY(check->isChecked());
+        QCOMPARE(qobject_cast<QCheckBox*>(Control("clearAtStartBox"))->accessibleName(),
+                 QStringLiteral("Clear at start"));
+
+        Control("minimiseButton")->setFocus();
+        const QImage unfocused = Control("startButton")->grab().toImage();
+        Control("startButton")->setFocus();
+        QVERIFY(Control("startButton")->grab().toImage() != unfocused);
+
+        form_->showMinimized();
+        program_.showRequested();
+        QVERIFY(!form_->isMinimized());
+
+        QTest::keyClick(form_.get(), Qt::Key_Q, Qt::ControlModifier);
+        QCOMPARE(program_.endCalls, 1);
+        QCOMPARE(port_.calls.last(), QStringLiteral("close"));
+    }
+
+    // A close request from the desktop in the middle of a run does what " X" does.
+    void closeEndsTheProgram() {
+        Show();
+        Click("startButton");
+        QVERIFY(form_->close());
+        QCOMPARE(program_.endCalls, 1);
+        QCOMPARE(port_.calls.last(), QStringLiteral("close"));
+        scheduler_.RunFor(5);
+        QCOMPARE(port_.written.size(), 1);  // nothing goes out after it
+    }
+};
+
+QTEST_MAIN(WindowTest)
+#include "tst_window.moc"
