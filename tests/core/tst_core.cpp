@@ -1,9 +1,9 @@
 #include <QtTest>
-#include <clocale>
 
 #include "CoreFakes.h"
 #include "FrequencyAtX.h"
 #include "Plot.h"
+#include "Report.h"
 #include "Sweep.h"
 #include "WaitSeconds.h"
 
@@ -79,9 +79,31 @@ class CoreTest : public QObject {
     // The C library on a comma-decimal locale, as Qt's start-up leaves it on such a system: the
     // wire text must not follow it.
     void initTestCase() {
-        QVERIFY2(std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr,
+        QVERIFY2(nerimo::testing::UseCommaLocale(),
                  "the de_DE.UTF-8 locale is missing; scripts/install-deps.sh generates it");
-        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    }
+
+    // A message as one line of standard error: a first line that names a place runs on after
+    // ": ", every other line ends as a sentence.
+    void messagesAsOneLine_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("one sentence") << "The log is full."
+                                      << "The log is full.";
+        QTest::newRow("no stop") << "sweep 3: no receiver"
+                                 << "sweep 3: no receiver.";
+        QTest::newRow("a place, then why")
+            << "/dev/ttyUSB0\r\nNo such file or directory\r\nPlug it in."
+            << "/dev/ttyUSB0: No such file or directory. Plug it in.";
+        QTest::newRow("a question") << "Nothing answers.\r\nIs it running?"
+                                    << "Nothing answers. Is it running?";
+        QTest::newRow("empty lines") << "Gone!\r\n\r\nBack."
+                                     << "Gone! Back.";
+    }
+    void messagesAsOneLine() {
+        QFETCH(QString, text);
+        QFETCH(QString, line);
+        QCOMPARE(nerimo::OneLine(text), line);
     }
 
     // Each segment from the point before, in the trace colour; none for a colour out of range.

@@ -170,6 +170,23 @@ class HeadlessTest : public QObject {
             << QStringList{"Settings file: %1/Nerimo.ini\n  beside the program",
                            key("MHZ=", "150") + "  ", "line 1: MHZ=150\n", key("GRID=", "0") + "  ",
                            "No warnings."};
+        QTest::newRow("every key, as the program takes it")
+            << QByteArray(
+                   "FM_AM=A\nSPAN=8\nMHZ=430.5\nGRID=1\nCLEAR_SCREEN=1\nCOM=3\nCOLOR=2\n"
+                   "PAUSE=99\nDEVICE=/dev/ttyUSB0\nRIG=2\nRIG_SPEED=9600\n")
+            << "beside" << 0
+            << QStringList{key("FM_AM=", "A (AM)"),        key("SPAN=", "8 (MHz)"),
+                           key("MHZ=", "430.5"),           key("GRID=", "1"),
+                           key("CLEAR_SCREEN=", "1"),      key("COM=", "3 (/dev/ttyS2)"),
+                           key("COLOR=", "2 (orange)"),    key("PAUSE=", "99 (hold)"),
+                           key("DEVICE=", "/dev/ttyUSB0"), key("RIG=", "2 "),
+                           key("RIG_SPEED=", "9600 "),     "line 11: RIG_SPEED=9600"};
+        QTest::newRow("defaults") << QByteArray("PAUSE=4\n") << "beside" << 0
+                                  << QStringList{key("FM_AM=", "N (FM)"),
+                                                 key("PAUSE=", "4 (dwell 4 s)"),
+                                                 key("DEVICE=", "unset"),
+                                                 key("RIG=", "0 (the receiver's own protocol)"),
+                                                 key("RIG_SPEED=", "0 (the model's own)")};
         QTest::newRow("named by --settings")
             << clean << "given" << 0
             << QStringList{"Settings file: %1/other.ini\n  named by --settings",
@@ -410,8 +427,12 @@ class HeadlessTest : public QObject {
                 QVERIFY2(errors.contains(text), qPrintable(survey.name + (": " + errors)));
             }
             QVERIFY2(survey.notSaid.isEmpty() || !errors.contains(survey.notSaid), survey.name);
+            // Every line is the program's (a coverage build's counters, which a survey run as
+            // another user cannot write, say so too).
             for (const QByteArray& line : errors.split('\n')) {
-                QVERIFY2(line.isEmpty() || line.startsWith("Nerimo: "), line.constData());
+                QVERIFY2(line.isEmpty() || line.startsWith("Nerimo: ") ||
+                             line.startsWith("libgcov profiling error:"),
+                         line.constData());
             }
             const QList<QByteArray> rows = rig.Rows();
             QCOMPARE(rows.value(0), QByteArray("an earlier survey"));

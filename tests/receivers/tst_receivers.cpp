@@ -1,5 +1,4 @@
 #include <QtTest>
-#include <clocale>
 
 #include "CoreFakes.h"
 #include "HamlibReceiver.h"
@@ -88,9 +87,8 @@ class ReceiversTest : public QObject {
     // The C library on a comma-decimal locale, as Qt's start-up leaves it on such a system: the
     // wire text must not follow it.
     void initTestCase() {
-        QVERIFY2(std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr,
+        QVERIFY2(nerimo::testing::UseCommaLocale(),
                  "the de_DE.UTF-8 locale is missing; scripts/install-deps.sh generates it");
-        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     }
 
     void tuneCommandIsFrequencyThenMode_data() {

@@ -3,10 +3,12 @@
 // The core's fakes: its interfaces in memory, and virtual time, so that a whole sweep with pauses
 // and holds runs in milliseconds. QtCore only, as the core is.
 
+#include <QLocale>
 #include <QMap>
 #include <QStringList>
 #include <QTest>
 #include <algorithm>
+#include <clocale>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -33,6 +35,13 @@ void AddRows(const QList<Row>& rows) {
     for (const Row& row : rows) {
         QTest::newRow(row.name) << row;
     }
+}
+
+// The C library and Qt on a comma-decimal locale, as Qt's start-up leaves them on such a system;
+// false when the system has no such locale.
+inline bool UseCommaLocale() {
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    return std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
 }
 
 struct FakeProgram : Program {
