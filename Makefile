@@ -32,7 +32,7 @@ survey: demo
 	@SURVEY=$(or $(SWEEPS),2) RIG=$(RIG) scripts/run-demo.sh $(BUILD_DIR)
 
 test: test-deps build
-	@cd $(BUILD_DIR) && ctest --output-on-failure -j2 --label-exclude soak
+	@cd $(BUILD_DIR) && ctest --output-on-failure -j3 --label-exclude soak
 
 # What an install holds: both programs, the icons, the manual pages, the changelog.
 INSTALLED := nerimo nerimo-receiver-sim nerimo-icons nerimo-man nerimo-receiver-sim-man \

@@ -1,7 +1,7 @@
 // The pace of the sweep where it can be taken exactly: the program's own window and kernel, in
 // this process on the X screen, with the moment of every write to the port taken where it
 // happens. The simulator's log cannot give it: its stamps come through the terminal's buffer,
-// whose kernel work runs late now and then on a busy machine.
+// whose kernel work runs late now and then on a busy machine. The history window is open.
 //
 // bench_pace SIMULATOR STEPS   prints: min MEDIAN max RATIO of STEPS step periods, in seconds
 
@@ -93,6 +93,7 @@ int main(int argc, char* argv[]) {
         {program, files, messages, port, radio, scheduler, retry, log, clock});
     window.Load();
     window.show();
+    window.historyWindow().show();  // a row added at each sweep's end
     window.findChild<QPushButton*>(QStringLiteral("startButton"))->click();
 
     QTimer::singleShot((steps + 20) * 250, &app, &QCoreApplication::quit);

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QGuiApplication>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -100,10 +101,17 @@ int main(int argc, char* argv[]) {
             return 0;
         }
     }
-    // A survey needs no display: it loads no windowing platform at all.
-    const std::unique_ptr<QCoreApplication> app =
-        options.headless ? std::make_unique<QCoreApplication>(argc, argv)
-                         : std::make_unique<QApplication>(argc, argv);
+    // A survey needs no display: it loads no windowing platform at all, or, to draw the text of
+    // its pictures, the one with no screen.
+    std::unique_ptr<QCoreApplication> app;
+    if (!options.headless) {
+        app = std::make_unique<QApplication>(argc, argv);
+    } else if (options.picturePath.isEmpty() && options.historyPicturePath.isEmpty()) {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    } else {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    }
     QCoreApplication::setApplicationName(QStringLiteral("nerimo"));
     if (!options.headless) {
         // One look on every desktop: the control colours are part of the window's design.

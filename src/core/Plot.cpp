@@ -1,6 +1,8 @@
 #include "Plot.h"
 
+#include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "Frequency.h"
 #include "PlotGeometry.h"
@@ -36,6 +38,7 @@ void Plot::PreparePlot(bool clearAtStart, bool grid) {
     if (clearAtStart) {
         surface_.Erase();
         gridDrawn_ = false;
+        holds_.Reset();
     }
     if (!grid) {
         gridDrawn_ = false;
@@ -66,34 +69,66 @@ void Plot::DrawGrid() {
     }
 }
 
+int Plot::PointX(int step) const {
+    return pixelsPerStep_ * (step + 1) + kLeftMargin + (pixelsPerStep_ == 1 ? kWideSpanShift : 0);
+}
+
 void Plot::PlotLevel(int level) {
+    const int step = stepCount_;
+    holds_.Take(step, level);
     plotY_ = kPlotHeight - (level * kPixelsPerLevel + kBottomMargin);
     ++stepCount_;
-    plotX_ = pixelsPerStep_ * stepCount_ + kLeftMargin;
-    if (pixelsPerStep_ == 1) {
-        plotX_ += kWideSpanShift;
-    }
+    plotX_ = PointX(step);
     if (prevX_ == 0) {
         prevX_ = plotX_;
     }
     if (prevY_ == 0) {
         prevY_ = plotY_;
     }
-    if (const auto color = TraceColor(colorIndex_)) {
+    const auto color = TraceColor(colorIndex_);
+    if (holds_.AnyShown()) {
+        DrawHolds(step);
+        // The live trace stays on top: its segment before, whose end column the holds touched.
+        if (color && before_.x() != 0) {
+            surface_.DrawLine(before_.x(), before_.y(), prevX_, prevY_, *color);
+        }
+    }
+    if (color) {
         surface_.DrawLine(prevX_, prevY_, plotX_, plotY_, *color);
     }
+    before_ = {prevX_, prevY_};
     prevX_ = plotX_;
     prevY_ = plotY_;
+}
+
+void Plot::DrawHolds(int step) {
+    static constexpr std::pair<Hold, Rgb> kHolds[] = {
+        {Hold::Max, kMaxHoldColor}, {Hold::Min, kMinHoldColor}, {Hold::Average, kAverageColor}};
+    const auto y = [](double level) {
+        return kPlotHeight - static_cast<int>(std::lround(level * kPixelsPerLevel + kBottomMargin));
+    };
+    for (const auto& [hold, color] : kHolds) {
+        const std::optional<double> now = holds_.Value(hold, step);
+        if (!holds_.Shown(hold) || !now) {
+            continue;
+        }
+        const std::optional<double> before = step > 0 ? holds_.Value(hold, step - 1) : now;
+        const int from = before ? step - 1 : step;
+        surface_.DrawLine(PointX(std::max(from, 0)), y(before.value_or(*now)), PointX(step),
+                          y(*now), color);
+    }
 }
 
 void Plot::NewTrace() {
     stepCount_ = 0;
     prevX_ = 0;
     prevY_ = 0;
+    before_ = {};
 }
 
 void Plot::Erase() {
     gridDrawn_ = false;
+    holds_.Reset();
     surface_.Erase();
     surface_.Present();
 }

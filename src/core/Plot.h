@@ -2,12 +2,13 @@
 
 #include <QPoint>
 
+#include "HoldTraces.h"
 #include "Surface.h"
 
 namespace nerimo {
 
-// The trace of signal levels on the plot surface, and the grid and baseline behind it. It keeps
-// its own pen: the point just plotted and the one before it.
+// The trace of signal levels on the plot surface, the hold traces beneath it, and the grid and
+// baseline behind them. It keeps its own pen: the point just plotted and the one before it.
 class Plot {
   public:
     // `colorIndex`: the trace colour (0 to 3); with any other the trace is not drawn.
@@ -21,11 +22,16 @@ class Plot {
     // then the grid (once per erase) or the grey baseline when "Grid" is ticked.
     void PreparePlot(bool clearAtStart, bool grid);
     void DrawGrid();
-    // One segment of the trace, from the previous point to the point of the level.
+    // One segment of the trace, from the previous point to the point of the level; beneath it,
+    // the segment of each hold trace shown, which takes the level in.
     void PlotLevel(int level);
+    // The hold traces: which are shown, and their values. An erase resets them.
+    HoldTraces& holds() { return holds_; }
+    const HoldTraces& holds() const { return holds_; }
     // The trace begins afresh: the next point is the first of a sweep.
     void NewTrace();
-    // The plot erased, any grid with it (a span change): the next sweep draws the grid afresh.
+    // The plot erased, any grid and the hold traces with it (a span change, the holds reset): the
+    // next sweep draws the grid afresh.
     void Erase();
     // Shows on the screen what was drawn since the last time.
     void Present();
@@ -35,7 +41,12 @@ class Plot {
     bool GridDrawn() const { return gridDrawn_; }
 
   private:
+    // The hold traces' segments that end at this step, from the step before.
+    void DrawHolds(int step);
+    int PointX(int step) const;
+
     Surface& surface_;
+    HoldTraces holds_;
     int colorIndex_;
     int spanMHz_ = 1;
     int pixelsPerStep_ = 8;
@@ -44,6 +55,7 @@ class Plot {
     int plotY_ = 0;
     int prevX_ = 0;  // 0: no point yet
     int prevY_ = 0;
+    QPoint before_;           // the point before the previous one, in this sweep; none at x 0
     bool gridDrawn_ = false;  // since the plot was last erased
 };
 

@@ -25,6 +25,11 @@ constexpr int PixelsPerStepFor(int spanMHz) {
     return spanMHz == 1 ? 8 : 1;
 }
 
+// The hold traces' colours, apart from the four trace colours and from each other.
+inline constexpr Rgb kMaxHoldColor = MakeRgb(255, 0, 255);  // magenta
+inline constexpr Rgb kMinHoldColor = MakeRgb(0, 128, 255);  // blue
+inline constexpr Rgb kAverageColor = MakeRgb(255, 255, 0);  // yellow
+
 // The trace colour of a colour index; nothing outside 0..3.
 inline std::optional<Rgb> TraceColor(int colorIndex) {
     switch (colorIndex) {

@@ -69,7 +69,8 @@ void Sweep::BeginSweep() {
     step_ = 0;
     summary_ = {};
     for (SweepListener* listener : listeners_) {
-        listener->SweepBegan();
+        listener->SweepBegan(Hertz(settings_.startMHz),
+                             Hertz(settings_.startMHz) + lastStep_ * kStepHz);
     }
     BeginStep();
 }

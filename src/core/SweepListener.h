@@ -31,8 +31,9 @@ class SweepListener {
   public:
     virtual ~SweepListener() = default;
 
-    // A sweep's first step is about to be tuned.
-    virtual void SweepBegan() = 0;
+    // A sweep's first step is about to be tuned; its steps go from the first frequency to the
+    // last, 12.5 kHz apart.
+    virtual void SweepBegan(long long firstHertz, long long lastHertz) = 0;
     // A step's level, as plotted, and what its read came to: once a step, a hold's later reads
     // not counted.
     virtual void Measured(long long hertz, int level, Reply reply) = 0;

@@ -1,18 +1,55 @@
 #include "Picture.h"
 
+#include <QPainter>
 #include <QSaveFile>
 #include <algorithm>
+
+#include "PlotGeometry.h"
 
 namespace nerimo {
 
 namespace {
 
-const QRgb kWindowGrey = qRgb(64, 64, 64);  // the window between the plot and its scale
+constexpr QRgb kWindowGrey = qRgb(64, 64, 64);  // the window between the plot and its scale
+constexpr int kCaptionHeight = 40;
+
+QString Megahertz(double mhz) {
+    return QString::number(mhz, 'f', 4) + QStringLiteral(" MHz");
+}
+
+void DrawCaption(QPainter& painter, const QRect& strip, const PictureCaption& caption) {
+    painter.setPen(Qt::white);
+    const QFontMetrics metrics = painter.fontMetrics();
+    const int line = strip.top() + 2;
+    const double end = caption.startMHz + caption.spanMHz;
+    for (const auto& [x, mhz] :
+         {std::pair{kFirstPointX, caption.startMHz},
+          std::pair{(kFirstPointX + kLastPointX) / 2, (caption.startMHz + end) / 2},
+          std::pair{kLastPointX, end}}) {
+        const QString text = Megahertz(mhz);
+        const int width = metrics.horizontalAdvance(text);
+        const int left = std::clamp(x - width / 2, 0, strip.width() - width);
+        painter.drawText(QRect(left, line, width, metrics.height()), Qt::AlignLeft, text);
+    }
+    const QString facts =
+        QStringLiteral(
+            "%1   span %2 MHz   %3   %4   level 0 (baseline) to 16 (top), "
+            "21 pixels a level")
+            .arg(caption.lastSweep.isValid()
+                     ? caption.lastSweep.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
+                     : QStringLiteral("no sweep yet"))
+            .arg(caption.spanMHz)
+            .arg(caption.mode == Mode::Am ? QStringLiteral("AM") : QStringLiteral("FM"),
+                 caption.device);
+    painter.drawText(QRect(4, line + metrics.height() + 2, strip.width() - 8, metrics.height()),
+                     Qt::AlignLeft, facts);
+}
 
 }  // namespace
 
-QImage PlotPicture(const QImage& plot, const QImage& scale) {
-    QImage picture(plot.width(), plot.height() + 1 + scale.height(), QImage::Format_RGB32);
+QImage PlotPicture(const QImage& plot, const QImage& scale, const PictureCaption& caption) {
+    const int top = plot.height() + 1 + scale.height();
+    QImage picture(plot.width(), top + kCaptionHeight, QImage::Format_RGB32);
     picture.fill(kWindowGrey);
     for (int y = 0; y < plot.height(); ++y) {
         std::copy_n(plot.constScanLine(y), plot.bytesPerLine(), picture.scanLine(y));
@@ -21,6 +58,8 @@ QImage PlotPicture(const QImage& plot, const QImage& scale) {
         std::copy_n(scale.constScanLine(y), scale.bytesPerLine(),
                     picture.scanLine(plot.height() + 1 + y));
     }
+    QPainter painter(&picture);
+    DrawCaption(painter, QRect(0, top, picture.width(), kCaptionHeight), caption);
     return picture;
 }
 

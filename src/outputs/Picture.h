@@ -1,14 +1,28 @@
 #pragma once
 
+#include <QDateTime>
 #include <QImage>
 #include <QString>
 #include <optional>
 
+#include "Mode.h"
+
 namespace nerimo {
 
+// What a picture of the plot says of itself under it.
+struct PictureCaption {
+    double startMHz = 0;
+    int spanMHz = 1;
+    QDateTime lastSweep;  // the time of the last sweep's first step; none before any
+    Mode mode = Mode::Fm;
+    QString device;
+};
+
 // The plot and its scale strip as the window shows them, one pixel row of the window's grey
-// between them.
-QImage PlotPicture(const QImage& plot, const QImage& scale);
+// between them, and a caption strip under them: the start, centre and end frequencies under
+// their points, then the date and time of the last sweep, the span, the mode, the device and the
+// level scale.
+QImage PlotPicture(const QImage& plot, const QImage& scale, const PictureCaption& caption);
 
 // Why a picture cannot be saved at `path` (its folder is missing, takes no file, or the path is a
 // folder), as the system says it; nothing when it can.

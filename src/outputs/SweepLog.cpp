@@ -29,7 +29,7 @@ void SweepLog::Stop() {
     file_.Close();
 }
 
-void SweepLog::SweepBegan() {
+void SweepLog::SweepBegan(long long, long long) {
     began_ = clock_.Now();
     levels_.clear();
 }

@@ -25,7 +25,7 @@ class SweepLog : public SweepListener {
     void Stop();
     bool Logging() const { return logging_; }
 
-    void SweepBegan() override;
+    void SweepBegan(long long firstHertz, long long lastHertz) override;
     void Measured(long long hertz, int level, Reply reply) override;
     void SweepEnded(const SweepSummary& summary) override;
 

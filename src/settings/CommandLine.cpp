@@ -72,8 +72,13 @@ std::optional<int> ParseCommandLine(const QStringList& arguments, CommandLine* o
                                     QStringLiteral("N"));
     const QCommandLineOption picture(QStringLiteral("picture"),
                                      QStringLiteral("With --headless: save the plot as a PNG "
-                                                    "picture at the end."),
+                                                    "picture at the end, with its caption."),
                                      QStringLiteral("FILE"));
+    const QCommandLineOption historyPicture(
+        QStringLiteral("history-picture"),
+        QStringLiteral("With --headless: save the waterfall of the survey's sweeps, with its axes "
+                       "and legend, as a PNG picture at the end."),
+        QStringLiteral("FILE"));
     const QCommandLineOption wait(QStringLiteral("wait-for-receiver"),
                                   QStringLiteral("With --headless: when the receiver cannot be "
                                                  "opened at the start, try again every 2 s "
@@ -84,7 +89,7 @@ std::optional<int> ParseCommandLine(const QStringList& arguments, CommandLine* o
                                                    "nothing) for SECONDS (default 300; 0: never)."),
                                     QStringLiteral("SECONDS"), QStringLiteral("300"));
     parser.addOptions({help, version, device, settings, checkSettings, listPorts, headless, log,
-                       sweeps, picture, wait, giveUp});
+                       sweeps, picture, historyPicture, wait, giveUp});
     if (!parser.parse(arguments)) {
         return Usage(parser.errorText());
     }
@@ -113,6 +118,7 @@ std::optional<int> ParseCommandLine(const QStringList& arguments, CommandLine* o
     options->headless = parser.isSet(headless);
     options->logPath = parser.value(log);
     options->picturePath = parser.value(picture);
+    options->historyPicturePath = parser.value(historyPicture);
     options->waitForReceiver = parser.isSet(wait);
     const std::optional<int> count =
         parser.isSet(sweeps) ? WholeNumber(parser.value(sweeps), 1) : 0;
@@ -128,10 +134,12 @@ std::optional<int> ParseCommandLine(const QStringList& arguments, CommandLine* o
     if (options->headless && options->logPath.isEmpty()) {
         return Usage(QStringLiteral("--headless needs --log FILE."));
     }
-    if (!options->headless && (parser.isSet(sweeps) || parser.isSet(picture) ||
-                               parser.isSet(wait) || parser.isSet(giveUp))) {
-        return Usage(QStringLiteral(
-            "--sweeps, --picture, --wait-for-receiver and --give-up-after go with --headless."));
+    if (!options->headless &&
+        (parser.isSet(sweeps) || parser.isSet(picture) || parser.isSet(historyPicture) ||
+         parser.isSet(wait) || parser.isSet(giveUp))) {
+        return Usage(
+            QStringLiteral("--sweeps, --picture, --history-picture, --wait-for-receiver "
+                           "and --give-up-after go with --headless."));
     }
     return std::nullopt;
 }

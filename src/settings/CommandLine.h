@@ -12,6 +12,7 @@ struct CommandLine {
     QString logPath;               // the sweep log
     int sweeps = 0;                // whole sweeps the survey makes; 0: until a signal ends it
     QString picturePath;           // the plot saved at the survey's end
+    QString historyPicturePath;    // the waterfall of its sweeps, saved at its end
     bool waitForReceiver = false;  // a survey whose receiver cannot be opened at once waits
     int giveUpAfter = 300;         // seconds a survey goes on without its receiver; 0: for ever
     QString settingsPath;          // another settings file in place of Nerimo.ini

@@ -4,6 +4,7 @@
 #include "Clock.h"
 #include "FileAccess.h"
 #include "HamlibReceiver.h"
+#include "HistoryModel.h"
 #include "MessageBox.h"
 #include "Panel.h"
 #include "Plot.h"
@@ -35,7 +36,8 @@ struct Services {
 
 // Everything a run of sweeps needs, assembled in one place from the settings, for the window and
 // for a survey alike: the receiver the settings choose (the receiver's own protocol, or Hamlib
-// for RIG=), the plot on the given surface, the sweep, and the sweep log listening to it.
+// for RIG=), the plot on the given surface, the sweep, and the sweep log and the history
+// listening to it.
 class Station {
   public:
     Station(const Settings& settings, const Services& services, Panel& panel, Surface& plotSurface);
@@ -44,6 +46,7 @@ class Station {
     Plot& plot() { return plot_; }
     Sweep& sweep() { return sweep_; }
     SweepLog& log() { return log_; }
+    HistoryModel& history() { return history_; }
 
   private:
     SerialReceiver serial_;
@@ -51,6 +54,7 @@ class Station {
     Receiver* receiver_;
     Plot plot_;
     SweepLog log_;
+    HistoryModel history_;
     Sweep sweep_;
 };
 

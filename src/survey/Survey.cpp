@@ -10,8 +10,15 @@
 #include "Report.h"
 #include "SettingsFile.h"
 #include "UnixSignals.h"
+#include "Waterfall.h"
 
 namespace nerimo {
+
+namespace {
+
+constexpr QSize kHistoryPictureSize(900, 620);  // as the history window opens
+
+}  // namespace
 
 Survey::Survey(const CommandLine& options, const Services& services)
     : options_(options), services_(services) {}
@@ -22,11 +29,13 @@ int Survey::Run() {
         Report(QStringLiteral("Nerimo is already running; this survey ends."));
         return kNoReceiver;
     }
-    // Before anything is sent: a survey that could not keep its picture would run for nothing.
-    if (!options_.picturePath.isEmpty()) {
-        if (const std::optional<QString> why = PictureRefused(options_.picturePath)) {
-            Report(QStringLiteral("The picture %1 cannot be written: %2.")
-                       .arg(options_.picturePath, *why));
+    // Before anything is sent: a survey that could not keep its pictures would run for nothing.
+    for (const QString& path : {options_.picturePath, options_.historyPicturePath}) {
+        if (path.isEmpty()) {
+            continue;
+        }
+        if (const std::optional<QString> why = PictureRefused(path)) {
+            Report(QStringLiteral("The picture %1 cannot be written: %2.").arg(path, *why));
             return kNotWritten;
         }
     }
@@ -89,23 +98,41 @@ void Survey::Finish(int status) {
         Report(QStringLiteral("The survey ends before the receiver measured a sweep."));
         status_ = kNoReceiver;
     }
-    if (!options_.picturePath.isEmpty() && answered_) {
-        QString error;
-        if (!SavePicture(PlotPicture(panel_.plot.Image(), panel_.scale.Image()),
-                         options_.picturePath, &error)) {
-            Report(QStringLiteral("The picture %1 cannot be written: %2.")
-                       .arg(options_.picturePath, error));
-            status_ = status_ == kDone ? kNotWritten : status_;
-        }
+    if (answered_) {
+        SavePictures();
     }
     station_->receiver().ClosePort();
     QCoreApplication::exit(status_);
 }
 
-void Survey::SweepBegan() {
+void Survey::SavePictures() {
+    const auto& rows = station_->history().rows();
+    const PictureCaption caption{settings_.startMHz, settings_.spanMHz,
+                                 rows.empty() ? QDateTime() : rows.back().time, settings_.mode,
+                                 station_->receiver().Name()};
+    const std::pair<QString, QImage> pictures[] = {
+        {options_.picturePath,
+         options_.picturePath.isEmpty()
+             ? QImage()
+             : PlotPicture(panel_.plot.Image(), panel_.scale.Image(), caption)},
+        {options_.historyPicturePath,
+         options_.historyPicturePath.isEmpty()
+             ? QImage()
+             : waterfall::Picture(station_->history(), Palette::Viridis, kHistoryPictureSize)},
+    };
+    for (const auto& [path, picture] : pictures) {
+        QString error;
+        if (!path.isEmpty() && !SavePicture(picture, path, &error)) {
+            Report(QStringLiteral("The picture %1 cannot be written: %2.").arg(path, error));
+            status_ = status_ == kDone ? kNotWritten : status_;
+        }
+    }
+}
+
+void Survey::SweepBegan(long long firstHertz, long long) {
     began_ = services_.clock.Now();
     strongest_ = 0;
-    strongestHertz_ = Hertz(settings_.startMHz);
+    strongestHertz_ = firstHertz;
 }
 
 void Survey::Measured(long long hertz, int level, Reply reply) {

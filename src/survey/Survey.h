@@ -31,7 +31,7 @@ class Survey : public SweepListener {
     // way is logged as far as it went, the picture saved, the port closed.
     void Finish(int status);
 
-    void SweepBegan() override;
+    void SweepBegan(long long firstHertz, long long lastHertz) override;
     void Measured(long long hertz, int level, Reply reply) override;
     void SweepEnded(const SweepSummary& summary) override;
 
@@ -40,6 +40,8 @@ class Survey : public SweepListener {
     void Opened(const OpenOutcome& outcome);
     // Ends the run after the step under way, with this status.
     void EndSoon(int status);
+    // The plot's picture and the waterfall's, where the command line asks for them.
+    void SavePictures();
 
     CommandLine options_;
     Services services_;

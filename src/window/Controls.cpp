@@ -150,7 +150,8 @@ Controls BuildControls(QWidget* window) {
         {22, c.span1Button},    {23, c.span8Button}, {24, c.minimiseButton},
         {25, c.continueButton},
     };
-    c.plotView->setFocusPolicy(Qt::TabFocus);
+    // The plot takes the focus from a click too, for the keys of the hold traces.
+    c.plotView->setFocusPolicy(Qt::StrongFocus);
     c.scaleStrip->setFocusPolicy(Qt::TabFocus);
     for (size_t i = 1; i < tabIndexes.size(); ++i) {
         QWidget::setTabOrder(tabIndexes[i - 1].second, tabIndexes[i].second);

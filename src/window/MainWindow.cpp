@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QScreen>
@@ -101,7 +102,12 @@ bool MainWindow::Load() {
                       options_.settingsPath, options_.device, services_.program.Installed()},
                      services_.files);
     station_.emplace(settings_, services_, *this, *ui_.plotView);
-    menu_.emplace(this, *ui_.plotView, *ui_.scaleStrip, station_->log(), services_.messages);
+    state_.emplace(settings_.file);
+    menu_.emplace(PlotMenu::Parts{this, *ui_.plotView, *ui_.scaleStrip, station_->plot(),
+                                  station_->log(), *state_, services_.messages,
+                                  [this] { return Caption(); }, [this] { ShowHistory(); }});
+    history_ = std::make_unique<HistoryWindow>(station_->history(), *state_, services_.messages,
+                                               [this](long long hertz) { TuneTo(hertz); });
     SetupWindow();
     scanning_ = false;
     return true;
@@ -126,7 +132,21 @@ void MainWindow::SetupWindow() {
 }
 
 void MainWindow::StartLog(const QString& path) {
-    menu_->StartLog(path);
+    if (menu_->StartLog(path) && QFileInfo(path).size() > 0) {
+        history_->LoadLog(path, true);
+    }
+}
+
+void MainWindow::ShowHistory() {
+    history_->show();
+    history_->raise();
+    history_->activateWindow();
+}
+
+PictureCaption MainWindow::Caption() {
+    const auto& rows = station_->history().rows();
+    return {settings_.startMHz, ChosenSpanMHz(), rows.empty() ? QDateTime() : rows.back().time,
+            ChosenMode(), station_->receiver().Name()};
 }
 
 double MainWindow::EndMHz() const {
@@ -230,12 +250,18 @@ void MainWindow::TuneAtPointer() {
     // The column of the last move, not the click's own.
     const std::optional<double> f = FrequencyAtOffset(
         int(mouseX_) - kLeftMargin, settings_.startMHz, EndMHz(), station_->plot().PixelsPerStep());
-    if (!f) {
+    if (f) {
+        TuneTo(Hertz(*f));
+    }
+}
+
+void MainWindow::TuneTo(long long hertz) {
+    if (scanning_) {
         return;
     }
     // With no port the command is lost, as a step's would be.
-    station_->receiver().Tune(Hertz(*f), ChosenMode(), {});
-    SetTunedText(QStringLiteral("MHz ") + QString::fromLatin1(FreqText(Hertz(*f))));
+    station_->receiver().Tune(hertz, ChosenMode(), {});
+    SetTunedText(QStringLiteral("MHz ") + QString::fromLatin1(FreqText(hertz)));
 }
 
 void MainWindow::Minimise() {

@@ -3,12 +3,16 @@
 #include <QWidget>
 #include <optional>
 
+#include <memory>
+
 #include "CommandLine.h"
 #include "Controls.h"
+#include "HistoryWindow.h"
 #include "Panel.h"
 #include "PlotMenu.h"
 #include "Settings.h"
 #include "Station.h"
+#include "WindowState.h"
 
 namespace nerimo {
 
@@ -27,9 +31,11 @@ class MainWindow : public QWidget, public Panel {
     // once without showing the window. Throws StartupError when start-up is abandoned.
     bool Load();
 
-    // Logs every sweep to the file from now on (--log); a message when it cannot be opened.
+    // Logs every sweep to the file from now on (--log), its earlier rows shown in the history;
+    // a message when it cannot be opened.
     void StartLog(const QString& path);
     PlotMenu& plotMenu() { return *menu_; }
+    HistoryWindow& historyWindow() { return *history_; }
 
     // Panel
     void SetStatus(Status status) override;
@@ -58,6 +64,10 @@ class MainWindow : public QWidget, public Panel {
     void PointerOverBackground();
     void PointerOverPlot(double x);
     void TuneAtPointer();
+    // Tunes the receiver there while no run is in progress, and shows it.
+    void TuneTo(long long hertz);
+    void ShowHistory();
+    PictureCaption Caption();
     void Minimise();
     void Close();
     void Start();
@@ -71,7 +81,9 @@ class MainWindow : public QWidget, public Panel {
     Controls ui_;
     Settings settings_;
     std::optional<Station> station_;  // once the settings have chosen the receiver
+    std::optional<WindowState> state_;
     std::optional<PlotMenu> menu_;
+    std::unique_ptr<HistoryWindow> history_;
     bool scanning_ = false;  // a run is in progress, from start to stop
     int16_t mouseX_ = 0;     // the pointer's last column over the plot; a click tunes there
     bool activated_ = false;

@@ -9,23 +9,47 @@
 
 namespace nerimo {
 
-PlotMenu::PlotMenu(QWidget* window, const platform::SurfaceWidget& plot,
-                   const platform::SurfaceWidget& scale, SweepLog& log, MessageBox& messages)
-    : QObject(window),
-      window_(window),
-      plot_(plot),
-      scale_(scale),
-      log_(log),
-      messages_(messages),
+PlotMenu::PlotMenu(const Parts& parts)
+    : QObject(parts.window),
+      parts_(parts),
       save_(menu_.addAction(QStringLiteral("Save picture…"), QKeySequence(Qt::CTRL | Qt::Key_S),
                             this, &PlotMenu::ChoosePicture)),
       logging_(menu_.addAction(QStringLiteral("Log sweeps to…"), QKeySequence(Qt::CTRL | Qt::Key_L),
                                this, &PlotMenu::ChooseLog)) {
-    // The shortcuts work on the window, the menu open or not.
-    for (QAction* action : {save_, logging_}) {
+    menu_.addSeparator();
+    AddHold(Hold::Max, QStringLiteral("Max hold"), Qt::Key_M);
+    AddHold(Hold::Min, QStringLiteral("Min hold"), Qt::Key_N);
+    AddHold(Hold::Average, QStringLiteral("Average"), Qt::Key_A);
+    menu_.addAction(QStringLiteral("Reset holds"), this, &PlotMenu::ResetHolds);
+    menu_.addSeparator();
+    QAction* history = menu_.addAction(QStringLiteral("History…"),
+                                       QKeySequence(Qt::CTRL | Qt::Key_H), parts_.showHistory);
+    // These shortcuts work on the window, the menu open or not.
+    for (QAction* action : {save_, logging_, history}) {
         action->setShortcutContext(Qt::WindowShortcut);
-        window_->addAction(action);
+        parts_.window->addAction(action);
     }
+}
+
+void PlotMenu::AddHold(Hold hold, const QString& text, Qt::Key key) {
+    QAction* item = menu_.addAction(text);
+    item->setCheckable(true);
+    item->setShortcut(QKeySequence(key));
+    // A letter alone acts only while the plot has the focus.
+    item->setShortcutContext(Qt::WidgetShortcut);
+    parts_.plotView.addAction(item);
+    const bool shown = parts_.state.HoldShown(hold);
+    item->setChecked(shown);
+    parts_.plot.holds().Show(hold, shown);
+    connect(item, &QAction::toggled, this, [this, hold](bool checked) {
+        parts_.plot.holds().Show(hold, checked);
+        parts_.state.SetHoldShown(hold, checked);
+    });
+}
+
+// The values forgotten, and the plot erased with the traces drawn from them.
+void PlotMenu::ResetHolds() {
+    parts_.plot.Erase();
 }
 
 void PlotMenu::Popup(const QPoint& globalPlace) {
@@ -34,15 +58,17 @@ void PlotMenu::Popup(const QPoint& globalPlace) {
 
 bool PlotMenu::SavePicture(const QString& path) {
     QString error;
-    if (nerimo::SavePicture(PlotPicture(plot_.Image(), scale_.Image()), path, &error)) {
+    if (nerimo::SavePicture(
+            PlotPicture(parts_.plotView.Image(), parts_.scaleStrip.Image(), parts_.caption()), path,
+            &error)) {
         return true;
     }
-    messages_.Show(QStringLiteral("The picture %1 cannot be written: %2.").arg(path, error));
+    parts_.messages.Show(QStringLiteral("The picture %1 cannot be written: %2.").arg(path, error));
     return false;
 }
 
 bool PlotMenu::StartLog(const QString& path) {
-    if (!log_.Start(path)) {
+    if (!parts_.log.Start(path)) {
         return false;
     }
     logging_->setText(QStringLiteral("Stop logging"));
@@ -53,7 +79,7 @@ void PlotMenu::ChoosePicture() {
     const QString name =
         QDateTime::currentDateTime().toString(QStringLiteral("'nerimo-'yyyyMMdd-HHmmss'.png'"));
     const QString path = QFileDialog::getSaveFileName(
-        window_, QStringLiteral("Save picture"),
+        parts_.window, QStringLiteral("Save picture"),
         QDir(QStandardPaths::writableLocation(QStandardPaths::PicturesLocation)).filePath(name),
         QStringLiteral("PNG pictures (*.png)"));
     if (!path.isEmpty()) {
@@ -62,14 +88,14 @@ void PlotMenu::ChoosePicture() {
 }
 
 void PlotMenu::ChooseLog() {
-    if (log_.Logging()) {
-        log_.Stop();
+    if (parts_.log.Logging()) {
+        parts_.log.Stop();
         logging_->setText(QStringLiteral("Log sweeps to…"));
         return;
     }
     // An existing log grows: a survey can be taken up again.
     const QString path = QFileDialog::getSaveFileName(
-        window_, QStringLiteral("Log sweeps to"),
+        parts_.window, QStringLiteral("Log sweeps to"),
         QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation),
         QStringLiteral("Sweep logs (*.csv)"), nullptr, QFileDialog::DontConfirmOverwrite);
     if (!path.isEmpty()) {

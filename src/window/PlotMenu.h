@@ -3,39 +3,56 @@
 #include <QAction>
 #include <QMenu>
 #include <QWidget>
+#include <functional>
 
 #include "MessageBox.h"
+#include "Picture.h"
+#include "Plot.h"
 #include "SurfaceWidget.h"
 #include "SweepLog.h"
+#include "WindowState.h"
 
 namespace nerimo {
 
-// What the window keeps of its sweeps, from the plot's context menu: "Save picture…" (Ctrl+S) and
-// "Log sweeps to…" or "Stop logging" (Ctrl+L).
+// What the window keeps and shows of its sweeps, from the plot's context menu: "Save picture…"
+// (Ctrl+S) and "Log sweeps to…" or "Stop logging" (Ctrl+L); the hold traces "Max hold",
+// "Min hold" and "Average" (M, N and A while the plot has the focus) and "Reset holds";
+// "History…" (Ctrl+H).
 class PlotMenu : public QObject {
     Q_OBJECT
 
   public:
-    PlotMenu(QWidget* window, const platform::SurfaceWidget& plot,
-             const platform::SurfaceWidget& scale, SweepLog& log, MessageBox& messages);
+    // What the menu acts on.
+    struct Parts {
+        QWidget* window;
+        platform::SurfaceWidget& plotView;
+        const platform::SurfaceWidget& scaleStrip;
+        Plot& plot;
+        SweepLog& log;
+        WindowState& state;
+        MessageBox& messages;
+        std::function<PictureCaption()> caption;  // of a picture saved now
+        std::function<void()> showHistory;
+    };
+
+    explicit PlotMenu(const Parts& parts);
 
     // At a right click on the plot.
     void Popup(const QPoint& globalPlace);
-    // The plot and its scale strip as a PNG picture; false, with a message, when it cannot be
-    // written.
+    // The plot and its scale strip as a PNG picture, with its caption; false, with a message,
+    // when it cannot be written.
     bool SavePicture(const QString& path);
     // Logs to the file from now on; false, with a message, when it cannot be opened.
     bool StartLog(const QString& path);
+    QMenu& menu() { return menu_; }
 
   private:
     void ChoosePicture();
     void ChooseLog();
+    void AddHold(Hold hold, const QString& text, Qt::Key key);
+    void ResetHolds();
 
-    QWidget* window_;
-    const platform::SurfaceWidget& plot_;
-    const platform::SurfaceWidget& scale_;
-    SweepLog& log_;
-    MessageBox& messages_;
+    Parts parts_;
     QMenu menu_;
     QAction* save_;
     QAction* logging_;

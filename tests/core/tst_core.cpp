@@ -60,6 +60,16 @@ struct Span {
     int span;
 };
 
+struct Holding {
+    const char* name;
+    QList<QList<int>> sweeps;  // the levels of each, from the first step
+    QList<double> max;         // at the first two steps; -1: none
+    QList<double> min;
+    QList<double> average;
+    bool clearAtStart = false;
+    bool spanChange = false;  // after the first sweep
+};
+
 struct Stop {
     const char* name;
     int pause;
@@ -104,6 +114,99 @@ class CoreTest : public QObject {
         QFETCH(QString, text);
         QFETCH(QString, line);
         QCOMPARE(nerimo::OneLine(text), line);
+    }
+
+    // The hold traces, step by step over the sweeps since they were last reset: the strongest, the
+    // weakest and the mean level; reset with the plot's erase ("Clear at start" at a new sweep, a
+    // span change), kept over sweeps drawn on top of each other.
+    void holdTracesOverSweeps_data() {
+        AddRows<Holding>({
+            {"one sweep", {{3, 7}}, {3, 7}, {3, 7}, {3, 7}},
+            {"two sweeps", {{3, 7}, {5, 1}}, {5, 7}, {3, 1}, {4, 4}},
+            {"a mean between levels",
+             {{0, 16}, {1, 0}, {1, 0}},
+             {1, 16},
+             {0, 0},
+             {2 / 3.0, 16 / 3.0}},
+            {"a sweep stopped short", {{3, 7}, {5}}, {5, 7}, {3, 7}, {4, 7}},
+            {"cleared at each sweep", {{3, 7}, {5, 1}}, {5, 1}, {5, 1}, {5, 1}, true},
+            {"span changed", {{3, 7}, {5}}, {5, -1}, {5, -1}, {5, -1}, false, true},
+        });
+    }
+    void holdTracesOverSweeps() {
+        QFETCH(Holding, row);
+        nerimo::testing::FakeSurface surface;
+        nerimo::Plot plot(surface, 0);
+        for (qsizetype i = 0; i < row.sweeps.size(); ++i) {
+            if (i == 1 && row.spanChange) {
+                plot.Erase();
+            }
+            plot.PreparePlot(row.clearAtStart, false);
+            for (const int level : row.sweeps[i]) {
+                plot.PlotLevel(level);
+            }
+            plot.NewTrace();
+        }
+        for (int step = 0; step < 2; ++step) {
+            for (const auto& [hold, expected] :
+                 {std::pair{nerimo::Hold::Max, row.max}, std::pair{nerimo::Hold::Min, row.min},
+                  std::pair{nerimo::Hold::Average, row.average}}) {
+                const std::optional<double> value = plot.holds().Value(hold, step);
+                QVERIFY2(
+                    expected[step] < 0 ? !value : value && qAbs(*value - expected[step]) < 1e-9,
+                    qPrintable(QStringLiteral("hold %1 at step %2: %3")
+                                   .arg(int(hold))
+                                   .arg(step)
+                                   .arg(value.value_or(-1))));
+            }
+        }
+    }
+
+    // With a hold trace on, each step draws its segment first and the live trace over it: where
+    // both pass, the live trace's colour; with every hold off, not a pixel differs from a plot
+    // that has none.
+    void holdTracesLieBeneath() {
+        nerimo::testing::FakeSurface withHolds;
+        nerimo::testing::FakeSurface without;
+        nerimo::Plot held(withHolds, 0);
+        nerimo::Plot plain(without, 0);
+        held.holds().Show(nerimo::Hold::Max, true);
+        held.holds().Show(nerimo::Hold::Min, true);
+        held.holds().Show(nerimo::Hold::Average, true);
+        for (const QList<int>& sweep : QList<QList<int>>{{16, 0, 9, 4}, {2, 12, 9, 4}}) {
+            for (const int level : sweep) {
+                held.PlotLevel(level);
+                plain.PlotLevel(level);
+            }
+            held.NewTrace();
+            plain.NewTrace();
+        }
+        QCOMPARE(withHolds.PixelAt(44, 339 - 21 * 16), Rgb(0xffff00ff));  // max hold over step 0
+        QCOMPARE(withHolds.PixelAt(44, 339 - 21 * 9), Rgb(0xffffff00));   // the mean, 9
+        QCOMPARE(withHolds.PixelAt(52, 339 - 21 * 0), Rgb(0xff0080ff));   // min hold at step 1
+        // Every pixel of the last sweep's trace is there, on top of the holds.
+        nerimo::testing::FakeSurface last;
+        nerimo::Plot alone(last, 0);
+        for (const int level : {2, 12, 9, 4}) {
+            alone.PlotLevel(level);
+        }
+        for (int x = 0; x < 720; ++x) {
+            for (int y = 0; y < 350; ++y) {
+                QVERIFY2(last.PixelAt(x, y) != kGreen || withHolds.PixelAt(x, y) == kGreen,
+                         qPrintable(QStringLiteral("%1, %2").arg(x).arg(y)));
+            }
+        }
+        // All three off: a sweep draws the very pixels of a plot that never had them.
+        held.holds().Show(nerimo::Hold::Max, false);
+        held.holds().Show(nerimo::Hold::Min, false);
+        held.holds().Show(nerimo::Hold::Average, false);
+        held.Erase();
+        plain.Erase();
+        for (const int level : {16, 0, 9, 4}) {
+            held.PlotLevel(level);
+            plain.PlotLevel(level);
+        }
+        QVERIFY(withHolds.pixels == without.pixels);
     }
 
     // Each segment from the point before, in the trace colour; none for a colour out of range.

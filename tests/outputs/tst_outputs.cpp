@@ -1,7 +1,11 @@
 #include <QtTest>
+#include <cmath>
+#include <limits>
 
 #include "CoreFakes.h"
 #include "FrequencyAtX.h"
+#include "HistoryModel.h"
+#include "LogReader.h"
 #include "OutputFakes.h"
 #include "Picture.h"
 #include "Sweep.h"
@@ -21,9 +25,34 @@ struct Logged {
     bool silent = false;  // the receiver answers nothing but the signal
 };
 
+struct LogText {
+    const char* name;
+    QByteArray text;
+    int sweeps;                // read
+    QList<float> firstValues;  // of the first sweep; NaN where a hop left a gap
+    long long firstHertz;
+    int malformed;
+    nerimo::HistoryUnit unit;
+};
+
+// A sweep of `steps` steps into the history, as the sweep tells it, measured as far as the levels
+// go.
+void Sweep(nerimo::HistoryModel& history, long long first, const QList<int>& levels,
+           bool measured = true, int steps = 0) {
+    history.SweepBegan(first, first + ((steps > 0 ? steps : levels.size()) - 1) * 12500);
+    nerimo::SweepSummary summary;
+    for (qsizetype i = 0; i < levels.size(); ++i) {
+        const nerimo::Reply reply = measured ? nerimo::Reply::Answered : nerimo::Reply::NoReceiver;
+        history.Measured(first + i * 12500, levels[i], reply);
+        summary.Count(reply);
+    }
+    history.SweepEnded(summary);
+}
+
 }  // namespace
 
-// What outlives the sweep: the rows of the sweep log, and the picture as it is saved.
+// What outlives the sweep: the rows of the sweep log, the history and the logs it reads back,
+// and the picture as it is saved.
 class OutputsTest : public QObject {
     Q_OBJECT
 
@@ -95,19 +124,133 @@ class OutputsTest : public QObject {
         QCOMPARE(file.written.count('\n'), 1);
     }
 
-    // The picture is the plot, a row of the window's grey, then the scale strip; one that cannot
-    // be saved says why, and an old picture of that name stays whole.
+    // A log in the layout of rtl_power's CSV: rows with the same date and time are one sweep in
+    // pieces, each value at its own frequency; a line that is no such row is skipped and
+    // counted; whole levels 0 to 16 are the program's own, anything else dB. Fed in pieces cut
+    // anywhere, even inside a line.
+    void logsAreReadBack_data() {
+        const float gap = std::numeric_limits<float>::quiet_NaN();
+        AddRows<LogText>({
+            {"the program's own",
+             "2026-12-07, 10:20:30, 145000000, 145025000, 12500, 1, 0, 7, 16\n"
+             "2026-12-07, 10:20:45, 145000000, 145025000, 12500, 1, 1, 2, 3\n",
+             2,
+             {0, 7, 16},
+             145000000,
+             0,
+             nerimo::HistoryUnit::Level},
+            {"rtl_power's hops joined",
+             "2026-12-07, 10:20:30, 144000000, 144020000, 10000, 3, -40.5, -41.0\n"
+             "2026-12-07, 10:20:30, 144020000, 144040000, 10000, 3, -39.5, -12.25\r\n"
+             "2026-12-07, 10:20:35, 144000000, 144020000, 10000, 3, -40.5, -41.0\n",
+             2,
+             {-40.5f, -41.0f, -39.5f, -12.25f},
+             144000000,
+             0,
+             nerimo::HistoryUnit::Decibel},
+            {"a hop left out",
+             "2026-12-07, 10:20:30, 144000000, 144010000, 10000, 3, -40\n"
+             "2026-12-07, 10:20:30, 144030000, 144040000, 10000, 3, -30\n",
+             1,
+             {-40, gap, gap, -30},
+             144000000,
+             0,
+             nerimo::HistoryUnit::Decibel},
+            {"malformed lines",
+             "an earlier survey\n"
+             "2026-12-07, 10:20:30, 145000000, 145012500, 12500, 1, 3, x\n"
+             "2026-12-07, 10:20:30, 145000000\n"
+             "2026-13-07 10:20:30, 145000000, 145012500, 12500, 1, 3, 4\n"
+             "2026-12-07, 10:20:31, 145000000, 145012500, 0, 1, 3, 4\n"
+             "\n"
+             "2026-12-07, 10:20:45, 145000000, 145012500, 12500, 1, 5, 6",
+             1,
+             {5, 6},
+             145000000,
+             5,
+             nerimo::HistoryUnit::Level},
+        });
+    }
+    void logsAreReadBack() {
+        QFETCH(LogText, row);
+        for (const qsizetype cut : {qsizetype(1), qsizetype(37), row.text.size() - 1}) {
+            nerimo::LogReader reader;
+            reader.Feed(QByteArrayView(row.text).first(cut));
+            reader.Feed(QByteArrayView(row.text).sliced(cut));
+            reader.Finish();
+            QCOMPARE(int(reader.sweeps().size()), row.sweeps);
+            QCOMPARE(reader.Malformed(), row.malformed);
+            QCOMPARE(reader.Unit(), row.unit);
+            const nerimo::LoggedSweep& first = reader.sweeps().front();
+            QCOMPARE(first.firstHertz, row.firstHertz);
+            QCOMPARE(first.values.size(), size_t(row.firstValues.size()));
+            for (qsizetype i = 0; i < row.firstValues.size(); ++i) {
+                const float value = first.values[size_t(i)];
+                QVERIFY(std::isnan(row.firstValues[i]) ? std::isnan(value)
+                                                       : value == row.firstValues[i]);
+            }
+        }
+    }
+
+    // The history: a row for each sweep that measured, none for one that did not; a new section
+    // where the span or the start changes, old rows keeping theirs; the last 10,000 rows kept;
+    // a log loaded before the rows of the run, its dB scaled over its own range.
+    void historyKeepsTheSweeps() {
+        const nerimo::testing::FixedClock clock;
+        nerimo::HistoryModel history(clock);
+        Sweep(history, 145000000, {1, 2, 3});
+        Sweep(history, 145000000, {0, 0, 0}, false);
+        Sweep(history, 145000000, {4, 5}, true, 3);  // stopped short of its last step
+        Sweep(history, 146000000, {7, 8, 9});
+        const auto& rows = history.rows();
+        QCOMPARE(rows.size(), size_t(3));
+        QCOMPARE(rows[0].section, rows[1].section);
+        QVERIFY(rows[2].section != rows[1].section);
+        QCOMPARE(history.section(rows[2].section).firstHertz, 146000000LL);
+        QCOMPARE(history.Value(rows[1], 1), std::optional<double>(5));
+        QCOMPARE(history.Value(rows[1], 2), std::nullopt);
+        QCOMPARE(rows[0].time, clock.now);
+
+        std::vector<nerimo::LoggedSweep> logged = {
+            {QDateTime(QDate(2026, 12, 6), QTime(9, 0)), 144000000, 10000, {-50, -10, NAN}}};
+        history.Load(logged, nerimo::HistoryUnit::Decibel, -50, -10, true);
+        QCOMPARE(rows.size(), size_t(4));
+        QCOMPARE(history.Value(rows[0], 0), std::optional<double>(-50));
+        QCOMPARE(history.Value(rows[0], 1), std::optional<double>(-10));
+        QCOMPARE(history.Value(rows[0], 2), std::nullopt);
+        QCOMPARE(history.Value(rows[3], 0), std::optional<double>(7));  // the run's, after it
+
+        for (int i = 0; i < 10001; ++i) {
+            Sweep(history, 145000000, {i % 17});
+        }
+        QCOMPARE(rows.size(), nerimo::HistoryModel::kCapacity);
+        QCOMPARE(history.Value(rows.back(), 0), std::optional<double>(10000 % 17));
+        QCOMPARE(history.Value(rows.front(), 0), std::optional<double>(1));
+    }
+
+    // The picture is the plot, a row of the window's grey, the scale strip, then a caption strip
+    // with text in it; one that cannot be saved says why, and an old picture of that name stays
+    // whole.
     void picturesAreSavedWholeOrNotAtAll() {
         QImage plot(720, 350, QImage::Format_RGB32);
         plot.fill(Qt::black);
         plot.setPixel(44, 339, qRgb(0, 255, 0));
         QImage scale(720, 15, QImage::Format_RGB32);
         scale.fill(Qt::white);
-        const QImage picture = nerimo::PlotPicture(plot, scale);
-        QCOMPARE(picture.size(), QSize(720, 366));
+        const QImage picture = nerimo::PlotPicture(
+            plot, scale,
+            {145, 1, QDateTime(QDate(2026, 12, 7), QTime(10, 20, 30)), nerimo::Mode::Fm, "/dev/x"});
+        QCOMPARE(picture.size(), QSize(720, 406));
         QCOMPARE(picture.pixel(44, 339), qRgb(0, 255, 0));
         QCOMPARE(picture.pixel(0, 350), qRgb(64, 64, 64));
         QCOMPARE(picture.pixel(0, 351), qRgb(255, 255, 255));
+        int text = 0;  // light pixels of the caption's two lines
+        for (int y = 366; y < 406; ++y) {
+            for (int x = 0; x < 720; ++x) {
+                text += qGray(picture.pixel(x, y)) > 160;
+            }
+        }
+        QVERIFY2(text > 200, qPrintable(QString::number(text)));
 
         const QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("plot.png"));
@@ -123,5 +266,5 @@ class OutputsTest : public QObject {
     }
 };
 
-QTEST_GUILESS_MAIN(OutputsTest)
+QTEST_MAIN(OutputsTest)
 #include "tst_outputs.moc"

@@ -8,6 +8,7 @@
 #include <QSerialPortInfo>
 #include <QtTest>
 
+#include "Palette.h"
 #include "Rig.h"
 
 using namespace nerimo::testing;
@@ -276,7 +277,7 @@ class HeadlessTest : public QObject {
              Receiver::Serial,
              {},
              {},
-             {"--sweeps", "2", "--picture", "%1/plot.png"},
+             {"--sweeps", "2", "--picture", "%1/plot.png", "--history-picture", "%1/history.png"},
              0,
              {"Nerimo: sweep 2 at ", ": strongest level 14 at 145.5000 MHz."},
              2},
@@ -444,7 +445,7 @@ class HeadlessTest : public QObject {
         }
 
         // The two whole sweeps: the signal where it is, the progress lines as the rows say, and
-        // the picture of the plot with its peak.
+        // the pictures of the plot and of the history with its peak.
         HeadlessRig& whole = *rigs[0];
         const QList<QByteArray> rows = whole.Rows();
         for (const QByteArray& row : rows.mid(1, 2)) {
@@ -457,6 +458,14 @@ class HeadlessTest : public QObject {
         const QImage picture(whole.Path("plot.png"));
         QCOMPARE(picture.width(), 720);
         QCOMPARE(picture.pixelColor(44 + 8 * 40, 339 - 21 * 14), QColor(0, 255, 0));
+        // The history's two rows of 8 pixels under the frame's top, the signal's cell in the
+        // colour of its level, the rows below them empty.
+        const QImage history(whole.Path("history.png"));
+        QCOMPARE(history.size(), QSize(900, 620));
+        const QColor level14 = QColor::fromRgb(nerimo::Colours(nerimo::Palette::Viridis)[223]);
+        QCOMPARE(history.pixelColor(458, 13), level14);
+        QCOMPARE(history.pixelColor(458, 21), level14);
+        QCOMPARE(history.pixelColor(458, 29), QColor(0, 0, 0));
         // Ended in its first sweep, the steps it measured are its row.
         QVERIFY(WholeRow(rigs[1]->Rows()[1]).size() - 6 >= 19);
         // A full disk ends the survey after its first sweep, the half row taken back.

@@ -85,13 +85,16 @@ class SerialLineTest : public QObject {
     // comes and goes, and a file with a bad line refused, naming it.
     void noiseFloorAndBadFiles() {
         QString error;
-        const auto band = BandModel::Parse("noise 2\n146 1 16 2.5\n", &error);
+        const auto band = BandModel::Parse("noise 2\n146 1 16 2.5\n147 1 9 -2.5\n", &error);
         QSet<int> seen;
         for (int step = 0; step < 200; ++step) {
             seen << band->LevelAt(145.0 + step * 0.0125, 0.0);
         }
-        QCOMPARE(seen, (QSet<int>{0, 1, 2, 16}));
-        QVERIFY(band->LevelAt(146, 3.0) <= 2);  // the signal at 146 MHz comes and goes
+        QCOMPARE(seen, (QSet<int>{0, 1, 2, 16}));  // 147 MHz is off at the start
+        // The signal at 146 MHz comes and goes; the one at 147 MHz the other way round.
+        QVERIFY(band->LevelAt(146, 3.0) <= 2);
+        QVERIFY(band->LevelAt(147, 0.0) <= 2);
+        QCOMPARE(band->LevelAt(147, 3.0), 9);
         for (const char* text : {"145.5 25 17\n", "145.5 25\n", "145.5 0 5\n", "noise 20\n"}) {
             QVERIFY2(!BandModel::Parse(QByteArray("\n") + text, &error), text);
             QVERIFY(error.startsWith(QStringLiteral("line 2")));

@@ -47,7 +47,8 @@ inline bool UseCommaLocale() {
 struct FakeProgram : Program {
     int endCalls = 0;
     std::function<void()> showRequested;
-    QString Folder() const override { return QStringLiteral("/opt/nerimo"); }
+    QString folder = QStringLiteral("/opt/nerimo");
+    QString Folder() const override { return folder; }
     QString UserFolder() const override { return QStringLiteral("/home/ham/.config/nerimo"); }
     bool Installed() const override { return false; }
     bool AnotherInstanceRunning() override { return false; }
@@ -196,7 +197,7 @@ struct FakeReceiver : Receiver {
 struct RecordingListener : SweepListener {
     QList<QPair<int, Reply>> steps;
     QList<SweepSummary> sweeps;
-    void SweepBegan() override {}
+    void SweepBegan(long long, long long) override {}
     void Measured(long long, int level, Reply reply) override { steps << qMakePair(level, reply); }
     void SweepEnded(const SweepSummary& summary) override { sweeps << summary; }
 };

@@ -6,6 +6,7 @@
 #include "OutputFakes.h"
 #include "ReceiverFakes.h"
 #include "SettingsFakes.h"
+#include "Waterfall.h"
 #include "WindowPlace.h"
 
 namespace {
@@ -67,6 +68,13 @@ class WindowTest : public QObject {
         return Control(name)->palette().color(QPalette::WindowText);
     }
     bool Shown(const QString& name) const { return Control(name)->isVisible(); }
+    // The plot's menu, as a right click opens it.
+    QMenu* OpenPlotMenu() {
+        QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(300, 100),
+                                     Control("plotView")->mapToGlobal(QPoint(300, 100)));
+        QApplication::sendEvent(Control("plotView"), &rightClick);
+        return qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    }
     void Click(const QString& name) { QTest::mouseClick(Control(name), Qt::LeftButton); }
     // Over the plot at x, from the background first: Qt drops a move to where the pointer is.
     void PointAt(double x) {
@@ -291,8 +299,9 @@ class WindowTest : public QObject {
         QCOMPARE(port_.written.join(' '), QByteArray("145.0000N 145.4000N"));
     }
 
-    // The plot's menu in a run: the picture it saves is the plot and its scale strip as they
-    // are on screen; the log item starts a log, and then stops it.
+    // The plot's menu in a run: its items; the picture it saves is the plot and its scale strip
+    // as they are on screen, with its caption under them; the log item starts a log, and then
+    // stops it.
     void plotMenuKeepsTheSweeps() {
         Show("GRID=1\n");
         port_.answer = [](const QByteArray& last) {
@@ -300,32 +309,118 @@ class WindowTest : public QObject {
         };
         Click("startButton");
         QVERIFY(scheduler_.RunUntil([&] { return port_.written.size() == 30; }, 10));
-        QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(300, 100),
-                                     Control("plotView")->mapToGlobal(QPoint(300, 100)));
-        QApplication::sendEvent(Control("plotView"), &rightClick);
-        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        QMenu* menu = OpenPlotMenu();
         QVERIFY(menu);
-        const QList<QAction*> items = menu->actions();
-        QCOMPARE(items.size(), 2);
-        QCOMPARE(items[0]->text(), QStringLiteral("Save picture…"));
-        QCOMPARE(items[0]->shortcut(), QKeySequence(QStringLiteral("Ctrl+S")));
-        QCOMPARE(items[1]->text(), QStringLiteral("Log sweeps to…"));
-        QCOMPARE(items[1]->shortcut(), QKeySequence(QStringLiteral("Ctrl+L")));
+        QStringList items;
+        for (const QAction* item : menu->actions()) {
+            items << (item->text() + ' ' + item->shortcut().toString()).trimmed();
+        }
+        QCOMPARE(items,
+                 QStringList({"Save picture… Ctrl+S", "Log sweeps to… Ctrl+L", "", "Max hold M",
+                              "Min hold N", "Average A", "Reset holds", "", "History… Ctrl+H"}));
         menu->close();
 
         const QTemporaryDir dir;
         QVERIFY(form_->plotMenu().SavePicture(dir.filePath(QStringLiteral("plot.png"))));
         const QImage onScreen =
             form_->grab(QRect(64, 136, 720, 366)).toImage().convertToFormat(QImage::Format_RGB32);
-        QCOMPARE(QImage(dir.filePath(QStringLiteral("plot.png"))), onScreen);
+        const QImage picture(dir.filePath(QStringLiteral("plot.png")));
+        QCOMPARE(picture.copy(0, 0, 720, 366), onScreen);
+        QCOMPARE(picture.height(), 406);
 
+        QAction* logging = menu->actions()[1];
         form_->StartLog(QStringLiteral("sweeps.csv"));
-        QCOMPARE(items[1]->text(), QStringLiteral("Stop logging"));
+        QCOMPARE(logging->text(), QStringLiteral("Stop logging"));
         QVERIFY(scheduler_.RunUntil([&] { return !log_.written.isEmpty(); }, 20));
         QVERIFY(log_.written.contains(", 145000000, 146000000, 12500, 1, 10, 3, 10, "));
         QTest::keyClick(form_.get(), Qt::Key_L, Qt::ControlModifier);
-        QCOMPARE(items[1]->text(), QStringLiteral("Log sweeps to…"));
+        QCOMPARE(logging->text(), QStringLiteral("Log sweeps to…"));
         QVERIFY(log_.path.isEmpty());
+    }
+
+    // The hold traces: M while the plot has the focus turns the max hold on, drawn in its own
+    // colour and remembered beside the settings file for the next start; "Reset holds" erases it.
+    void holdTracesAreKeptAndReset() {
+        const QTemporaryDir folder;
+        program_.folder = folder.path();
+        Show("PAUSE=0\n");
+        // A signal at the second step in the first sweep only.
+        port_.answer = [this](const QByteArray& last) {
+            return last == "145.0125N" && port_.written.size() < 81 ? QByteArray("J")
+                                                                    : QByteArray("C");
+        };
+        Control("plotView")->setFocus();
+        QTest::keyClick(Control("plotView"), Qt::Key_M);
+        Click("startButton");
+        QVERIFY(scheduler_.RunUntil([&] { return port_.written.size() == 84; }, 20));
+        const auto held = [this] {  // the max hold at step 1, above the live level 3
+            return form_->findChild<nerimo::platform::SurfaceWidget*>(QStringLiteral("plotView"))
+                ->PixelAt(52, 339 - 21 * 10);
+        };
+        QCOMPARE(held(), qRgb(255, 0, 255));
+        QMenu* menu = OpenPlotMenu();
+        menu->actions()[6]->trigger();  // "Reset holds"
+        menu->close();
+        QCOMPARE(held(), qRgb(0, 0, 0));
+
+        form_.reset();  // the next start has the max hold on, and only that
+        Show("PAUSE=0\n");
+        menu = OpenPlotMenu();
+        QVERIFY(menu && menu->actions()[3]->isChecked() && !menu->actions()[4]->isChecked());
+        menu->close();
+    }
+
+    // The history window: a row for each sweep, the cell under the pointer read out, and a click
+    // on a cell that tunes there once no run is in progress.
+    void historyWindowReadsAndTunes() {
+        Show("PAUSE=0\n");
+        port_.answer = [](const QByteArray& last) {
+            return last == "145.0125N" ? QByteArray("J") : QByteArray("C");
+        };
+        Click("startButton");
+        QVERIFY(scheduler_.RunUntil([&] { return port_.written.size() == 82; }, 20));
+        nerimo::HistoryWindow& history = form_->historyWindow();
+        history.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&history));
+        QWidget& view = history.view();
+        const QRect area = nerimo::waterfall::Area(view.size());
+        const QPoint cell = area.topLeft() + QPoint(int(1.5 * area.width() / 81), 2);
+        QMouseEvent move(QEvent::MouseMove, cell, view.mapToGlobal(cell), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(&view, &move);
+        const QString readout = history.findChild<QLabel*>("historyReadout")->text();
+        QVERIFY2(readout.startsWith("145.0125 MHz   ") && readout.endsWith("   level 10"),
+                 qPrintable(readout));
+        QTest::mouseClick(&view, Qt::LeftButton, {}, cell);
+        QCOMPARE(port_.written.size(), 82);  // not while sweeping
+        Click("stopButton");
+        QVERIFY(scheduler_.RunUntil([&] { return Shown("startButton"); }, 5));
+        QTest::mouseClick(&view, Qt::LeftButton, {}, cell);
+        QCOMPARE(port_.written.last(), QByteArray("145.0125N"));
+        QCOMPARE(Caption("tunedLabel"), QStringLiteral("MHz 145.0125"));
+    }
+
+    // A log in the history from the start: read off the window's thread, a sweep's hops joined
+    // into one, a malformed line counted; a log that cannot be read, a message that does not wait.
+    void historyShowsALog() {
+        const QTemporaryDir dir;
+        QFile file(dir.filePath(QStringLiteral("earlier.csv")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(
+            "2026-12-06, 10:00:00, 145000000, 145012500, 12500, 1, 3, 4\n"
+            "2026-12-06, 10:00:00, 145025000, 145037500, 12500, 1, 5, 6\n"
+            "not a row\n"
+            "2026-12-06, 10:00:15, 145000000, 145037500, 12500, 1, 7, 8, 9, 10\n");
+        file.close();
+        Show();
+        form_->StartLog(file.fileName());
+        const auto* loaded = form_->historyWindow().findChild<QLabel*>("historyLoaded");
+        QTRY_COMPARE(loaded->text(), QStringLiteral("2 sweeps from earlier.csv; 1 line skipped"));
+        form_->historyWindow().LoadLog(dir.filePath(QStringLiteral("missing.csv")), false);
+        QTRY_COMPARE(messages_.notified.value(0),
+                     "The log " + dir.filePath(QStringLiteral("missing.csv")) +
+                         " cannot be read: No such file or directory.");
+        QVERIFY(messages_.shown.isEmpty());
     }
 
     // Centred on the screen's available area, never above or left of it: the title strip and

@@ -17,12 +17,12 @@ int NoiseAt(double mhz, int floor) {
     if (floor <= 0) {
         return 0;
     }
+    // SplitMix64's finaliser: neighbouring steps get unrelated bits, so no runs of one level.
     auto step = static_cast<quint64>(std::llround(mhz / kStepMHz));
-    step ^= step >> 33;
-    step *= 0xff51afd7ed558ccdULL;
-    step ^= step >> 33;
-    // The high bits: the multiplication keeps the low bit of the step, which would alternate.
-    return static_cast<int>((step >> 32) % static_cast<quint64>(floor + 1));
+    step = (step ^ (step >> 30)) * 0xbf58476d1ce4e5b9ULL;
+    step = (step ^ (step >> 27)) * 0x94d049bb133111ebULL;
+    step ^= step >> 31;
+    return static_cast<int>(step % static_cast<quint64>(floor + 1));
 }
 
 bool ReadDouble(const QByteArray& word, double* value) {
@@ -76,7 +76,7 @@ std::optional<BandModel> BandModel::Parse(const QByteArray& text, QString* error
         signal.peak = ok ? words[2].toInt(&ok) : 0;
         ok = ok && signal.peak >= 1 && signal.peak <= kHighestLevel;
         if (ok && words.size() == 4) {
-            ok = ReadDouble(words[3], &signal.periodSeconds) && signal.periodSeconds >= 0;
+            ok = ReadDouble(words[3], &signal.periodSeconds);
         }
         if (!ok) {
             return fail(QStringLiteral("expected: centre-MHz width-kHz peak(1-16) [period-s]"));
@@ -89,9 +89,13 @@ std::optional<BandModel> BandModel::Parse(const QByteArray& text, QString* error
 int BandModel::LevelAt(double mhz, double seconds) const {
     int level = NoiseAt(mhz, noiseFloor_);
     for (const Signal& signal : signals_) {
-        if (signal.periodSeconds > 0 &&
-            static_cast<long long>(std::floor(seconds / signal.periodSeconds)) % 2 != 0) {
-            continue;
+        if (signal.periodSeconds != 0) {
+            // Even periods are "on" for a positive period, "off" for a negative one.
+            const auto period =
+                static_cast<long long>(std::floor(seconds / std::abs(signal.periodSeconds)));
+            if ((period % 2 == 0) != (signal.periodSeconds > 0)) {
+                continue;
+            }
         }
         const double halfWidthMHz = signal.widthKHz / 2000.0;
         const double distance = std::abs(mhz - signal.centreMHz);

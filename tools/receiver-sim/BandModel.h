@@ -11,8 +11,9 @@ namespace nerimo::sim {
 struct Signal {
     double centreMHz = 0.0;
     double widthKHz = 12.5;
-    int peak = 1;                // 1..16
-    double periodSeconds = 0.0;  // on for one period, off for the next; 0 = always on
+    int peak = 1;  // 1..16
+    // On for one period, off for the next; a negative period starts off; 0 = always on.
+    double periodSeconds = 0.0;
 };
 
 // The levels a receiver would report across the band.

@@ -4,6 +4,13 @@
 
 namespace nerimo::sim {
 
+namespace {
+
+// Taken as the process loads, so that the band's signals come and go from the simulator's start.
+const double kStarted = CommandLog::Seconds();
+
+}  // namespace
+
 bool CommandLog::Open(const QString& path, QString* error) {
     if (path.isEmpty()) {
         return true;
@@ -27,6 +34,10 @@ double CommandLog::Seconds() {
     timespec now{};
     ::clock_gettime(CLOCK_MONOTONIC, &now);
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
+double CommandLog::SecondsSinceStart() {
+    return Seconds() - kStarted;
 }
 
 }  // namespace nerimo::sim

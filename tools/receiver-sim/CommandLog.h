@@ -13,8 +13,10 @@ class CommandLog {
     bool Open(const QString& path, QString* error);
     void Write(const QByteArray& command);
 
-    // The monotonic clock, in seconds: the log's and the band model's.
+    // The monotonic clock, in seconds: the log's.
     static double Seconds();
+    // Seconds since the simulator started: the band model's clock.
+    static double SecondsSinceStart();
 
   private:
     QFile file_;

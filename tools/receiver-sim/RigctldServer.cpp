@@ -64,7 +64,8 @@ QByteArray RigctldServer::Reply(const QByteArray& request) {
         if (garbage_) {
             return "S9+\n";  // Hamlib's own reading takes this as 0 dB
         }
-        return QByteArray::number(Decibels(band_.LevelAt(hertz_ / 1e6, CommandLog::Seconds()))) +
+        return QByteArray::number(
+                   Decibels(band_.LevelAt(hertz_ / 1e6, CommandLog::SecondsSinceStart()))) +
                "\n";
     }
     if (verb == "M" && words.size() >= 2) {

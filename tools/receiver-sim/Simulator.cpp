@@ -76,7 +76,7 @@ void Simulator::ReadCommands() {
 
 // The letter of the level at the tuned frequency; empty at level 0.
 QByteArray Simulator::LevelLetter() const {
-    const int level = options_.band.LevelAt(tunedMHz_, CommandLog::Seconds());
+    const int level = options_.band.LevelAt(tunedMHz_, CommandLog::SecondsSinceStart());
     return level > 0 ? QByteArray(1, static_cast<char>('A' + level - 1)) : QByteArray();
 }
 

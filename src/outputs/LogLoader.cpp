@@ -1,0 +1,82 @@
+#include "LogLoader.h"
+
+#include <QFile>
+#include <algorithm>
+
+namespace nerimo {
+
+namespace {
+
+constexpr qint64 kPieceBytes = 1 << 20;
+
+}  // namespace
+
+LogLoader::~LogLoader() {
+    Cancel();
+}
+
+bool LogLoader::Loading() const {
+    return thread_ && thread_->isRunning();
+}
+
+void LogLoader::Cancel() {
+    if (cancelled_) {
+        *cancelled_ = true;
+    }
+    if (thread_) {
+        thread_->wait();
+        thread_.reset();
+    }
+}
+
+void LogLoader::Load(const QString& path, Progress progress, Done done) {
+    Cancel();
+    auto cancelled = std::make_shared<std::atomic<bool>>(false);
+    cancelled_ = cancelled;
+    // Everything handed back goes through this object's thread, and not at all once cancelled.
+    const auto handBack = [this, cancelled](std::function<void()> call) {
+        QMetaObject::invokeMethod(
+            this,
+            [cancelled, call = std::move(call)] {
+                if (!*cancelled) {
+                    call();
+                }
+            },
+            Qt::QueuedConnection);
+    };
+    thread_.reset(QThread::create([path, cancelled, handBack, progress, done] {
+        QFile file(path);
+        auto log = std::make_shared<LoadedLog>();
+        if (!file.open(QIODevice::ReadOnly)) {
+            log->error = file.errorString();
+            handBack([log, done] { done(*log); });
+            return;
+        }
+        // Only what the file holds now: a log the run appends to meanwhile has those rows already.
+        const qint64 total = file.size();
+        LogReader reader;
+        qint64 bytesRead = 0;
+        while (!*cancelled && bytesRead < total) {
+            const QByteArray piece = file.read(std::min(kPieceBytes, total - bytesRead));
+            if (piece.isEmpty()) {  // an error, or a file cut shorter meanwhile
+                if (file.error() != QFileDevice::NoError) {
+                    log->error = file.errorString();
+                }
+                break;
+            }
+            reader.Feed(piece);
+            bytesRead += piece.size();
+            handBack([progress, bytesRead, total] { progress(bytesRead, total); });
+        }
+        reader.Finish();
+        log->sweeps.assign(reader.sweeps().begin(), reader.sweeps().end());
+        log->unit = reader.Unit();
+        log->low = log->unit == HistoryUnit::Level ? 0 : reader.Low();
+        log->high = log->unit == HistoryUnit::Level ? 16 : reader.High();
+        log->malformed = reader.Malformed();
+        handBack([log, done] { done(*log); });
+    }));
+    thread_->start();
+}
+
+}  // namespace nerimo

@@ -1,0 +1,143 @@
+#include "HistoryWindow.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileDialog>
+#include <QMenuBar>
+#include <QStandardPaths>
+#include <QStatusBar>
+
+#include "Picture.h"
+
+namespace nerimo {
+
+namespace {
+
+constexpr QSize kDefaultSize(900, 620);
+constexpr int kRememberAfterMs = 500;
+
+}  // namespace
+
+HistoryWindow::HistoryWindow(HistoryModel& model, WindowState& state, MessageBox& messages,
+                             std::function<void(long long hertz)> tune)
+    : model_(model),
+      state_(state),
+      messages_(messages),
+      view_(new HistoryView(model, state.HistoryPalette(), this)),
+      readout_(new QLabel(this)),
+      loaded_(new QLabel(this)),
+      progress_(new QProgressBar(this)) {
+    setObjectName(QStringLiteral("historyWindow"));
+    setWindowTitle(QStringLiteral("Nerimo history"));
+    readout_->setObjectName(QStringLiteral("historyReadout"));
+    loaded_->setObjectName(QStringLiteral("historyLoaded"));
+    setCentralWidget(view_);
+    resize(kDefaultSize);
+    restoreGeometry(state.HistoryGeometry());
+
+    QMenu* menu = menuBar()->addMenu(QStringLiteral("History"));
+    menu->addAction(QStringLiteral("Open log…"), QKeySequence::Open, this,
+                    &HistoryWindow::ChooseLog);
+    menu->addAction(QStringLiteral("Save picture…"), QKeySequence(Qt::CTRL | Qt::Key_S), this,
+                    &HistoryWindow::ChoosePicture);
+    menu->addSeparator();
+    auto* palettes = new QActionGroup(this);
+    for (const Palette palette : {Palette::Viridis, Palette::HighContrast, Palette::Grey}) {
+        QAction* item = menu->addAction(PaletteName(palette));
+        item->setCheckable(true);
+        item->setChecked(palette == view_->palette());
+        palettes->addAction(item);
+        connect(item, &QAction::triggered, this, [this, palette] {
+            view_->SetPalette(palette);
+            state_.SetHistoryPalette(palette);
+        });
+    }
+
+    statusBar()->addWidget(readout_, 1);
+    statusBar()->addPermanentWidget(loaded_);
+    statusBar()->addPermanentWidget(progress_);
+    progress_->setMaximumWidth(160);
+    progress_->hide();
+    view_->onPointer = [this](const QString& text) { readout_->setText(text); };
+    view_->onClick = std::move(tune);
+    model_.OnChanged([this](bool reloaded) { view_->ModelChanged(reloaded); });
+
+    rememberPlace_.setSingleShot(true);
+    rememberPlace_.setInterval(kRememberAfterMs);
+    connect(&rememberPlace_, &QTimer::timeout, this,
+            [this] { state_.SetHistoryGeometry(saveGeometry()); });
+}
+
+HistoryWindow::~HistoryWindow() {
+    model_.OnChanged({});
+}
+
+void HistoryWindow::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    rememberPlace_.start();
+}
+
+void HistoryWindow::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    rememberPlace_.start();
+}
+
+void HistoryWindow::LoadLog(const QString& path, bool keepRows) {
+    progress_->setRange(0, 1000);
+    progress_->setValue(0);
+    progress_->show();
+    loaded_->setText(QStringLiteral("Loading %1").arg(QDir::toNativeSeparators(path)));
+    loader_.Load(
+        path,
+        [this](qint64 done, qint64 total) {
+            progress_->setValue(total > 0 ? int(done * 1000 / total) : 1000);
+        },
+        [this, path, keepRows](const LoadedLog& log) {
+            progress_->hide();
+            if (!log.error.isEmpty()) {
+                loaded_->clear();
+                messages_.Notify(
+                    QStringLiteral("The log %1 cannot be read: %2.").arg(path, log.error));
+                return;
+            }
+            model_.Load(log.sweeps, log.unit, log.low, log.high, keepRows);
+            loaded_->setText(QStringLiteral("%1 sweeps from %2; %3 line%4 skipped")
+                                 .arg(log.sweeps.size())
+                                 .arg(QFileInfo(path).fileName())
+                                 .arg(log.malformed)
+                                 .arg(log.malformed == 1 ? QString() : QStringLiteral("s")));
+        });
+}
+
+bool HistoryWindow::SavePicture(const QString& path) {
+    QString error;
+    if (nerimo::SavePicture(view_->Picture(), path, &error)) {
+        return true;
+    }
+    messages_.Show(QStringLiteral("The picture %1 cannot be written: %2.").arg(path, error));
+    return false;
+}
+
+void HistoryWindow::ChooseLog() {
+    const QString path = QFileDialog::getOpenFileName(
+        this, QStringLiteral("Open log"),
+        QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation),
+        QStringLiteral("Sweep logs (*.csv);;All files (*)"));
+    if (!path.isEmpty()) {
+        LoadLog(path, false);
+    }
+}
+
+void HistoryWindow::ChoosePicture() {
+    const QString name = QDateTime::currentDateTime().toString(
+        QStringLiteral("'nerimo-history-'yyyyMMdd-HHmmss'.png'"));
+    const QString path = QFileDialog::getSaveFileName(
+        this, QStringLiteral("Save picture"),
+        QDir(QStandardPaths::writableLocation(QStandardPaths::PicturesLocation)).filePath(name),
+        QStringLiteral("PNG pictures (*.png)"));
+    if (!path.isEmpty()) {
+        SavePicture(path);
+    }
+}
+
+}  // namespace nerimo

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QActionGroup>
+#include <QLabel>
+#include <QMainWindow>
+#include <QProgressBar>
+#include <QTimer>
+
+#include "HistoryModel.h"
+#include "HistoryView.h"
+#include "LogLoader.h"
+#include "MessageBox.h"
+#include "WindowState.h"
+
+namespace nerimo {
+
+// The history window: an ordinary window beside the main one, with the waterfall of the sweeps,
+// the read-out of the cell under the pointer, and its own menu: "Open log…", "Save picture…" and
+// the palette. Its place, size and palette are remembered for the next start.
+class HistoryWindow : public QMainWindow {
+    Q_OBJECT
+
+  public:
+    // `tune`: a click on a cell asks the receiver to tune there.
+    HistoryWindow(HistoryModel& model, WindowState& state, MessageBox& messages,
+                  std::function<void(long long hertz)> tune);
+    ~HistoryWindow() override;
+
+    // Loads a log in the rtl_power layout off the window's thread, a progress bar meanwhile; its
+    // sweeps go before those of this run (`keepRows`) or in place of them.
+    void LoadLog(const QString& path, bool keepRows);
+    bool Loading() const { return loader_.Loading(); }
+    HistoryView& view() { return *view_; }
+    // The window's picture, with its axes and legend; false, with a message, when it cannot be
+    // written.
+    bool SavePicture(const QString& path);
+
+  protected:
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    void ChooseLog();
+    void ChoosePicture();
+
+    HistoryModel& model_;
+    WindowState& state_;
+    MessageBox& messages_;
+    HistoryView* view_;
+    QLabel* readout_;
+    QLabel* loaded_;
+    QProgressBar* progress_;
+    LogLoader loader_;
+    QTimer rememberPlace_;  // the place saved once it has stopped changing
+};
+
+}  // namespace nerimo
