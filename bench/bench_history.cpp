@@ -64,7 +64,7 @@ struct Window {
     explicit Window(const QString& folder)
         : state(folder + QStringLiteral("/Nerimo.ini")),
           model(clock),
-          window(model, state, messages, [](long long) {}) {
+          window(model, activities, state, messages, [](long long) {}) {
         window.view().installEventFilter(&paints);
         window.show();
         QCoreApplication::processEvents();
@@ -73,6 +73,7 @@ struct Window {
     nerimo::platform::QtMessageBox messages{QStringLiteral("Nerimo")};
     nerimo::WindowState state;
     HistoryModel model;
+    nerimo::ActivityTable activities;
     HistoryWindow window;
     PaintCounter paints;
 };

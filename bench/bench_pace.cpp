@@ -3,7 +3,8 @@
 // happens. The simulator's log cannot give it: its stamps come through the terminal's buffer,
 // whose kernel work runs late now and then on a busy machine. The history window is open.
 //
-// bench_pace SIMULATOR STEPS   prints: min MEDIAN max RATIO of STEPS step periods, in seconds
+// bench_pace SIMULATOR STEPS [marks]   prints: min MEDIAN max RATIO of STEPS step periods, in
+// seconds; with "marks", 10,000 named frequencies and 1,000 lockouts are in use.
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -64,13 +65,36 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     const int steps = argc > 2 ? QByteArray(argv[2]).toInt() : 0;
     if (steps < 2) {
-        std::fprintf(stderr, "usage: bench_pace SIMULATOR STEPS\n");
+        std::fprintf(stderr, "usage: bench_pace SIMULATOR STEPS [marks]\n");
         return 2;
     }
     QTemporaryDir dir;
     QProcess receiver;
     receiver.start(QString::fromLocal8Bit(argv[1]),
                    {QStringLiteral("--link"), dir.filePath(QStringLiteral("receiver"))});
+    nerimo::CommandLine options;
+    if (argc > 3 && QByteArray(argv[3]) == "marks") {
+        // Named every 50 kHz from 100 MHz, so that the span has its share; locked out every
+        // 12.5 kHz from 150 MHz, beside it.
+        QByteArray bookmarks = "# Frequency ; Name ; Modulation ; Bandwidth ; Tags\n";
+        for (int i = 0; i < 10000; ++i) {
+            bookmarks += QByteArray::number(100000000 + i * 50000LL) + " ; Channel " +
+                         QByteArray::number(i) + " ; Narrow FM ; 10000 ; \n";
+        }
+        QByteArray lockouts = "Frequency_Hz\n";
+        for (int i = 0; i < 1000; ++i) {
+            lockouts += QByteArray::number(150000000 + i * 12500LL) + '\n';
+        }
+        for (const auto& [name, bytes] :
+             {std::pair{"bookmarks.csv", bookmarks}, std::pair{"lockouts.csv", lockouts}}) {
+            QFile file(dir.filePath(QLatin1String(name)));
+            if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
+                std::fprintf(stderr, "bench_pace: cannot write %s\n", name);
+                return 1;
+            }
+        }
+        options.bookmarksPath = dir.filePath(QStringLiteral("bookmarks.csv"));
+    }
     QFile settings(dir.filePath(QStringLiteral("Nerimo.ini")));
     if (!receiver.waitForReadyRead(10000) || !settings.open(QIODevice::WriteOnly)) {
         std::fprintf(stderr, "bench_pace: no simulated receiver\n");
@@ -86,11 +110,12 @@ int main(int argc, char* argv[]) {
     StampedPort port(steps);
     nerimo::platform::HamlibRadio radio;
     nerimo::platform::QtAppendFile log;
+    nerimo::platform::QtAppendFile activity;
     nerimo::platform::QtScheduler scheduler;
     nerimo::platform::QtScheduler retry;
     nerimo::platform::SystemClock clock;
     nerimo::MainWindow window(
-        {program, files, messages, port, radio, scheduler, retry, log, clock});
+        {program, files, messages, port, radio, scheduler, retry, log, activity, clock}, options);
     window.Load();
     window.show();
     window.historyWindow().show();  // a row added at each sweep's end

@@ -38,13 +38,14 @@ struct Platform {
     nerimo::platform::QtSerialPort port;
     nerimo::platform::HamlibRadio radio;
     nerimo::platform::QtAppendFile log;
+    nerimo::platform::QtAppendFile activity;
     // Throws std::system_error when the system has no timer to give.
     nerimo::platform::QtScheduler scheduler;
     nerimo::platform::QtScheduler retry;
     nerimo::platform::SystemClock clock;
 
     nerimo::Services Services() {
-        return {program, files, messages, port, radio, scheduler, retry, log, clock};
+        return {program, files, messages, port, radio, scheduler, retry, log, activity, clock};
     }
 };
 
@@ -56,6 +57,9 @@ int RunWindow(Platform& platform, const nerimo::CommandLine& options) {
     }
     if (!options.logPath.isEmpty()) {
         window.StartLog(options.logPath);
+    }
+    if (!options.activityPath.isEmpty()) {
+        window.StartActivityLog(options.activityPath);
     }
     // Ended from a terminal, by the session or by the system, it ends as " X" ends it: the port
     // closed and its lock gone.

@@ -15,6 +15,8 @@ constexpr Rgb kBlack = MakeRgb(0, 0, 0);
 constexpr Rgb kGridGrey = MakeRgb(128, 128, 128);
 constexpr Rgb kWholeMHzGrey = MakeRgb(192, 192, 192);
 constexpr Rgb kTickWhite = MakeRgb(255, 255, 255);
+constexpr Rgb kBookmarkYellow = MakeRgb(255, 255, 0);
+constexpr int kBookmarkTickBottomY = 3;
 constexpr int kGridTopY = 4;
 constexpr int kGridBottomGap = 10;  // vertical lines end this far above the plot's bottom edge
 constexpr int kLevelRows = 17;      // levels 16 down to 0
@@ -70,7 +72,7 @@ void Plot::DrawGrid() {
 }
 
 int Plot::PointX(int step) const {
-    return pixelsPerStep_ * (step + 1) + kLeftMargin + (pixelsPerStep_ == 1 ? kWideSpanShift : 0);
+    return StepX(step, pixelsPerStep_);
 }
 
 void Plot::PlotLevel(int level) {
@@ -137,9 +139,32 @@ void Plot::Present() {
     surface_.Present();
 }
 
-void DrawScaleTicks(Surface& scale) {
+void DrawScale(Surface& scale, long long firstHertz, int spanMHz, const Lockouts& lockouts,
+               const Bookmarks& bookmarks) {
+    scale.Erase();
     scale.DrawLine(kFirstPointX, 0, kFirstPointX, kScaleTickBottomY, kTickWhite);
     scale.DrawLine(kLastPointX, 0, kLastPointX, kScaleTickBottomY, kTickWhite);
+    const int pixelsPerStep = PixelsPerStepFor(spanMHz);
+    const long long lastStep = spanMHz * 1000000LL / kStepHz;
+    // The step a frequency falls on, when the span has it.
+    const auto stepX = [&](long long hertz) -> std::optional<int> {
+        const long long step = (hertz - firstHertz + kStepHz / 2) / kStepHz;
+        if (hertz < firstHertz - kStepHz / 2 || step > lastStep) {
+            return std::nullopt;
+        }
+        return StepX(int(step), pixelsPerStep);
+    };
+    for (const long long hertz : lockouts.all()) {
+        if (const std::optional<int> x = stepX(hertz)) {
+            scale.DrawLine(*x, 0, *x, kScaleTickBottomY, kGridGrey);
+        }
+    }
+    for (const Bookmark& bookmark : bookmarks.Within(
+             firstHertz - kStepHz / 2, firstHertz + lastStep * kStepHz + kStepHz / 2)) {
+        if (const std::optional<int> x = stepX(bookmark.hertz)) {
+            scale.DrawLine(*x, 0, *x, kBookmarkTickBottomY, kBookmarkYellow);
+        }
+    }
     scale.Present();
 }
 

@@ -2,6 +2,7 @@
 
 #include <QPoint>
 
+#include "FrequencyMarks.h"
 #include "HoldTraces.h"
 #include "Surface.h"
 
@@ -59,7 +60,10 @@ class Plot {
     bool gridDrawn_ = false;  // since the plot was last erased
 };
 
-// The scale strip's ticks, under the first and the last point of a sweep.
-void DrawScaleTicks(Surface& scale);
+// The scale strip drawn afresh for a span: the ticks under the first and the last point of a
+// sweep, a grey tick under each step locked out and a short yellow one at the top under each
+// named frequency.
+void DrawScale(Surface& scale, long long firstHertz, int spanMHz, const Lockouts& lockouts,
+               const Bookmarks& bookmarks);
 
 }  // namespace nerimo

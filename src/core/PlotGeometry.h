@@ -25,6 +25,11 @@ constexpr int PixelsPerStepFor(int spanMHz) {
     return spanMHz == 1 ? 8 : 1;
 }
 
+// The x of a sweep's point at a step.
+constexpr int StepX(int step, int pixelsPerStep) {
+    return pixelsPerStep * (step + 1) + kLeftMargin + (pixelsPerStep == 1 ? kWideSpanShift : 0);
+}
+
 // The hold traces' colours, apart from the four trace colours and from each other.
 inline constexpr Rgb kMaxHoldColor = MakeRgb(255, 0, 255);  // magenta
 inline constexpr Rgb kMinHoldColor = MakeRgb(0, 128, 255);  // blue

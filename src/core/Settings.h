@@ -23,6 +23,7 @@ struct Settings {
     QByteArray device;          // DEVICE= or --device: in place of COM=
     int rigModel = 0;           // RIG=: a Hamlib model; 0 for the receiver's own protocol
     int rigSpeed = 0;           // RIG_SPEED=: 0 for the model's own
+    int16_t activityLevel = 1;  // ACTIVITY=: 1 to 16, the level at which a step is heard
     QString file;               // the settings file read, for messages that name it
 };
 

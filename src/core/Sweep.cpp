@@ -14,9 +14,14 @@ constexpr double kHoldCycleSeconds = 1.0;
 
 }  // namespace
 
-Sweep::Sweep(const Settings& settings, Receiver& receiver, Plot& plot, Panel& panel,
-             Scheduler& scheduler)
-    : settings_(settings), receiver_(receiver), plot_(plot), panel_(panel), scheduler_(scheduler) {}
+Sweep::Sweep(const Settings& settings, const Lockouts& lockouts, Receiver& receiver, Plot& plot,
+             Panel& panel, Scheduler& scheduler)
+    : settings_(settings),
+      lockouts_(lockouts),
+      receiver_(receiver),
+      plot_(plot),
+      panel_(panel),
+      scheduler_(scheduler) {}
 
 void Sweep::RunSweep() {
     // No nested runs: a stopped run still finishing its step ends here, as its stop would end it.
@@ -45,13 +50,12 @@ void Sweep::End() {
     if (!running_) {
         return;
     }
-    running_ = false;
-    receiver_.EndRun();
     if (plot_.StepCount() > 0) {  // a sweep under way: what it measured stays
         for (SweepListener* listener : listeners_) {
             listener->SweepEnded(summary_);
         }
     }
+    EndRun();
     holding_ = false;
     plot_.NewTrace();
     plot_.Present();
@@ -59,6 +63,18 @@ void Sweep::End() {
 
 long long Sweep::StepHertz() const {
     return Hertz(settings_.startMHz) + step_ * kStepHz;
+}
+
+bool Sweep::Signal() const {
+    return level_ > 0 && !lockouts_.Locks(StepHertz());
+}
+
+void Sweep::EndRun() {
+    running_ = false;
+    receiver_.EndRun();
+    for (SweepListener* listener : listeners_) {
+        listener->RunEnded();
+    }
 }
 
 void Sweep::BeginSweep() {
@@ -111,7 +127,7 @@ void Sweep::AfterRead(std::optional<int> level) {
         }
     }
     const int16_t pause = settings_.pauseSeconds;
-    if (level_ > 0 && pause > 0 && pause != kHoldPause) {
+    if (Signal() && pause > 0 && pause != kHoldPause) {
         // A stop already taken keeps the idle panel's empty status; the pause still runs out.
         if (!stopRequested_) {
             panel_.SetStatus(Status::Pause);
@@ -135,7 +151,7 @@ void Sweep::FinishStep() {
         level_ = 0;
         continueRequested_ = false;
     }
-    if (level_ == 0 && holding_) {
+    if (!Signal() && holding_) {
         if (!stopRequested_) {
             panel_.SetStatus(Status::Scan);
         }
@@ -146,7 +162,7 @@ void Sweep::FinishStep() {
         step_ = lastStep_;
         holding_ = false;
     }
-    if (level_ > 0 && settings_.pauseSeconds == kHoldPause && !stopRequested_) {
+    if (Signal() && settings_.pauseSeconds == kHoldPause && !stopRequested_) {
         if (!holding_) {
             panel_.SetStatus(Status::Pause);
             holding_ = true;
@@ -173,8 +189,7 @@ void Sweep::EndOfSweep() {
         BeginSweep();
         return;
     }
-    running_ = false;
-    receiver_.EndRun();
+    EndRun();
     plot_.Present();
 }
 

@@ -3,6 +3,7 @@
 #include <optional>
 #include <vector>
 
+#include "FrequencyMarks.h"
 #include "Panel.h"
 #include "Plot.h"
 #include "Receiver.h"
@@ -18,8 +19,9 @@ namespace nerimo {
 // a timer, so the window stays responsive and the processor idles while the receiver answers.
 class Sweep {
   public:
-    Sweep(const Settings& settings, Receiver& receiver, Plot& plot, Panel& panel,
-          Scheduler& scheduler);
+    // `lockouts`: the steps that never pause or hold.
+    Sweep(const Settings& settings, const Lockouts& lockouts, Receiver& receiver, Plot& plot,
+          Panel& panel, Scheduler& scheduler);
 
     // Starts a run with the mode and the span the panel shows. A stopped run that is still
     // finishing its step ends first.
@@ -44,8 +46,12 @@ class Sweep {
     void FinishStep();
     void EndOfSweep();
     long long StepHertz() const;
+    // A level above 0 at a step not locked out: what pauses and holds.
+    bool Signal() const;
+    void EndRun();
 
     const Settings& settings_;
+    const Lockouts& lockouts_;
     Receiver& receiver_;
     Plot& plot_;
     Panel& panel_;

@@ -39,6 +39,8 @@ class SweepListener {
     virtual void Measured(long long hertz, int level, Reply reply) = 0;
     // The sweep ended: whole, or cut short by a stop or by the end of its run.
     virtual void SweepEnded(const SweepSummary& summary) = 0;
+    // The run ended: stopped, or ended at once (a close, a signal). Its last sweep has ended.
+    virtual void RunEnded() {}
 };
 
 }  // namespace nerimo

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 
 namespace nerimo::platform {
 
@@ -17,6 +18,14 @@ FileRead DiskFileAccess::ReadOrCreate(const QString& path) {
         }
         return {FileRead::Outcome::Created, {}, {}};
     }
+    return Read(path);
+}
+
+FileRead DiskFileAccess::Read(const QString& path) {
+    QFile file(path);
+    if (!QFileInfo::exists(path)) {
+        return {FileRead::Outcome::Missing, {}, {}};
+    }
     if (!file.open(QIODevice::ReadOnly)) {
         return {FileRead::Outcome::Unreadable, {}, file.errorString()};
     }
@@ -25,6 +34,15 @@ FileRead DiskFileAccess::ReadOrCreate(const QString& path) {
         return {FileRead::Outcome::Unreadable, {}, file.errorString()};
     }
     return {FileRead::Outcome::Read, bytes, {}};
+}
+
+bool DiskFileAccess::Replace(const QString& path, const QByteArray& bytes, QString* error) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        *error = file.errorString();
+        return false;
+    }
+    return true;
 }
 
 }  // namespace nerimo::platform

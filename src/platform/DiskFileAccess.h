@@ -7,6 +7,8 @@ namespace nerimo::platform {
 class DiskFileAccess : public FileAccess {
   public:
     FileRead ReadOrCreate(const QString& path) override;
+    FileRead Read(const QString& path) override;
+    bool Replace(const QString& path, const QByteArray& bytes, QString* error) override;
 };
 
 }  // namespace nerimo::platform

@@ -32,9 +32,10 @@ std::optional<int> ParseCommandLine(const QStringList& arguments, CommandLine* o
         "no options it opens its window. Its settings are in Nerimo.ini beside the program or,\n"
         "where that folder takes no file (an installed copy), in ~/.config/nerimo/Nerimo.ini.\n\n"
         "Exit status: 0 done (the window closed; a survey measured and logged every sweep asked\n"
-        "for, or a signal ended it after at least one); 1 a file could not be written (the log,\n"
-        "the picture); 2 usage (a bad option or value); 3 no receiver (a survey's receiver could\n"
-        "not be opened, cannot be swept, or stayed away longer than --give-up-after)."));
+        "for, or a signal ended it after at least one); 1 a file could not be written (a log,\n"
+        "a picture); 2 usage (a bad option or value, a file of lockouts or bookmarks that\n"
+        "cannot be used); 3 no receiver (a survey's receiver could not be opened, cannot be\n"
+        "swept, or stayed away longer than --give-up-after)."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Show this help and end."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
@@ -66,6 +67,21 @@ std::optional<int> ParseCommandLine(const QStringList& arguments, CommandLine* o
                                  QStringLiteral("Log every sweep to FILE, a row each, appended, "
                                                 "in the layout of rtl_power's CSV."),
                                  QStringLiteral("FILE"));
+    const QCommandLineOption activity(
+        QStringLiteral("activity"),
+        QStringLiteral("Log every activity (a frequency heard in consecutive sweeps) to FILE, a "
+                       "CSV row each when it ends, appended."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption lockouts(
+        QStringLiteral("lockouts"),
+        QStringLiteral("Read the frequencies locked out from FILE instead of lockouts.csv beside "
+                       "the settings file."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption bookmarks(
+        QStringLiteral("bookmarks"),
+        QStringLiteral("Name frequencies from FILE: gqrx's bookmarks.csv, SDR++'s frequency "
+                       "manager JSON or CHIRP's CSV export."),
+        QStringLiteral("FILE"));
     const QCommandLineOption sweeps(QStringLiteral("sweeps"),
                                     QStringLiteral("With --headless: end after N whole sweeps "
                                                    "(without it, at SIGINT, SIGTERM or SIGHUP)."),
@@ -89,7 +105,8 @@ std::optional<int> ParseCommandLine(const QStringList& arguments, CommandLine* o
                                                    "nothing) for SECONDS (default 300; 0: never)."),
                                     QStringLiteral("SECONDS"), QStringLiteral("300"));
     parser.addOptions({help, version, device, settings, checkSettings, listPorts, headless, log,
-                       sweeps, picture, historyPicture, wait, giveUp});
+                       activity, lockouts, bookmarks, sweeps, picture, historyPicture, wait,
+                       giveUp});
     if (!parser.parse(arguments)) {
         return Usage(parser.errorText());
     }
@@ -117,6 +134,9 @@ std::optional<int> ParseCommandLine(const QStringList& arguments, CommandLine* o
     }
     options->headless = parser.isSet(headless);
     options->logPath = parser.value(log);
+    options->activityPath = parser.value(activity);
+    options->lockoutsPath = parser.value(lockouts);
+    options->bookmarksPath = parser.value(bookmarks);
     options->picturePath = parser.value(picture);
     options->historyPicturePath = parser.value(historyPicture);
     options->waitForReceiver = parser.isSet(wait);

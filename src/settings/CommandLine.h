@@ -10,6 +10,9 @@ namespace nerimo {
 struct CommandLine {
     bool headless = false;         // an unattended survey, with no window
     QString logPath;               // the sweep log
+    QString activityPath;          // the activity log
+    QString lockoutsPath;          // in place of lockouts.csv beside the settings file
+    QString bookmarksPath;         // named frequencies: gqrx's, SDR++'s or CHIRP's
     int sweeps = 0;                // whole sweeps the survey makes; 0: until a signal ends it
     QString picturePath;           // the plot saved at the survey's end
     QString historyPicturePath;    // the waterfall of its sweeps, saved at its end

@@ -62,8 +62,11 @@ QString Value(const Settings& settings, const QByteArray& key) {
         return settings.rigModel == 0 ? QStringLiteral("0 (the receiver's own protocol)")
                                       : QString::number(settings.rigModel);
     }
-    return settings.rigSpeed == 0 ? QStringLiteral("0 (the model's own)")
-                                  : QString::number(settings.rigSpeed);
+    if (key == "RIG_SPEED=") {
+        return settings.rigSpeed == 0 ? QStringLiteral("0 (the model's own)")
+                                      : QString::number(settings.rigSpeed);
+    }
+    return QStringLiteral("%1 (heard at level %1 and above)").arg(settings.activityLevel);
 }
 
 // Whether a key's value as its line gives it was replaced by its range rule.
@@ -80,6 +83,7 @@ bool Replaced(const RawSettings& read, const Settings& valid, const QByteArray& 
         {"COM=", {read.comPort, valid.comPort}},
         {"COLOR=", {read.colorIndex, valid.colorIndex}},
         {"PAUSE=", {read.pauseSeconds, valid.pauseSeconds}},
+        {"ACTIVITY=", {read.activityLevel, valid.activityLevel}},
     };
     const auto values = kAsReadAndValid.find(key);
     return values != kAsReadAndValid.end() && values->first != values->second;

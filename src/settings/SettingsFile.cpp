@@ -56,6 +56,7 @@ Settings LoadSettings(const SettingsSource& source, FileAccess& files) {
             break;
         case FileRead::Outcome::Read:
         case FileRead::Outcome::Created:
+        case FileRead::Outcome::Missing:  // not from ReadOrCreate
             break;
     }
     // What it holds that would surprise a user, said at every start; a value that stops the

@@ -16,6 +16,7 @@ constexpr double kHighestStartMHzSpan8 = 2028.0;
 constexpr int16_t kLongestPause = 10;
 constexpr long long kHighestRigModel = 99999;
 constexpr long long kFastestRigSpeed = 4000000;
+constexpr int16_t kHighestLevel = 16;
 
 enum class Kind { Mode, Whole, Start, Device, Model, Speed };
 struct Key {
@@ -23,8 +24,8 @@ struct Key {
     Kind kind;
     int16_t RawSettings::*whole;
 };
-// The order in which every line is searched; DEVICE=, RIG= and RIG_SPEED= are ours, after the
-// others.
+// The order in which every line is searched; DEVICE=, RIG=, RIG_SPEED= and ACTIVITY= are ours,
+// after the others.
 constexpr Key kKeys[] = {
     {"FM_AM=", Kind::Mode, nullptr},
     {"SPAN=", Kind::Whole, &RawSettings::spanMHz},
@@ -37,6 +38,7 @@ constexpr Key kKeys[] = {
     {"DEVICE=", Kind::Device, nullptr},
     {"RIG=", Kind::Model, nullptr},
     {"RIG_SPEED=", Kind::Speed, nullptr},
+    {"ACTIVITY=", Kind::Whole, &RawSettings::activityLevel},
 };
 
 // Upper-cases ASCII letters only, byte for byte, so the upper-cased line keeps the length of the
@@ -170,6 +172,8 @@ Settings ValidateSettings(const RawSettings& raw) {
     settings.device = raw.device;
     settings.rigModel = raw.rigModel;
     settings.rigSpeed = raw.rigSpeed;
+    settings.activityLevel =
+        raw.activityLevel < 1 || raw.activityLevel > kHighestLevel ? int16_t(1) : raw.activityLevel;
     return settings;
 }
 

@@ -23,6 +23,7 @@ struct RawSettings {
     QByteArray device;
     int rigModel = 0;
     int rigSpeed = 0;
+    int16_t activityLevel = 0;
 };
 
 // A key as a settings line holds it: its text ("MHZ="), where it starts, and its value (the rest

@@ -1,19 +1,65 @@
 #include "Station.h"
 
+#include <algorithm>
+
+#include "LockoutsFile.h"
+
 namespace nerimo {
 
 Station::Station(const Settings& settings, const Services& services, Panel& panel,
                  Surface& plotSurface)
-    : serial_(settings, services.port, services.messages, services.retry),
+    : files_(services.files),
+      serial_(settings, services.port, services.messages, services.retry),
       hamlib_(settings, services.radio, services.messages, services.retry),
       receiver_(settings.rigModel > 0 ? static_cast<Receiver*>(&hamlib_) : &serial_),
       plot_(plotSurface, settings.colorIndex),
       log_(services.log, services.messages, services.clock),
       history_(services.clock),
-      sweep_(settings, *receiver_, plot_, panel, services.scheduler) {
+      activity_(settings.activityLevel, lockouts_, bookmarks_, services.clock),
+      activityLog_(services.activity, services.messages),
+      sweep_(settings, lockouts_, *receiver_, plot_, panel, services.scheduler) {
     plot_.SetSpan(settings.spanMHz);
     sweep_.Listen(log_);
     sweep_.Listen(history_);
+    sweep_.Listen(activity_);
+    activity_.Listen(activityLog_);
+}
+
+void Station::UseLists(const FrequencyLists& lists, const QString& lockoutsPath) {
+    lockoutsPath_ = lockoutsPath;
+    lockouts_ = Lockouts(lists.lockouts);
+    UseBookmarks(lists);
+}
+
+void Station::UseBookmarks(const FrequencyLists& lists) {
+    for (const long long hertz : skipped_) {
+        lockouts_.Remove(hertz);
+    }
+    bookmarks_ = lists.bookmarks;
+    skipped_.clear();
+    for (const long long hertz : lists.skipped) {
+        // Only those it adds: a frequency the lockouts file has stays the file's.
+        if (lockouts_.Add(hertz)) {
+            skipped_.push_back(hertz);
+        }
+    }
+}
+
+bool Station::LockOut(long long hertz, QString* error) {
+    return !lockouts_.Add(hertz) || SaveLockouts(error);
+}
+
+bool Station::RemoveLockout(long long stepHertz, QString* error) {
+    return !lockouts_.RemoveAt(stepHertz) || SaveLockouts(error);
+}
+
+bool Station::SaveLockouts(QString* error) {
+    std::vector<long long> own;
+    std::copy_if(lockouts_.all().begin(), lockouts_.all().end(), std::back_inserter(own),
+                 [this](long long hertz) {
+                     return std::find(skipped_.begin(), skipped_.end(), hertz) == skipped_.end();
+                 });
+    return files_.Replace(lockoutsPath_, LockoutsText(own), error);
 }
 
 }  // namespace nerimo

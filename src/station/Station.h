@@ -1,8 +1,11 @@
 #pragma once
 
+#include "ActivityLog.h"
+#include "ActivityTracker.h"
 #include "AppendFile.h"
 #include "Clock.h"
 #include "FileAccess.h"
+#include "FrequencyLists.h"
 #include "HamlibReceiver.h"
 #include "HistoryModel.h"
 #include "MessageBox.h"
@@ -31,13 +34,14 @@ struct Services {
     Scheduler& scheduler;  // the sweep's
     Scheduler& retry;      // the receiver's, while it is away
     AppendFile& log;       // the sweep log
+    AppendFile& activity;  // the activity log
     const Clock& clock;    // the time of day of log rows and a survey's lines
 };
 
 // Everything a run of sweeps needs, assembled in one place from the settings, for the window and
 // for a survey alike: the receiver the settings choose (the receiver's own protocol, or Hamlib
-// for RIG=), the plot on the given surface, the sweep, and the sweep log and the history
-// listening to it.
+// for RIG=), the plot on the given surface, the frequencies locked out and named, the sweep, and
+// listening to it the sweep log, the history and the activities with their log.
 class Station {
   public:
     Station(const Settings& settings, const Services& services, Panel& panel, Surface& plotSurface);
@@ -47,14 +51,37 @@ class Station {
     Sweep& sweep() { return sweep_; }
     SweepLog& log() { return log_; }
     HistoryModel& history() { return history_; }
+    ActivityTracker& activity() { return activity_; }
+    ActivityLog& activityLog() { return activityLog_; }
+    const Lockouts& lockouts() const { return lockouts_; }
+    FileAccess& files() { return files_; }
+    const Bookmarks& bookmarks() const { return bookmarks_; }
+
+    // The lists read at the start, the lockouts to be written back to `lockoutsPath`.
+    void UseLists(const FrequencyLists& lists, const QString& lockoutsPath);
+    // The named frequencies of another file, and the lockouts its skipped channels make.
+    void UseBookmarks(const FrequencyLists& lists);
+    // A step locked out, or its lockouts removed, and the lockouts file written; false with the
+    // reason when the file could not be written (the change holds for this run).
+    bool LockOut(long long hertz, QString* error);
+    bool RemoveLockout(long long stepHertz, QString* error);
 
   private:
+    bool SaveLockouts(QString* error);
+
+    FileAccess& files_;
     SerialReceiver serial_;
     HamlibReceiver hamlib_;
     Receiver* receiver_;
     Plot plot_;
+    Lockouts lockouts_;
+    std::vector<long long> skipped_;  // CHIRP's skipped channels, not written back
+    QString lockoutsPath_;
+    Bookmarks bookmarks_;
     SweepLog log_;
     HistoryModel history_;
+    ActivityTracker activity_;
+    ActivityLog activityLog_;
     Sweep sweep_;
 };
 

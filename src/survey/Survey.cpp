@@ -44,13 +44,15 @@ int Survey::Run() {
                       options_.settingsPath, options_.device, services_.program.Installed()},
                      services_.files);
     station_.emplace(settings_, services_, panel_, panel_.plot);
-    if (!station_->log().Start(options_.logPath)) {
-        return kNotWritten;
+    if (const std::optional<int> status = Prepare()) {
+        return *status;
     }
     panel_.plot.SetPixelSize(kPlotWidth, kPlotHeight);
     panel_.scale.SetPixelSize(kPlotWidth, kScaleHeight);
-    DrawScaleTicks(panel_.scale);
+    DrawScale(panel_.scale, Hertz(settings_.startMHz), settings_.spanMHz, station_->lockouts(),
+              station_->bookmarks());
     station_->sweep().Listen(*this);
+    station_->activity().Listen(*this);
     // Taken up once the survey stands and its event loop runs.
     station_->receiver().OpenPort([this](const OpenOutcome& outcome) {
         QTimer::singleShot(0, [this, outcome] { Opened(outcome); });
@@ -58,6 +60,33 @@ int Survey::Run() {
     const platform::UnixSignals ending({SIGINT, SIGTERM, SIGHUP}, [this] { Finish(kDone); });
     QCoreApplication::exec();
     return status_;
+}
+
+std::optional<int> Survey::Prepare() {
+    const QString lockouts =
+        options_.lockoutsPath.isEmpty() ? LockoutsBeside(settings_.file) : options_.lockoutsPath;
+    const FrequencyLists lists = ReadFrequencyLists(
+        services_.files, lockouts, !options_.lockoutsPath.isEmpty(), options_.bookmarksPath);
+    for (const QString& note : lists.notes) {
+        Report(note);
+    }
+    // A survey that was given a list it cannot use would run for the wrong names or steps.
+    if (!lists.refusal.isEmpty()) {
+        Report(lists.refusal);
+        return kUsage;
+    }
+    station_->UseLists(lists, lockouts);
+    if (!station_->log().Start(options_.logPath) ||
+        (!options_.activityPath.isEmpty() &&
+         !station_->activityLog().Start(options_.activityPath))) {
+        return kNotWritten;
+    }
+    return std::nullopt;
+}
+
+bool Survey::LogFailed() {
+    return !station_->log().Logging() ||
+           (!options_.activityPath.isEmpty() && !station_->activityLog().Logging());
 }
 
 void Survey::Opened(const OpenOutcome& outcome) {
@@ -93,7 +122,10 @@ void Survey::Finish(int status) {
     }
     finished_ = true;
     status_ = status;
-    station_->sweep().End();  // the sweep under way is logged as far as it went
+    station_->sweep().End();                // the sweep under way is logged as far as it went
+    if (status_ == kDone && LogFailed()) {  // the activities still going on, written at the end
+        status_ = kNotWritten;
+    }
     if (status_ == kDone && sweeps_ == 0) {
         Report(QStringLiteral("The survey ends before the receiver measured a sweep."));
         status_ = kNoReceiver;
@@ -132,6 +164,7 @@ void Survey::SavePictures() {
 void Survey::SweepBegan(long long firstHertz, long long) {
     began_ = services_.clock.Now();
     strongest_ = 0;
+    started_ = 0;
     strongestHertz_ = firstHertz;
 }
 
@@ -171,17 +204,23 @@ void Survey::SweepEnded(const SweepSummary& summary) {
         return;
     }
     ++sweeps_;
-    Report(QStringLiteral("sweep %1 at %2: strongest level %3 at %4 MHz")
+    Report(QStringLiteral("sweep %1 at %2: strongest level %3 at %4 MHz; %5 %6 started")
                .arg(sweeps_)
                .arg(began_.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")))
                .arg(strongest_)
-               .arg(QString::fromLatin1(FreqText(strongestHertz_))));
-    // The log stops at a write error (its message said so); the survey with it.
-    if (!station_->log().Logging()) {
+               .arg(QString::fromLatin1(FreqText(strongestHertz_)))
+               .arg(started_)
+               .arg(started_ == 1 ? QStringLiteral("activity") : QStringLiteral("activities")));
+    // A log stops at a write error (its message said so); the survey with it.
+    if (LogFailed()) {
         EndSoon(kNotWritten);
     } else if (sweeps_ == options_.sweeps) {
         EndSoon(kDone);
     }
+}
+
+void Survey::ActivityChanged(const Activity&, ActivityEvent event) {
+    started_ += event == ActivityEvent::Started;
 }
 
 }  // namespace nerimo

@@ -15,10 +15,11 @@ namespace nerimo {
 // and no window and no display; every sweep that measured logged, and a line on standard error for
 // each. Its exit status says what came of it: 0 every sweep asked for measured and logged (or a
 // signal ended it after at least one), 1 a file could not be written, 3 no receiver.
-class Survey : public SweepListener {
+class Survey : public SweepListener, public ActivityListener {
   public:
     static constexpr int kDone = 0;
     static constexpr int kNotWritten = 1;
+    static constexpr int kUsage = 2;
     static constexpr int kNoReceiver = 3;
 
     // `services.messages` says everything on standard error only.
@@ -34,8 +35,14 @@ class Survey : public SweepListener {
     void SweepBegan(long long firstHertz, long long lastHertz) override;
     void Measured(long long hertz, int level, Reply reply) override;
     void SweepEnded(const SweepSummary& summary) override;
+    void ActivityChanged(const Activity& activity, ActivityEvent event) override;
 
   private:
+    // The lists of frequencies and the logs the command line asks for; the exit status when
+    // the survey cannot begin.
+    std::optional<int> Prepare();
+    // Whether a log asked for has stopped at a write error.
+    bool LogFailed();
     // How the first attempt to open the receiver went, or that it opened later.
     void Opened(const OpenOutcome& outcome);
     // Ends the run after the step under way, with this status.
@@ -55,6 +62,7 @@ class Survey : public SweepListener {
     bool present_ = false;   // the receiver has been open, so its absence counts
     QElapsedTimer away_;     // since the receiver's last answer, while it is away
     int strongest_ = 0;
+    int started_ = 0;  // activities begun in the sweep
     long long strongestHertz_ = 0;
     QDateTime began_;
 };

@@ -3,7 +3,10 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QMenuBar>
+#include <QSortFilterProxyModel>
+#include <QSplitter>
 #include <QStandardPaths>
 #include <QStatusBar>
 
@@ -14,16 +17,18 @@ namespace nerimo {
 namespace {
 
 constexpr QSize kDefaultSize(900, 620);
+constexpr int kActivitiesHeight = 150;
 constexpr int kRememberAfterMs = 500;
 
 }  // namespace
 
-HistoryWindow::HistoryWindow(HistoryModel& model, WindowState& state, MessageBox& messages,
-                             std::function<void(long long hertz)> tune)
+HistoryWindow::HistoryWindow(HistoryModel& model, ActivityTable& activities, WindowState& state,
+                             MessageBox& messages, const std::function<void(long long hertz)>& tune)
     : model_(model),
       state_(state),
       messages_(messages),
       view_(new HistoryView(model, state.HistoryPalette(), this)),
+      activityView_(new QTableView(this)),
       readout_(new QLabel(this)),
       loaded_(new QLabel(this)),
       progress_(new QProgressBar(this)) {
@@ -31,8 +36,27 @@ HistoryWindow::HistoryWindow(HistoryModel& model, WindowState& state, MessageBox
     setWindowTitle(QStringLiteral("Nerimo history"));
     readout_->setObjectName(QStringLiteral("historyReadout"));
     loaded_->setObjectName(QStringLiteral("historyLoaded"));
-    setCentralWidget(view_);
+    auto* split = new QSplitter(Qt::Vertical, this);
+    split->addWidget(view_);
+    split->addWidget(activityView_);
+    split->setStretchFactor(0, 1);
+    split->setSizes({kDefaultSize.height() - kActivitiesHeight, kActivitiesHeight});
+    setCentralWidget(split);
     resize(kDefaultSize);
+    auto* sorted = new QSortFilterProxyModel(this);
+    sorted->setSourceModel(&activities);
+    sorted->setSortRole(ActivityTable::SortRole);
+    activityView_->setObjectName(QStringLiteral("activityView"));
+    activityView_->setModel(sorted);
+    activityView_->setSortingEnabled(true);
+    activityView_->sortByColumn(ActivityTable::FirstHeard, Qt::DescendingOrder);
+    activityView_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    activityView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    activityView_->verticalHeader()->hide();
+    activityView_->horizontalHeader()->setStretchLastSection(true);
+    connect(activityView_, &QTableView::doubleClicked, this, [tune](const QModelIndex& index) {
+        tune(index.data(ActivityTable::HertzRole).toLongLong());
+    });
     restoreGeometry(state.HistoryGeometry());
 
     QMenu* menu = menuBar()->addMenu(QStringLiteral("History"));
@@ -59,7 +83,7 @@ HistoryWindow::HistoryWindow(HistoryModel& model, WindowState& state, MessageBox
     progress_->setMaximumWidth(160);
     progress_->hide();
     view_->onPointer = [this](const QString& text) { readout_->setText(text); };
-    view_->onClick = std::move(tune);
+    view_->onClick = tune;
     model_.OnChanged([this](bool reloaded) { view_->ModelChanged(reloaded); });
 
     rememberPlace_.setSingleShot(true);

@@ -4,8 +4,10 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QProgressBar>
+#include <QTableView>
 #include <QTimer>
 
+#include "ActivityTable.h"
 #include "HistoryModel.h"
 #include "HistoryView.h"
 #include "LogLoader.h"
@@ -15,15 +17,17 @@
 namespace nerimo {
 
 // The history window: an ordinary window beside the main one, with the waterfall of the sweeps,
-// the read-out of the cell under the pointer, and its own menu: "Open log…", "Save picture…" and
-// the palette. Its place, size and palette are remembered for the next start.
+// the read-out of the cell under the pointer, the table of activities under it, and its own
+// menu: "Open log…", "Save picture…" and the palette. Its place, size and palette are remembered
+// for the next start.
 class HistoryWindow : public QMainWindow {
     Q_OBJECT
 
   public:
-    // `tune`: a click on a cell asks the receiver to tune there.
-    HistoryWindow(HistoryModel& model, WindowState& state, MessageBox& messages,
-                  std::function<void(long long hertz)> tune);
+    // `tune`: a click on a cell, or a double-click on an activity, asks the receiver to tune
+    // there.
+    HistoryWindow(HistoryModel& model, ActivityTable& activities, WindowState& state,
+                  MessageBox& messages, const std::function<void(long long hertz)>& tune);
     ~HistoryWindow() override;
 
     // Loads a log in the rtl_power layout off the window's thread, a progress bar meanwhile; its
@@ -31,6 +35,7 @@ class HistoryWindow : public QMainWindow {
     void LoadLog(const QString& path, bool keepRows);
     bool Loading() const { return loader_.Loading(); }
     HistoryView& view() { return *view_; }
+    QTableView& activityView() { return *activityView_; }
     // The window's picture, with its axes and legend; false, with a message, when it cannot be
     // written.
     bool SavePicture(const QString& path);
@@ -47,6 +52,7 @@ class HistoryWindow : public QMainWindow {
     WindowState& state_;
     MessageBox& messages_;
     HistoryView* view_;
+    QTableView* activityView_;
     QLabel* readout_;
     QLabel* loaded_;
     QProgressBar* progress_;

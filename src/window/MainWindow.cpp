@@ -16,6 +16,7 @@
 #include "NumberFormat.h"
 #include "PlotGeometry.h"
 #include "ProgramIcon.h"
+#include "Report.h"
 #include "SettingsFile.h"
 #include "WindowPlace.h"
 
@@ -103,10 +104,17 @@ bool MainWindow::Load() {
                      services_.files);
     station_.emplace(settings_, services_, *this, *ui_.plotView);
     state_.emplace(settings_.file);
+    ReadLists();
     menu_.emplace(PlotMenu::Parts{this, *ui_.plotView, *ui_.scaleStrip, station_->plot(),
-                                  station_->log(), *state_, services_.messages,
-                                  [this] { return Caption(); }, [this] { ShowHistory(); }});
-    history_ = std::make_unique<HistoryWindow>(station_->history(), *state_, services_.messages,
+                                  station_->log(), station_->activityLog(), *state_,
+                                  services_.messages, [this] { return Caption(); },
+                                  [this] { ShowHistory(); }});
+    marks_.emplace(MarksMenu::Parts{this, menu_->menu(), menu_->historyItem(), *station_, *state_,
+                                    services_.messages, [this] { DrawScaleFor(ChosenSpanMHz()); }});
+    activities_.emplace();
+    station_->activity().Listen(*activities_);
+    history_ = std::make_unique<HistoryWindow>(station_->history(), *activities_, *state_,
+                                               services_.messages,
                                                [this](long long hertz) { TuneTo(hertz); });
     SetupWindow();
     scanning_ = false;
@@ -137,6 +145,30 @@ void MainWindow::StartLog(const QString& path) {
     }
 }
 
+void MainWindow::ReadLists() {
+    const QString lockouts =
+        options_.lockoutsPath.isEmpty() ? LockoutsBeside(settings_.file) : options_.lockoutsPath;
+    // A lockouts file named but not there yet is made at the first lockout.
+    const FrequencyLists lists = ReadFrequencyLists(
+        services_.files, lockouts, false,
+        options_.bookmarksPath.isEmpty() ? state_->BookmarksPath() : options_.bookmarksPath);
+    QStringList said = lists.notes;
+    if (!lists.refusal.isEmpty()) {
+        said << lists.refusal;
+    }
+    for (const QString& line : said) {
+        Report(line);
+    }
+    if (!said.isEmpty()) {
+        services_.messages.Notify(said.join('\n'));
+    }
+    station_->UseLists(lists, lockouts);
+}
+
+void MainWindow::StartActivityLog(const QString& path) {
+    menu_->StartActivityLog(path);
+}
+
 void MainWindow::ShowHistory() {
     history_->show();
     history_->raise();
@@ -163,7 +195,7 @@ void MainWindow::showEvent(QShowEvent* event) {
 }
 
 void MainWindow::SetupDisplay() {
-    DrawScaleTicks(*ui_.scaleStrip);
+    DrawScaleFor(ChosenSpanMHz());
     ui_.clearAtStartCaption->setText(QStringLiteral("Clear at start"));
     ui_.gridCaption->setText(QStringLiteral("Grid"));
     ui_.clearAtStartBox->setAccessibleName(ui_.clearAtStartCaption->text());
@@ -197,7 +229,11 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
                 TuneAtPointer();
             }
         } else if (event->type() == QEvent::ContextMenu && menu_) {
-            menu_->Popup(static_cast<QContextMenuEvent*>(event)->globalPos());
+            const auto* click = static_cast<QContextMenuEvent*>(event);
+            const std::optional<double> f = FrequencyAtX(
+                click->pos().x(), settings_.startMHz, EndMHz(), station_->plot().PixelsPerStep());
+            marks_->PointAt(f ? std::optional<long long>(Hertz(*f)) : std::nullopt);
+            menu_->Popup(click->globalPos());
             return true;
         }
     } else if (watched == ui_.clearAtStartCaption || watched == ui_.gridCaption) {
@@ -240,7 +276,9 @@ void MainWindow::PointerOverPlot(double x) {
         palette.setColor(QPalette::WindowText, QColor::fromRgb(*color));
         ui_.readoutLabel->setPalette(palette);
     }
-    ui_.readoutLabel->setText(FormatFixed4(*f) + QStringLiteral(" MHz"));
+    const std::optional<QString> name = station_->bookmarks().NameAt(Hertz(*f));
+    ui_.readoutLabel->setText(FormatFixed4(*f) + QStringLiteral(" MHz") +
+                              (name ? QStringLiteral("  ") + *name : QString()));
 }
 
 void MainWindow::TuneAtPointer() {
@@ -305,6 +343,12 @@ void MainWindow::SpanChanged(int spanMHz) {
     station_->plot().SetSpan(spanMHz);
     ui_.startFrequencyLabel->setText(FormatFixed4(settings_.startMHz));
     ui_.endFrequencyLabel->setText(FormatFixed4(settings_.startMHz + spanMHz));
+    DrawScaleFor(spanMHz);
+}
+
+void MainWindow::DrawScaleFor(int spanMHz) {
+    DrawScale(*ui_.scaleStrip, Hertz(settings_.startMHz), spanMHz, station_->lockouts(),
+              station_->bookmarks());
 }
 
 void MainWindow::ShowStart(bool shown) {

@@ -5,9 +5,11 @@
 
 #include <memory>
 
+#include "ActivityTable.h"
 #include "CommandLine.h"
 #include "Controls.h"
 #include "HistoryWindow.h"
+#include "MarksMenu.h"
 #include "Panel.h"
 #include "PlotMenu.h"
 #include "Settings.h"
@@ -34,6 +36,9 @@ class MainWindow : public QWidget, public Panel {
     // Logs every sweep to the file from now on (--log), its earlier rows shown in the history;
     // a message when it cannot be opened.
     void StartLog(const QString& path);
+    // Logs every activity to the file from now on (--activity); a message when it cannot be
+    // opened.
+    void StartActivityLog(const QString& path);
     PlotMenu& plotMenu() { return *menu_; }
     HistoryWindow& historyWindow() { return *history_; }
 
@@ -74,6 +79,10 @@ class MainWindow : public QWidget, public Panel {
     void Stop();
     void Continue();
     void SpanChanged(int spanMHz);
+    // The scale strip with the marks of the lockouts and named frequencies within the span.
+    void DrawScaleFor(int spanMHz);
+    // The frequencies locked out and named, as the command line and the last choice say.
+    void ReadLists();
     double EndMHz() const;
 
     Services services_;
@@ -83,6 +92,8 @@ class MainWindow : public QWidget, public Panel {
     std::optional<Station> station_;  // once the settings have chosen the receiver
     std::optional<WindowState> state_;
     std::optional<PlotMenu> menu_;
+    std::optional<ActivityTable> activities_;
+    std::optional<MarksMenu> marks_;
     std::unique_ptr<HistoryWindow> history_;
     bool scanning_ = false;  // a run is in progress, from start to stop
     int16_t mouseX_ = 0;     // the pointer's last column over the plot; a click tunes there

@@ -15,17 +15,27 @@ PlotMenu::PlotMenu(const Parts& parts)
       save_(menu_.addAction(QStringLiteral("Save picture…"), QKeySequence(Qt::CTRL | Qt::Key_S),
                             this, &PlotMenu::ChoosePicture)),
       logging_(menu_.addAction(QStringLiteral("Log sweeps to…"), QKeySequence(Qt::CTRL | Qt::Key_L),
-                               this, &PlotMenu::ChooseLog)) {
+                               this, &PlotMenu::ChooseLog)),
+      activityLogging_(
+          menu_.addAction(QStringLiteral("Activity log to…"), this, &PlotMenu::ChooseActivityLog)) {
     menu_.addSeparator();
     AddHold(Hold::Max, QStringLiteral("Max hold"), Qt::Key_M);
     AddHold(Hold::Min, QStringLiteral("Min hold"), Qt::Key_N);
     AddHold(Hold::Average, QStringLiteral("Average"), Qt::Key_A);
     menu_.addAction(QStringLiteral("Reset holds"), this, &PlotMenu::ResetHolds);
     menu_.addSeparator();
-    QAction* history = menu_.addAction(QStringLiteral("History…"),
-                                       QKeySequence(Qt::CTRL | Qt::Key_H), parts_.showHistory);
+    history_ = menu_.addAction(QStringLiteral("History…"), QKeySequence(Qt::CTRL | Qt::Key_H),
+                               parts_.showHistory);
+    // A log stopped by a write error offers to log again.
+    connect(&menu_, &QMenu::aboutToShow, this, [this] {
+        logging_->setText(parts_.log.Logging() ? QStringLiteral("Stop logging")
+                                               : QStringLiteral("Log sweeps to…"));
+        activityLogging_->setText(parts_.activityLog.Logging()
+                                      ? QStringLiteral("Stop activity log")
+                                      : QStringLiteral("Activity log to…"));
+    });
     // These shortcuts work on the window, the menu open or not.
-    for (QAction* action : {save_, logging_, history}) {
+    for (QAction* action : {save_, logging_, history_}) {
         action->setShortcutContext(Qt::WindowShortcut);
         parts_.window->addAction(action);
     }
@@ -73,6 +83,29 @@ bool PlotMenu::StartLog(const QString& path) {
     }
     logging_->setText(QStringLiteral("Stop logging"));
     return true;
+}
+
+bool PlotMenu::StartActivityLog(const QString& path) {
+    if (!parts_.activityLog.Start(path)) {
+        return false;
+    }
+    activityLogging_->setText(QStringLiteral("Stop activity log"));
+    return true;
+}
+
+void PlotMenu::ChooseActivityLog() {
+    if (parts_.activityLog.Logging()) {
+        parts_.activityLog.Stop();
+        activityLogging_->setText(QStringLiteral("Activity log to…"));
+        return;
+    }
+    const QString path = QFileDialog::getSaveFileName(
+        parts_.window, QStringLiteral("Activity log to"),
+        QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation),
+        QStringLiteral("Activity logs (*.csv)"), nullptr, QFileDialog::DontConfirmOverwrite);
+    if (!path.isEmpty()) {
+        StartActivityLog(path);
+    }
 }
 
 void PlotMenu::ChoosePicture() {

@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <functional>
 
+#include "ActivityLog.h"
 #include "MessageBox.h"
 #include "Picture.h"
 #include "Plot.h"
@@ -15,7 +16,8 @@
 namespace nerimo {
 
 // What the window keeps and shows of its sweeps, from the plot's context menu: "Save picture…"
-// (Ctrl+S) and "Log sweeps to…" or "Stop logging" (Ctrl+L); the hold traces "Max hold",
+// (Ctrl+S), "Log sweeps to…" or "Stop logging" (Ctrl+L), "Activity log to…" or "Stop activity
+// log"; the hold traces "Max hold",
 // "Min hold" and "Average" (M, N and A while the plot has the focus) and "Reset holds";
 // "History…" (Ctrl+H).
 class PlotMenu : public QObject {
@@ -29,6 +31,7 @@ class PlotMenu : public QObject {
         const platform::SurfaceWidget& scaleStrip;
         Plot& plot;
         SweepLog& log;
+        ActivityLog& activityLog;
         WindowState& state;
         MessageBox& messages;
         std::function<PictureCaption()> caption;  // of a picture saved now
@@ -44,11 +47,14 @@ class PlotMenu : public QObject {
     bool SavePicture(const QString& path);
     // Logs to the file from now on; false, with a message, when it cannot be opened.
     bool StartLog(const QString& path);
+    bool StartActivityLog(const QString& path);
     QMenu& menu() { return menu_; }
+    QAction* historyItem() { return history_; }
 
   private:
     void ChoosePicture();
     void ChooseLog();
+    void ChooseActivityLog();
     void AddHold(Hold hold, const QString& text, Qt::Key key);
     void ResetHolds();
 
@@ -56,6 +62,8 @@ class PlotMenu : public QObject {
     QMenu menu_;
     QAction* save_;
     QAction* logging_;
+    QAction* activityLogging_;
+    QAction* history_ = nullptr;
 };
 
 }  // namespace nerimo

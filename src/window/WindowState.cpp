@@ -51,4 +51,13 @@ void WindowState::SetHistoryPalette(Palette palette) {
     file_.sync();
 }
 
+QString WindowState::BookmarksPath() const {
+    return file_.value(QStringLiteral("Bookmarks")).toString();
+}
+
+void WindowState::SetBookmarksPath(const QString& path) {
+    file_.setValue(QStringLiteral("Bookmarks"), path);
+    file_.sync();
+}
+
 }  // namespace nerimo

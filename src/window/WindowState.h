@@ -10,8 +10,8 @@
 namespace nerimo {
 
 // What the window remembers for the next start, written as it changes: which hold traces are
-// shown, and the history window's place, size and palette. It lives in Nerimo-window.ini beside
-// the settings file in use, which the program never writes.
+// shown, the history window's place, size and palette, and the file of named frequencies. It lives
+// in Nerimo-window.ini beside the settings file in use, which the program never writes.
 class WindowState {
   public:
     explicit WindowState(const QString& settingsFile);
@@ -22,6 +22,9 @@ class WindowState {
     void SetHistoryGeometry(const QByteArray& geometry);
     Palette HistoryPalette() const;
     void SetHistoryPalette(Palette palette);
+    // The file of named frequencies chosen last; empty when none.
+    QString BookmarksPath() const;
+    void SetBookmarksPath(const QString& path);
 
   private:
     QSettings file_;

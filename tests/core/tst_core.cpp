@@ -1,5 +1,6 @@
 #include <QtTest>
 
+#include "ActivityTracker.h"
 #include "CoreFakes.h"
 #include "FrequencyAtX.h"
 #include "Plot.h"
@@ -25,7 +26,8 @@ struct Core {
     nerimo::testing::VirtualScheduler scheduler;
     nerimo::testing::FakeSurface surface;
     nerimo::Plot plot{surface, 0};
-    nerimo::Sweep sweep{settings, receiver, plot, panel, scheduler};
+    nerimo::Lockouts lockouts;
+    nerimo::Sweep sweep{settings, lockouts, receiver, plot, panel, scheduler};
 
     Core(double startMHz, int spanMHz, int pauseSeconds = 0) {
         settings.startMHz = startMHz;
@@ -68,6 +70,17 @@ struct Holding {
     QList<double> average;
     bool clearAtStart = false;
     bool spanChange = false;  // after the first sweep
+};
+
+struct Heard {
+    const char* name;
+    QList<QByteArray> sweeps;  // the levels of the first steps, a digit each (hex), the rest 0
+    QStringList events;        // "S(tarted)|H(eard)|E(nded) MHz strongest sweeps [name]"
+    int pause = 0;
+    int activityLevel = 1;
+    QList<int> locked = {};   // steps locked out
+    int holdReads = 1000;     // a hold's reads of a signal before it drops
+    QStringList pauses = {};  // the steps at which the status said "pause"
 };
 
 struct Stop {
@@ -207,6 +220,126 @@ class CoreTest : public QObject {
             plain.PlotLevel(level);
         }
         QVERIFY(withHolds.pixels == without.pixels);
+    }
+
+    // The activities the sweeps make: a step heard (at or above the activity level) starts one,
+    // the next sweep that hears it carries it on, the first that does not ends it; a pause or a
+    // hold measures a step once; a step locked out never pauses, holds or is heard.
+    void activitiesOverSweeps_data() {
+        AddRows<Heard>({
+            {"one sweep", {"03"}, {"S 145.0125 3 1", "E 145.0125 3 1"}},
+            {"carried on, strongest kept",
+             {"03", "05", "00"},
+             {"S 145.0125 3 1", "H 145.0125 5 2", "E 145.0125 5 2"}},
+            {"a gap: two of them",
+             {"03", "00", "03"},
+             {"S 145.0125 3 1", "E 145.0125 3 1", "S 145.0125 3 1", "E 145.0125 3 1"}},
+            {"below the activity level",
+             {"03", "05", "02"},
+             {"S 145.0125 5 1", "E 145.0125 5 1"},
+             0,
+             5},
+            {"named", {"0030"}, {"S 145.0250 3 1 Calling", "E 145.0250 3 1 Calling"}},
+            {"a pause between",
+             {"03", "03"},
+             {"S 145.0125 3 1", "H 145.0125 3 2", "E 145.0125 3 2"},
+             2,
+             1,
+             {},
+             1000,
+             {"1", "1"}},
+            {"a hold between",
+             {"03", "03"},
+             {"S 145.0125 3 1", "H 145.0125 3 2", "E 145.0125 3 2"},
+             99,
+             1,
+             {},
+             3,
+             {"1", "1"}},
+            {"locked out: no pause, no activity",
+             {"0f03", "0f03"},
+             {"S 145.0375 3 1", "H 145.0375 3 2", "E 145.0375 3 2"},
+             2,
+             1,
+             {1},
+             1000,
+             {"3", "3"}},
+        });
+    }
+    void activitiesOverSweeps() {
+        QFETCH(Heard, row);
+        Core core(145, 1, row.pause);
+        for (const int step : row.locked) {
+            core.lockouts.Add(145000000 + step * 12500);
+        }
+        const nerimo::Bookmarks bookmarks({{145025000, QStringLiteral("Calling")}});
+        nerimo::testing::FixedClock clock;
+        nerimo::ActivityTracker tracker(row.activityLevel, core.lockouts, bookmarks, clock);
+        nerimo::testing::RecordingActivities events;
+        tracker.Listen(events);
+        core.sweep.Listen(tracker);
+        int reads = 0;
+        QByteArray at;
+        core.receiver.answer = [&](const QByteArray& last) {
+            reads = last == at ? reads + 1 : 1;
+            at = last;
+            const auto sweep = core.receiver.tuned.count("145.0000N") - 1;
+            const auto step = qsizetype(std::lround((last.chopped(1).toDouble() - 145) / 0.0125));
+            const QByteArray levels = row.sweeps.value(sweep);
+            return std::optional<int>(step < levels.size() && reads <= row.holdReads
+                                          ? QByteArray(1, levels[step]).toInt(nullptr, 16)
+                                          : 0);
+        };
+        core.panel.spanMHz = 1;
+        core.sweep.RunSweep();
+        QVERIFY(core.scheduler.RunUntil(
+            [&] { return core.receiver.tuned.count("145.0000N") > row.sweeps.size(); }, 1e5));
+        core.sweep.End();
+        QCOMPARE(events.seen, row.events);
+        QStringList pauses;
+        for (qsizetype i = 0; i < core.panel.calls.size(); ++i) {
+            if (core.panel.calls[i] == "status pause") {
+                pauses << QString::number(
+                    std::lround((core.panel.calls.value(i - 1).mid(4).toDouble() - 145) / 0.0125));
+            }
+        }
+        QCOMPARE(pauses, row.pauses);
+    }
+
+    // The scale strip: the ticks of the first and the last point; a grey tick under a step
+    // locked out and a short yellow one under a named frequency, where the span has them; with no
+    // lists, only the two ticks.
+    void scaleMarksTheLists() {
+        const nerimo::Lockouts lockouts({145100000, 146500000});
+        const nerimo::Bookmarks bookmarks({{145206000, QStringLiteral("near a step")}});
+        const auto column = [](const nerimo::testing::FakeSurface& scale, int x) {
+            QString dots;
+            for (int y = 0; y < 12; ++y) {
+                const Rgb pixel = scale.PixelAt(x, y);
+                dots += pixel == 0xffffffff   ? 'w'
+                        : pixel == kGrey      ? 'g'
+                        : pixel == 0xffffff00 ? 'y'
+                        : pixel == kBlack     ? '.'
+                                              : '?';
+            }
+            return dots;
+        };
+        nerimo::testing::FakeSurface narrow(720, 15);
+        nerimo::DrawScale(narrow, 145000000, 1, lockouts, bookmarks);
+        QCOMPARE(column(narrow, 44), QStringLiteral("wwwwwwwwwww."));
+        QCOMPARE(column(narrow, 44 + 8 * 8), QStringLiteral("ggggggggggg."));   // 145.1 MHz
+        QCOMPARE(column(narrow, 44 + 8 * 16), QStringLiteral("yyyy........"));  // 145.2 MHz
+        QCOMPARE(column(narrow, 684), QStringLiteral("wwwwwwwwwww."));
+        nerimo::testing::FakeSurface wide(720, 15);
+        nerimo::DrawScale(wide, 145000000, 8, lockouts, bookmarks);
+        QCOMPARE(column(wide, 44 + 120), QStringLiteral("ggggggggggg."));  // 146.5 MHz
+        nerimo::testing::FakeSurface plain(720, 15);
+        nerimo::testing::FakeSurface none(720, 15);
+        nerimo::DrawScale(plain, 145000000, 1, {}, {});
+        nerimo::DrawScale(none, 145000000, 1, nerimo::Lockouts({140000000}),
+                          nerimo::Bookmarks({{150000000, QStringLiteral("beyond")}}));
+        QVERIFY(plain.pixels == none.pixels);
+        QCOMPARE(std::count(plain.pixels.begin(), plain.pixels.end(), 0xffffffff), 22);
     }
 
     // Each segment from the point before, in the trace colour; none for a colour out of range.

@@ -2,6 +2,7 @@
 #include <cmath>
 #include <limits>
 
+#include "ActivityLog.h"
 #include "CoreFakes.h"
 #include "FrequencyAtX.h"
 #include "HistoryModel.h"
@@ -82,7 +83,8 @@ class OutputsTest : public QObject {
         nerimo::testing::VirtualScheduler scheduler;
         nerimo::testing::FakeSurface surface;
         nerimo::Plot plot(surface, 0);
-        nerimo::Sweep sweep(settings, receiver, plot, panel, scheduler);
+        const nerimo::Lockouts lockouts;
+        nerimo::Sweep sweep(settings, lockouts, receiver, plot, panel, scheduler);
         receiver.open = row.receiver;
         int reads = 0;  // a signal at the second step, gone after three reads in a hold
         receiver.answer = [&](const QByteArray& last) {
@@ -122,6 +124,44 @@ class OutputsTest : public QObject {
                 fields[2].toLongLong() + i * 12500);
         }
         QCOMPARE(file.written.count('\n'), 1);
+    }
+
+    // The activity log: a header line on a new file only, a row for an activity once it has
+    // ended, its name quoted where it holds a comma or a quote, its times in UTC; a write error
+    // stops it with a message that does not wait.
+    void activityLogRows() {
+        const QTemporaryDir dir;
+        QFile old(dir.filePath(QStringLiteral("old.csv")));
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("earlier\n") == 8);
+        old.close();
+        nerimo::testing::FakeMessageBox messages;
+        nerimo::testing::FakeAppendFile file;
+        nerimo::ActivityLog log(file, messages);
+        QVERIFY(log.Start(dir.filePath(QStringLiteral("new.csv"))));
+        const QDateTime first(QDate(2026, 12, 7), QTime(14, 5, 31), QTimeZone(3600));
+        const nerimo::Activity activity{
+            145512500, QStringLiteral("Rpt \"A\", north"), 14, first, first.addSecs(95), 7};
+        log.ActivityChanged(activity, nerimo::ActivityEvent::Started);
+        log.ActivityChanged(activity, nerimo::ActivityEvent::Heard);
+        log.ActivityChanged(activity, nerimo::ActivityEvent::Ended);
+        QCOMPARE(file.written,
+                 QByteArray("Frequency_Hz,Frequency_MHz,Name,Max_Level,Start_Timestamp,"
+                            "End_Timestamp,Duration_Seconds,Sweeps\n"
+                            "145512500,145.5125,\"Rpt \"\"A\"\", north\",14,2026-12-07T13:05:31Z,"
+                            "2026-12-07T13:07:06Z,95,7\n"));
+        nerimo::testing::FakeAppendFile existing;
+        nerimo::ActivityLog more(existing, messages);
+        QVERIFY(more.Start(old.fileName()));
+        QVERIFY(existing.written.isEmpty());
+
+        file.refusal = QStringLiteral("No space left on device");
+        log.ActivityChanged(activity, nerimo::ActivityEvent::Ended);
+        QVERIFY(!log.Logging());
+        QCOMPARE(messages.notified,
+                 QStringList("The activity log " + dir.filePath(QStringLiteral("new.csv")) +
+                             " cannot be written (No space left on device); activity logging "
+                             "has stopped."));
+        QVERIFY(messages.shown.isEmpty());
     }
 
     // A log in the layout of rtl_power's CSV: rows with the same date and time are one sweep in

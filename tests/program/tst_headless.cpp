@@ -77,6 +77,7 @@ struct Survey {
     int rows;                // whole rows appended to the log
     bool sends = true;       // whether the receiver gets any command
     QByteArray notSaid = {};
+    QByteArray band = kBand;
 };
 
 }  // namespace
@@ -279,9 +280,22 @@ class HeadlessTest : public QObject {
              {},
              {"--sweeps", "2", "--picture", "%1/plot.png", "--history-picture", "%1/history.png"},
              0,
-             {"Nerimo: sweep 2 at ", ": strongest level 14 at 145.5000 MHz."},
+             {"Nerimo: sweep 2 at ", ": strongest level 14 at 145.5000 MHz; "},
              2},
             {"ended by a signal", Receiver::Serial, {}, {}, {}, 0, {"Nerimo: sweep 1 at "}, 1},
+            // A signal a step wide there in the first sweep only, and one always there but locked
+            // out in lockouts.csv beside the settings file; a gqrx file names the first.
+            {"activities",
+             Receiver::Serial,
+             {},
+             {},
+             {"--sweeps", "2", "--activity", "%1/activity.csv", "--bookmarks", "%1/bookmarks.csv"},
+             0,
+             {"MHz; 1 activity started.\n", "MHz; 0 activities started.\n"},
+             2,
+             true,
+             {},
+             "145.5 1 14 20\n145.25 1 12\n"},
             {"log refused",
              Receiver::Serial,
              {},
@@ -383,7 +397,7 @@ class HeadlessTest : public QObject {
             rig.Write("sweeps.csv", "an earlier survey\n");
             QByteArray device = rig.Path("receiver").toLocal8Bit();
             if (survey.receiver == Receiver::Serial) {
-                rig.StartReceiver(kBand, survey.receiverOptions);
+                rig.StartReceiver(survey.band, survey.receiverOptions);
             } else if (survey.receiver == Receiver::Rigctld) {
                 device = "127.0.0.1:" + rig.StartRigctld(kBand, "0", survey.receiverOptions);
             }
@@ -391,6 +405,12 @@ class HeadlessTest : public QObject {
                 QStringList{"--headless", "--log", rig.Path("sweeps.csv")} + survey.options;
             options.replaceInStrings(QStringLiteral("%1"), rig.dir.path());
             const bool refused = QByteArray(survey.name) == "log refused";
+            if (QByteArray(survey.name) == "activities") {
+                rig.Write("bookmarks.csv",
+                          "# Frequency ; Name ; Modulation ; Bandwidth ; Tags\n"
+                          "145500000 ; Calling, north ; Narrow FM ; 10000 ; \n");
+                rig.Write("lockouts.csv", "Frequency_Hz\n145250000\n");
+            }
             if (QByteArray(survey.name) == "disk full in a row") {
                 rig.FullAfter(100);  // the earlier line and half the first row
             }
@@ -405,6 +425,7 @@ class HeadlessTest : public QObject {
             }
         }
         auto& signalled = *rigs[1];
+        HeadlessRig& active = *rigs[2];
         QVERIFY(QTest::qWaitFor([&] { return signalled.Log().size() >= 20; }, 10000));
         // No windowing platform is loaded, whatever QT_QPA_PLATFORM says.
         QFile maps(QStringLiteral("/proc/%1/maps").arg(signalled.program.processId()));
@@ -466,10 +487,21 @@ class HeadlessTest : public QObject {
         QCOMPARE(history.pixelColor(458, 13), level14);
         QCOMPARE(history.pixelColor(458, 21), level14);
         QCOMPARE(history.pixelColor(458, 29), QColor(0, 0, 0));
+        // The activity of the first sweep, named, its row exact; none at the locked-out step.
+        QFile file(active.Path("activity.csv"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = file.readAll().split('\n');
+        QCOMPARE(lines.size(), 3);
+        QCOMPARE(lines[0], QByteArray("Frequency_Hz,Frequency_MHz,Name,Max_Level,Start_Timestamp,"
+                                      "End_Timestamp,Duration_Seconds,Sweeps"));
+        static const QRegularExpression row(QStringLiteral(
+            "^145500000,145\\.5000,\"Calling, north\",14,(\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:"
+            "\\d\\dZ),\\1,0,1$"));
+        QVERIFY2(row.match(QString::fromLatin1(lines[1])).hasMatch(), lines[1].constData());
         // Ended in its first sweep, the steps it measured are its row.
         QVERIFY(WholeRow(rigs[1]->Rows()[1]).size() - 6 >= 19);
         // A full disk ends the survey after its first sweep, the half row taken back.
-        QVERIFY(rigs[3]->Log().size() <= 82 && rigs[4]->Log().size() <= 82);
+        QVERIFY(rigs[4]->Log().size() <= 82 && rigs[5]->Log().size() <= 82);
     }
 };
 

@@ -30,8 +30,9 @@ struct Receivers {
     nerimo::Plot plot{surface, 0};
     nerimo::SerialReceiver serial{settings, port, messages, retry};
     nerimo::HamlibReceiver hamlib{settings, radio, messages, retry};
-    nerimo::Sweep serialSweep{settings, serial, plot, panel, scheduler};
-    nerimo::Sweep hamlibSweep{settings, hamlib, plot, panel, scheduler};
+    nerimo::Lockouts lockouts;
+    nerimo::Sweep serialSweep{settings, lockouts, serial, plot, panel, scheduler};
+    nerimo::Sweep hamlibSweep{settings, lockouts, hamlib, plot, panel, scheduler};
 
     Receivers() {
         port.open = true;

@@ -42,7 +42,8 @@ class SerialLineTest : public QObject {
         nerimo::platform::QtScheduler timer;
         StampingPanel stamps;
         nerimo::SerialReceiver receiver{settings, serial, messages, retry};
-        nerimo::Sweep sweep{settings, receiver, plot, stamps, timer};
+        nerimo::Lockouts lockouts;
+        nerimo::Sweep sweep{settings, lockouts, receiver, plot, stamps, timer};
 
         explicit Line(const QString& device) {
             settings.device = device.toLocal8Bit();

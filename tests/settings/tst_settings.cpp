@@ -1,7 +1,9 @@
 #include <QtTest>
 #include <clocale>
 
+#include "BookmarkImport.h"
 #include "CommandLine.h"
+#include "LockoutsFile.h"
 #include "NumberRule.h"
 #include "SettingsFakes.h"
 #include "SettingsFile.h"
@@ -13,7 +15,8 @@ using nerimo::testing::FakeFileAccess;
 
 namespace {
 
-// The settings as one line: mode, span, start, grid, clear, port, colour, pause[, device].
+// The settings as one line: mode, span, start, grid, clear, port, colour, pause[, device][, rig]
+// [, activity level].
 QString Summary(const Settings& s) {
     QStringList words = {s.mode == nerimo::Mode::Am ? QStringLiteral("A") : QStringLiteral("N")};
     for (const double value :
@@ -24,7 +27,28 @@ QString Summary(const Settings& s) {
     if (s.rigModel != 0 || s.rigSpeed != 0) {
         words << QStringLiteral("rig %1 %2").arg(s.rigModel).arg(s.rigSpeed);
     }
+    if (s.activityLevel != 1) {
+        words << QStringLiteral("heard at %1").arg(s.activityLevel);
+    }
     return (words.join(' ') + ' ' + QString::fromLatin1(s.device)).trimmed();
+}
+
+// An import as one line: "format malformed: hz name|hz name skip hz,hz", or "none".
+QString Summary(const std::optional<nerimo::ImportedBookmarks>& imported) {
+    if (!imported) {
+        return QStringLiteral("none");
+    }
+    QStringList marks;
+    for (const nerimo::Bookmark& mark : imported->bookmarks) {
+        marks << QString::number(mark.hertz) + ' ' + mark.name;
+    }
+    QStringList skipped;
+    for (const long long hertz : imported->skipped) {
+        skipped << QString::number(hertz);
+    }
+    return QStringLiteral("%1 %2: %3 skip %4")
+        .arg(imported->format, QString::number(imported->malformed), marks.join('|'),
+             skipped.join(','));
 }
 
 }  // namespace
@@ -119,6 +143,11 @@ class SettingsTest : public QObject {
             {"rig=-3\n", "N 1 145 0 0 1 0 0"},
             {"RIG=100000\n", "RIG= the value 100000, which is outside 1 to 99999"},
             {"RIG_SPEED=-1\n", "RIG_SPEED= the value -1, which is outside 0 to 4000000"},
+            // The activity level: 1 to 16, else 1.
+            {"activity=4.5\n", "N 1 145 0 0 1 0 0 heard at 4"},
+            {"ACTIVITY=16\nGRID=1\n", "N 1 145 1 0 1 0 0 heard at 16"},
+            {"ACTIVITY=17\n", "N 1 145 0 0 1 0 0"},
+            {"ACTIVITY=0\n", "N 1 145 0 0 1 0 0"},
         };
         for (const auto& [file, expected] : rows) {
             QTest::newRow(file.left(30).constData()) << file << QString::fromLatin1(expected);
@@ -212,6 +241,131 @@ class SettingsTest : public QObject {
         QCOMPARE(files_.asked, asked);
         QCOMPARE(settings.startMHz, 150.0);
         QCOMPARE(settings.file, asked.last());
+    }
+
+    // Named frequencies from gqrx, SDR++ and CHIRP, told apart by their content; anything else
+    // refused with the formats that are read.
+    void importsBookmarks_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("expected");
+        const QByteArray chirpHeader =
+            "Location,Name,Frequency,Duplex,Offset,Tone,rToneFreq,cToneFreq,DtcsCode,DtcsPolarity,"
+            "RxDtcsCode,CrossMode,Mode,TStep,Skip,Power,Comment,URCALL,RPT1CALL,RPT2CALL,DVCODE\n";
+        const auto row = [](const char* name, const QByteArray& file, const char* expected) {
+            QTest::newRow(name) << file << QString::fromUtf8(expected);
+        };
+        row("gqrx with tags",
+            "# Tag name          ;  color\n"
+            "Repeaters           ; #c0ff00\n"
+            "Untagged            ; #c0c0c0\n"
+            "\n"
+            "# Frequency ; Name                     ; Modulation          ;  Bandwidth; Tags\n"
+            "  145500000 ; Calling channel          ; Narrow FM           ;      10000; Repeaters\n"
+            "144800000.6 ; APRS Zürich ; Narrow FM ; 10000 ; Untagged\n",
+            "gqrx 0: 145500000 Calling channel|144800001 APRS Zürich skip ");
+        row("gqrx malformed lines",
+            "# Frequency ; Name ; Modulation ; Bandwidth ; Tags\n"
+            "145500000 ; Four fields ; Narrow FM ; 10000\n"
+            "abc ; Not a number ; Narrow FM ; 10000 ; \n"
+            "0 ; Zero ; Narrow FM ; 10000 ; \n"
+            "100000000001 ; Too high ; Narrow FM ; 10000 ; \n"
+            "100000000000 ; Highest ; Raw I/Q ; 10000 ; \n\n",
+            "gqrx 4: 100000000000 Highest skip ");
+        row("SDR++ two lists",
+            R"({"selectedList": "General", "bookmarkDisplayMode": 1, "lists": {
+                "General": {"showOnWaterfall": true, "bookmarks": {
+                    "Calling": {"frequency": 145500000.0, "bandwidth": 12500.0, "mode": 0},
+                    "Broken": {"frequency": "145.5", "bandwidth": 12500.0, "mode": 0}}},
+                "Marine": {"showOnWaterfall": false, "bookmarks": {
+                    "Ch 16": {"frequency": 156800000.0, "bandwidth": 12500.0, "mode": 0},
+                    "Missing": {"bandwidth": 12500.0, "mode": 0},
+                    "Zero": {"frequency": 0.0, "bandwidth": 12500.0, "mode": 0}}}}})",
+            "SDR++ 3: 145500000 Calling|156800000 Ch 16 skip ");
+        row("SDR++ exported list with a BOM",
+            "\xEF\xBB\xBF"
+            R"({"bookmarks": {" Beacon ": {"frequency": 50005000.6, "bandwidth": 500.0, "mode": 7},
+                              "Negative": {"frequency": -1.0, "bandwidth": 500.0, "mode": 7}}})",
+            "SDR++ 1: 50005001 Beacon skip ");
+        row("CHIRP quoted, S and P",
+            chirpHeader +
+                "0,\"Simplex, \"\"calling\"\"\",146.520000,,0.600000,,88.5,88.5,023,NN,023,"
+                "Tone->Tone,FM,5.00,,50W,\"a, b\",,,,\n"
+                "1,WX1,162.550000,,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,S,50W,,,,,\n"
+                "2,,145.500000,,0.600000,,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,P,50W,,,,,\n",
+            "CHIRP 0: 146520000 Simplex, \"calling\"|162550000 WX1|145500000  skip 162550000");
+        row("CHIRP bad frequencies",
+            chirpHeader +
+                "0,Bad,abc,,0.0,,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,S,50W,,,,,\n"
+                "1,Short\n"
+                "\n"
+                "2,Negative,-1.000000,,0.0,,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,,,,,,,\n"
+                "3,Low,0.137500,,0.0,,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,S,50W,,,,,\n",
+            "CHIRP 3: 137500 Low skip 137500");
+        row("CHIRP with a BOM and CR LF",
+            "\xEF\xBB\xBFLocation,Name,Frequency,Skip\r\n0,Calling,145.5,S\r\n\r\n",
+            "CHIRP 0: 145500000 Calling skip 145500000");
+        row("empty", "", "none");
+        row("plain text", "145.5 Calling\n# Frequency\n", "none");
+        row("JSON without lists or bookmarks", R"({"selectedList": "General", "lists": []})",
+            "none");
+        row("CSV with another header", "Frequency,Name\n145.5,Calling\n", "none");
+    }
+    void importsBookmarks() {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, expected);
+        QString error;
+        const std::optional<nerimo::ImportedBookmarks> imported =
+            nerimo::ImportBookmarks(file, &error);
+        QCOMPARE(Summary(imported), expected);
+        QCOMPARE(error.isEmpty(), imported.has_value());
+        for (const char* format :
+             {"gqrx's bookmarks.csv", "SDR++'s frequency manager JSON", "CHIRP's CSV export"}) {
+            QCOMPARE(error.contains(QLatin1String(format)), !imported);
+        }
+    }
+
+    // Lockouts read line by line, a line that is no frequency named by its number; what is
+    // written reads back the same.
+    void readsLockouts_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<QStringList>("problems");
+        QTest::newRow("header") << QByteArray("Frequency_Hz\n145500000\n162550000\n")
+                                << "145500000,162550000" << QStringList();
+        QTest::newRow("no header, blank lines") << QByteArray("\n145500000\n\n  162550000 \t\n\n")
+                                                << "145500000,162550000" << QStringList();
+        QTest::newRow("CR LF") << QByteArray("\r\nFrequency_Hz\r\n145500000\r\n") << "145500000"
+                               << QStringList();
+        QTest::newRow("empty") << QByteArray() << "" << QStringList();
+        QTest::newRow("malformed lines")
+            << QByteArray(
+                   "Frequency_Hz\n145500000\nabc\n\n145.5\n0\n100000000001\n"
+                   "Frequency_Hz\n100000000000")
+            << "145500000,100000000000"
+            << QStringList{
+                   R"(line 3: "abc" is not a frequency in Hz; the line is skipped.)",
+                   R"(line 5: "145.5" is not a frequency in Hz; the line is skipped.)",
+                   R"(line 6: "0" is not a frequency in Hz; the line is skipped.)",
+                   R"(line 7: "100000000001" is not a frequency in Hz; the line is skipped.)",
+                   R"(line 8: "Frequency_Hz" is not a frequency in Hz; the line is skipped.)"};
+    }
+    void readsLockouts() {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, expected);
+        QFETCH(QStringList, problems);
+        const nerimo::ReadLockouts read = nerimo::ParseLockouts(file);
+        QStringList hertz;
+        for (const long long hz : read.hertz) {
+            hertz << QString::number(hz);
+        }
+        QCOMPARE(hertz.join(','), expected);
+        QCOMPARE(read.problems, problems);
+        const QByteArray text = nerimo::LockoutsText(read.hertz);
+        QCOMPARE(QString::fromLatin1(text),
+                 (QStringList{"Frequency_Hz"} + hertz).join('\n') + '\n');
+        const nerimo::ReadLockouts again = nerimo::ParseLockouts(text);
+        QCOMPARE(again.hertz, read.hertz);
+        QVERIFY(again.problems.isEmpty());
     }
 };
 

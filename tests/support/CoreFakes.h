@@ -13,6 +13,7 @@
 #include <optional>
 #include <vector>
 
+#include "Activity.h"
 #include "Clock.h"
 #include "Frequency.h"
 #include "LinePixels.h"
@@ -200,6 +201,20 @@ struct RecordingListener : SweepListener {
     void SweepBegan(long long, long long) override {}
     void Measured(long long, int level, Reply reply) override { steps << qMakePair(level, reply); }
     void SweepEnded(const SweepSummary& summary) override { sweeps << summary; }
+};
+
+// The activities told, each as "S|H|E MHz strongest sweeps [name]": started, heard, ended.
+struct RecordingActivities : ActivityListener {
+    QStringList seen;
+    void ActivityChanged(const Activity& activity, ActivityEvent event) override {
+        seen << QStringLiteral("%1 %2 %3 %4 %5")
+                    .arg(QLatin1Char("SHE"[int(event)]))
+                    .arg(QLatin1String(FreqText(activity.hertz)))
+                    .arg(activity.strongest)
+                    .arg(activity.sweeps)
+                    .arg(activity.name)
+                    .trimmed();
+    }
 };
 
 }  // namespace nerimo::testing

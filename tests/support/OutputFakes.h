@@ -6,15 +6,20 @@
 
 namespace nerimo::testing {
 
-// A log file in memory that takes every piece.
+// A log file in memory that takes every piece, until `refusal` is set.
 struct FakeAppendFile : AppendFile {
     QString path;
     QByteArray written;
+    QString refusal;
     bool Open(const QString& name, QString*) override {
         path = name;
         return true;
     }
-    bool Append(const QByteArray& piece, QString*) override {
+    bool Append(const QByteArray& piece, QString* error) override {
+        if (!refusal.isEmpty()) {
+            *error = refusal;
+            return false;
+        }
         written += piece;
         return true;
     }

@@ -10,7 +10,7 @@
 namespace nerimo::testing {
 
 // Settings files in memory: a path's own outcome from `byPath`, else `next`; `asked` records the
-// paths tried, in order.
+// settings paths tried, in order.
 struct FakeFileAccess : FileAccess {
     FileRead next{FileRead::Outcome::Created, {}, {}};
     QHash<QString, FileRead> byPath;
@@ -18,6 +18,20 @@ struct FakeFileAccess : FileAccess {
     FileRead ReadOrCreate(const QString& path) override {
         asked << path;
         return byPath.value(path, next);
+    }
+    // The lists: those in `byPath` (a replaced one too), else missing; a replace fails with
+    // `refusal` when it is set.
+    FileRead Read(const QString& path) override {
+        return byPath.value(path, {FileRead::Outcome::Missing, {}, {}});
+    }
+    QString refusal;
+    bool Replace(const QString& path, const QByteArray& bytes, QString* error) override {
+        if (!refusal.isEmpty()) {
+            *error = refusal;
+            return false;
+        }
+        byPath[path] = {FileRead::Outcome::Read, bytes, {}};
+        return true;
     }
 };
 

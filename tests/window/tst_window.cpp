@@ -45,16 +45,20 @@ class WindowTest : public QObject {
     nerimo::testing::FakeSerialPort port_;
     nerimo::testing::FakeRadio radio_;
     nerimo::testing::FakeAppendFile log_;
+    nerimo::testing::FakeAppendFile activityLog_;
     nerimo::testing::VirtualScheduler scheduler_;
     nerimo::testing::VirtualScheduler retry_;
     nerimo::testing::FixedClock clock_;
     std::unique_ptr<nerimo::MainWindow> form_;
 
-    void Show(const QByteArray& settings = {}, const char* locale = "C") {
+    void Show(const QByteArray& settings = {}, const char* locale = "C",
+              const nerimo::CommandLine& options = {}) {
         QLocale::setDefault(QLocale(QLatin1String(locale)));
         files_.next = {nerimo::FileRead::Outcome::Read, settings, {}};
-        form_ = std::make_unique<nerimo::MainWindow>(nerimo::Services{
-            program_, files_, messages_, port_, radio_, scheduler_, retry_, log_, clock_});
+        form_ = std::make_unique<nerimo::MainWindow>(
+            nerimo::Services{program_, files_, messages_, port_, radio_, scheduler_, retry_, log_,
+                             activityLog_, clock_},
+            options);
         QVERIFY(form_->Load());
         form_->show();
         QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
@@ -74,6 +78,13 @@ class WindowTest : public QObject {
                                      Control("plotView")->mapToGlobal(QPoint(300, 100)));
         QApplication::sendEvent(Control("plotView"), &rightClick);
         return qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    }
+    // The menu's item of that text.
+    static QAction* Item(const QMenu* menu, const QString& text) {
+        const QList<QAction*> items = menu->actions();
+        const auto it = std::find_if(items.begin(), items.end(),
+                                     [&](const QAction* item) { return item->text() == text; });
+        return it == items.end() ? nullptr : *it;
     }
     void Click(const QString& name) { QTest::mouseClick(Control(name), Qt::LeftButton); }
     // Over the plot at x, from the background first: Qt drops a move to where the pointer is.
@@ -104,11 +115,13 @@ class WindowTest : public QObject {
   private slots:
     void init() {
         program_ = {};
+        files_ = {};
         messages_ = {};
         port_ = {};
         scheduler_ = {};
         retry_ = {};
         log_ = {};
+        activityLog_ = {};
     }
 
     // Caption, face and tick of every control after start-up, with settings other than the
@@ -316,8 +329,10 @@ class WindowTest : public QObject {
             items << (item->text() + ' ' + item->shortcut().toString()).trimmed();
         }
         QCOMPARE(items,
-                 QStringList({"Save picture… Ctrl+S", "Log sweeps to… Ctrl+L", "", "Max hold M",
-                              "Min hold N", "Average A", "Reset holds", "", "History… Ctrl+H"}));
+                 QStringList({"Save picture… Ctrl+S", "Log sweeps to… Ctrl+L", "Activity log to…",
+                              "", "Max hold M", "Min hold N", "Average A", "Reset holds", "",
+                              "Lock out 145.4000 MHz", "Remove lockout", "Lockouts…", "Bookmarks…",
+                              "", "History… Ctrl+H"}));
         menu->close();
 
         const QTemporaryDir dir;
@@ -328,7 +343,7 @@ class WindowTest : public QObject {
         QCOMPARE(picture.copy(0, 0, 720, 366), onScreen);
         QCOMPARE(picture.height(), 406);
 
-        QAction* logging = menu->actions()[1];
+        QAction* logging = Item(menu, "Log sweeps to…");
         form_->StartLog(QStringLiteral("sweeps.csv"));
         QCOMPARE(logging->text(), QStringLiteral("Stop logging"));
         QVERIFY(scheduler_.RunUntil([&] { return !log_.written.isEmpty(); }, 20));
@@ -359,14 +374,15 @@ class WindowTest : public QObject {
         };
         QCOMPARE(held(), qRgb(255, 0, 255));
         QMenu* menu = OpenPlotMenu();
-        menu->actions()[6]->trigger();  // "Reset holds"
+        Item(menu, "Reset holds")->trigger();
         menu->close();
         QCOMPARE(held(), qRgb(0, 0, 0));
 
         form_.reset();  // the next start has the max hold on, and only that
         Show("PAUSE=0\n");
         menu = OpenPlotMenu();
-        QVERIFY(menu && menu->actions()[3]->isChecked() && !menu->actions()[4]->isChecked());
+        QVERIFY(menu && Item(menu, "Max hold")->isChecked() &&
+                !Item(menu, "Min hold")->isChecked());
         menu->close();
     }
 
@@ -398,6 +414,49 @@ class WindowTest : public QObject {
         QTest::mouseClick(&view, Qt::LeftButton, {}, cell);
         QCOMPARE(port_.written.last(), QByteArray("145.0125N"));
         QCOMPARE(Caption("tunedLabel"), QStringLiteral("MHz 145.0125"));
+    }
+
+    // The lists beside the settings file: a lockout read (a bad line reported), removed and made
+    // from the menu, the file written each time and the scale strip's tick with it; a named
+    // frequency after the read-out.
+    void lockoutsAndNamesFromTheMenu() {
+        const QTemporaryDir folder;
+        program_.folder = folder.path();
+        const QString lockouts = folder.filePath(QStringLiteral("lockouts.csv"));
+        files_.byPath[lockouts] = {
+            nerimo::FileRead::Outcome::Read, "Frequency_Hz\n145100000\nx\n", {}};
+        files_.byPath["/names.csv"] = {nerimo::FileRead::Outcome::Read,
+                                       "# Frequency ; Name ; Modulation ; Bandwidth ; Tags\n"
+                                       "145200000 ; Calling ; Narrow FM ; 10000 ; \n",
+                                       {}};
+        nerimo::CommandLine options;
+        options.bookmarksPath = QStringLiteral("/names.csv");
+        Show({}, "C", options);
+        QVERIFY(messages_.notified.value(0).contains("lockouts.csv: line 3: "));
+        PointAt(44 + 8 * 16);
+        QCOMPARE(Caption("readoutLabel"), QStringLiteral("145.2000 MHz  Calling"));
+        auto* scale = form_->findChild<nerimo::platform::SurfaceWidget*>("scaleStrip");
+        QCOMPARE(scale->PixelAt(44 + 8 * 8, 5), qRgb(128, 128, 128));
+        QCOMPARE(scale->PixelAt(44 + 8 * 16, 2), qRgb(255, 255, 0));
+
+        const auto menuAt = [this](int x) {
+            QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(x, 100),
+                                    Control("plotView")->mapToGlobal(QPoint(x, 100)));
+            QApplication::sendEvent(Control("plotView"), &click);
+            return qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        };
+        QMenu* menu = menuAt(44 + 8 * 8);
+        QVERIFY(!Item(menu, "Lock out 145.1000 MHz")->isEnabled());
+        Item(menu, "Remove lockout")->trigger();
+        menu->close();
+        QCOMPARE(files_.byPath[lockouts].bytes, QByteArray("Frequency_Hz\n"));
+        QCOMPARE(scale->PixelAt(44 + 8 * 8, 5), qRgb(0, 0, 0));
+        menu = menuAt(44 + 8 * 16);
+        QVERIFY(!Item(menu, "Remove lockout")->isEnabled());
+        Item(menu, "Lock out 145.2000 MHz")->trigger();
+        menu->close();
+        QCOMPARE(files_.byPath[lockouts].bytes, QByteArray("Frequency_Hz\n145200000\n"));
+        QCOMPARE(scale->PixelAt(44 + 8 * 16, 5), qRgb(128, 128, 128));
     }
 
     // A log in the history from the start: read off the window's thread, a sweep's hops joined

@@ -21,8 +21,9 @@ QImage WindowNamed(const QString& title) {
 }  // namespace
 
 // A band over time in the real window: two sweeps of a signal that moves, the max hold drawn
-// beneath the live trace, and the history window's cells in the rows and colours of the levels.
-class HistoryTest : public QObject {
+// beneath the live trace, and the history window's cells in the rows and colours of the levels;
+// a lockout made on the plot.
+class BandTest : public QObject {
     Q_OBJECT
 
     QTemporaryDir session_;
@@ -102,7 +103,45 @@ class HistoryTest : public QObject {
         rig.ClickAt(kClose);
         rig.CheckCleanEnd();
     }
+
+    // A right click on a signal's step and "Lock out 145.1000 MHz" from the menu (by its keys):
+    // the next sweep passes the signal without its pause, the lockout is in lockouts.csv beside
+    // the settings file, and its tick on the scale strip is grey.
+    void lockoutByRightClick() {
+        DesktopRig rig(session_.path());
+        rig.Start("PAUSE=3", "145.1 1 12\n");
+        rig.ClickAt(kStartStop);
+        QVERIFY(rig.WaitForCommand(SweepCommand(9), 10000));
+        rig.PointAt(StepPoint(8, 3));
+        Xdotool({"click", "3"});
+        QTest::qWait(500);  // the menu opens and takes the keys
+        Xdotool({"key", "Down", "Down", "Down", "Down", "Down", "Down", "Down", "Down", "Return"});
+        QVERIFY(QTest::qWaitFor([&] { return rig.Log().count(SweepCommand(9)) == 2; }, 30000));
+        // When the receiver took the tuning commands of the signal's step and the next.
+        QList<double> signal;
+        QList<double> next;
+        QFile log(rig.Path("log"));
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        for (const QByteArray& line : log.readAll().split('\n')) {
+            const QList<QByteArray> words = line.split(' ');
+            if (words.value(1) == SweepCommand(8)) {
+                signal << words[0].toDouble();
+            } else if (words.value(1) == SweepCommand(9)) {
+                next << words[0].toDouble();
+            }
+        }
+        QVERIFY2(next[0] - signal[0] > 3, "the first sweep paused");
+        QVERIFY2(next[1] - signal[1] < 1, "the second sweep did not");
+        QFile lockouts(rig.Path("lockouts.csv"));
+        QVERIFY(lockouts.open(QIODevice::ReadOnly));
+        QCOMPARE(lockouts.readAll(), QByteArray("Frequency_Hz\n145100000\n"));
+        QCOMPARE(rig.Shot().pixelColor(64 + 44 + 8 * 8, 487 + 5), kGridGrey);
+        rig.ClickAt(kStartStop);
+        QVERIFY(QTest::qWaitFor([&] { return rig.StartShown(); }, 5000));
+        rig.ClickAt(kClose);
+        rig.CheckCleanEnd();
+    }
 };
 
-NERIMO_DESKTOP_TEST_MAIN(HistoryTest)
-#include "tst_history.moc"
+NERIMO_DESKTOP_TEST_MAIN(BandTest)
+#include "tst_band.moc"

@@ -1,0 +1,86 @@
+#include "FrequencyMarks.h"
+
+#include <algorithm>
+
+#include "Frequency.h"
+
+namespace nerimo {
+
+namespace {
+
+// The frequencies that fall on a step: from half a step below it to just under half a step above,
+// so that each frequency falls on one step.
+std::pair<long long, long long> OnStep(long long stepHertz) {
+    return {stepHertz - kStepHz / 2, stepHertz + (kStepHz + 1) / 2};
+}
+
+}  // namespace
+
+Bookmarks::Bookmarks(std::vector<Bookmark> bookmarks) : bookmarks_(std::move(bookmarks)) {
+    std::stable_sort(bookmarks_.begin(), bookmarks_.end(),
+                     [](const Bookmark& a, const Bookmark& b) { return a.hertz < b.hertz; });
+}
+
+std::optional<QString> Bookmarks::NameAt(long long stepHertz) const {
+    const auto [low, high] = OnStep(stepHertz);
+    auto it = std::lower_bound(bookmarks_.begin(), bookmarks_.end(), low,
+                               [](const Bookmark& b, long long hz) { return b.hertz < hz; });
+    const Bookmark* nearest = nullptr;
+    for (; it != bookmarks_.end() && it->hertz < high; ++it) {
+        if (!nearest ||
+            std::llabs(it->hertz - stepHertz) < std::llabs(nearest->hertz - stepHertz)) {
+            nearest = &*it;
+        }
+    }
+    return nearest ? std::optional<QString>(nearest->name) : std::nullopt;
+}
+
+std::vector<Bookmark> Bookmarks::Within(long long lowHertz, long long highHertz) const {
+    const auto first =
+        std::lower_bound(bookmarks_.begin(), bookmarks_.end(), lowHertz,
+                         [](const Bookmark& b, long long hz) { return b.hertz < hz; });
+    const auto last =
+        std::upper_bound(first, bookmarks_.end(), highHertz,
+                         [](long long hz, const Bookmark& b) { return hz < b.hertz; });
+    return {first, last};
+}
+
+Lockouts::Lockouts(std::vector<long long> hertz) : hertz_(std::move(hertz)) {
+    std::sort(hertz_.begin(), hertz_.end());
+    hertz_.erase(std::unique(hertz_.begin(), hertz_.end()), hertz_.end());
+}
+
+bool Lockouts::Locks(long long stepHertz) const {
+    const auto [low, high] = OnStep(stepHertz);
+    const auto at = std::lower_bound(hertz_.begin(), hertz_.end(), low);
+    return at != hertz_.end() && *at < high;
+}
+
+bool Lockouts::Add(long long hertz) {
+    const auto at = std::lower_bound(hertz_.begin(), hertz_.end(), hertz);
+    if (at != hertz_.end() && *at == hertz) {
+        return false;
+    }
+    hertz_.insert(at, hertz);
+    return true;
+}
+
+bool Lockouts::Remove(long long hertz) {
+    const auto at = std::lower_bound(hertz_.begin(), hertz_.end(), hertz);
+    if (at == hertz_.end() || *at != hertz) {
+        return false;
+    }
+    hertz_.erase(at);
+    return true;
+}
+
+bool Lockouts::RemoveAt(long long stepHertz) {
+    const auto [low, high] = OnStep(stepHertz);
+    const auto first = std::lower_bound(hertz_.begin(), hertz_.end(), low);
+    const auto last = std::lower_bound(first, hertz_.end(), high);
+    const bool found = first != last;
+    hertz_.erase(first, last);
+    return found;
+}
+
+}  // namespace nerimo

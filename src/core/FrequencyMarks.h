@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+#include <vector>
+
+namespace nerimo {
+
+// A frequency a listener has named: a repeater, a beacon, a channel.
+struct Bookmark {
+    long long hertz = 0;
+    QString name;
+};
+
+// Named frequencies, sorted, so that a step finds its name in O(log n).
+class Bookmarks {
+  public:
+    Bookmarks() = default;
+    explicit Bookmarks(std::vector<Bookmark> bookmarks);
+
+    // The name of the bookmark nearest to a step, within half a step of it (12.5 kHz steps);
+    // nothing when there is none.
+    std::optional<QString> NameAt(long long stepHertz) const;
+    // Those within the given frequencies, both included.
+    std::vector<Bookmark> Within(long long lowHertz, long long highHertz) const;
+    size_t size() const { return bookmarks_.size(); }
+
+  private:
+    std::vector<Bookmark> bookmarks_;
+};
+
+// Frequencies locked out: the step they fall on (within half a step) is measured and plotted as
+// any other, but is never a pause, a hold or an activity. Sorted, so that a step is looked up in
+// O(log n).
+class Lockouts {
+  public:
+    Lockouts() = default;
+    explicit Lockouts(std::vector<long long> hertz);
+
+    bool Locks(long long stepHertz) const;
+    // False when it was there already.
+    bool Add(long long hertz);
+    // That very frequency; false when it was not there.
+    bool Remove(long long hertz);
+    // Those the step falls on; false when there were none.
+    bool RemoveAt(long long stepHertz);
+    const std::vector<long long>& all() const { return hertz_; }
+
+  private:
+    std::vector<long long> hertz_;
+};
+
+}  // namespace nerimo

@@ -1,0 +1,83 @@
+#include "ActivityLog.h"
+
+#include <QFileInfo>
+
+#include "Frequency.h"
+
+namespace nerimo {
+
+namespace {
+
+constexpr char kHeader[] =
+    "Frequency_Hz,Frequency_MHz,Name,Max_Level,Start_Timestamp,End_Timestamp,Duration_Seconds,"
+    "Sweeps\n";
+
+// A name as a CSV field: on one line, and quoted when it holds a comma or a quote.
+QByteArray Field(const QString& text) {
+    QByteArray field = text.toUtf8();
+    field.replace('\r', ' ').replace('\n', ' ');
+    if (field.contains(',') || field.contains('"')) {
+        field.replace("\"", "\"\"");
+        field = '"' + field + '"';
+    }
+    return field;
+}
+
+QByteArray Utc(const QDateTime& time) {
+    return time.toUTC().toString(Qt::ISODate).toLatin1();
+}
+
+}  // namespace
+
+ActivityLog::ActivityLog(AppendFile& file, MessageBox& messages)
+    : file_(file), messages_(messages) {}
+
+bool ActivityLog::Start(const QString& path) {
+    const bool fresh = QFileInfo(path).size() == 0;
+    QString error;
+    logging_ = file_.Open(path, &error);
+    path_ = path;
+    if (!logging_) {
+        messages_.Show(QStringLiteral("The activity log %1 cannot be opened for writing: %2.")
+                           .arg(path, error));
+        return false;
+    }
+    return !fresh || Write(kHeader);
+}
+
+void ActivityLog::Stop() {
+    logging_ = false;
+    file_.Close();
+}
+
+QByteArray ActivityLog::Row(const Activity& activity) {
+    return QList<QByteArray>{QByteArray::number(activity.hertz),
+                             FreqText(activity.hertz),
+                             Field(activity.name),
+                             QByteArray::number(activity.strongest),
+                             Utc(activity.firstHeard),
+                             Utc(activity.lastHeard),
+                             QByteArray::number(activity.firstHeard.secsTo(activity.lastHeard)),
+                             QByteArray::number(activity.sweeps)}
+        .join(',');
+}
+
+void ActivityLog::ActivityChanged(const Activity& activity, ActivityEvent event) {
+    if (logging_ && event == ActivityEvent::Ended) {
+        Write(Row(activity) + '\n');
+    }
+}
+
+bool ActivityLog::Write(const QByteArray& piece) {
+    QString error;
+    if (file_.Append(piece, &error)) {
+        return true;
+    }
+    Stop();
+    messages_.Notify(
+        QStringLiteral("The activity log %1 cannot be written (%2); activity logging has stopped.")
+            .arg(path_, error));
+    return false;
+}
+
+}  // namespace nerimo

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "Activity.h"
+#include "AppendFile.h"
+#include "MessageBox.h"
+
+namespace nerimo {
+
+// The activity log: a CSV row for every activity once it has ended, under a header line when
+// the file is new. Times in UTC, ISO 8601. A row is written whole or not at all; a write error
+// stops the log with a message that does not wait for the user, and never the sweep.
+class ActivityLog : public ActivityListener {
+  public:
+    ActivityLog(AppendFile& file, MessageBox& messages);
+
+    // Logs to the file, appending; false, with a message that names it, when it cannot be
+    // opened for writing.
+    bool Start(const QString& path);
+    void Stop();
+    bool Logging() const { return logging_; }
+
+    void ActivityChanged(const Activity& activity, ActivityEvent event) override;
+
+    // An activity's row, without its line end.
+    static QByteArray Row(const Activity& activity);
+
+  private:
+    bool Write(const QByteArray& piece);
+
+    AppendFile& file_;
+    MessageBox& messages_;
+    QString path_;
+    bool logging_ = false;
+};
+
+}  // namespace nerimo

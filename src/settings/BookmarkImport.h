@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+#include <vector>
+
+#include "FrequencyMarks.h"
+
+namespace nerimo {
+
+// What a file of named frequencies gave.
+struct ImportedBookmarks {
+    QString format;                   // "gqrx", "SDR++" or "CHIRP"
+    std::vector<Bookmark> bookmarks;  // in file order (SDR++'s in name order: JSON keeps none)
+    std::vector<long long> skipped;   // CHIRP rows whose Skip column is "S": to lock out, in Hz
+    int malformed = 0;  // entries of a recognised format that could not be read, skipped
+};
+
+// Recognises the format by content (not by file name) and reads it: gqrx's bookmarks.csv, SDR++'s
+// frequency manager JSON (its whole configuration or one exported list), CHIRP's CSV export.
+// A UTF-8 BOM and CR LF line ends are taken. Frequencies above 100 GHz, or not positive, make
+// an entry malformed. Nothing, with `error` set, when the bytes are none of the three formats:
+// the message then says which formats are read.
+std::optional<ImportedBookmarks> ImportBookmarks(const QByteArray& bytes, QString* error);
+
+}  // namespace nerimo

@@ -1,0 +1,75 @@
+#include "FrequencyLists.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include "BookmarkImport.h"
+#include "LockoutsFile.h"
+
+namespace nerimo {
+
+QString LockoutsBeside(const QString& settingsFile) {
+    return QFileInfo(settingsFile).absoluteDir().filePath(QStringLiteral("lockouts.csv"));
+}
+
+FrequencyLists ReadBookmarks(FileAccess& files, const QString& path) {
+    FrequencyLists lists;
+    const FileRead file = files.Read(path);
+    if (file.outcome != FileRead::Outcome::Read) {
+        lists.refusal = QStringLiteral("The bookmarks file %1 cannot be read: %2.")
+                            .arg(path, file.outcome == FileRead::Outcome::Missing
+                                           ? QStringLiteral("there is no such file")
+                                           : file.error);
+        return lists;
+    }
+    QString error;
+    const std::optional<ImportedBookmarks> imported = ImportBookmarks(file.bytes, &error);
+    if (!imported) {
+        lists.refusal =
+            QStringLiteral("The bookmarks file %1 cannot be used: %2.").arg(path, error);
+        return lists;
+    }
+    lists.bookmarks = Bookmarks(imported->bookmarks);
+    lists.skipped = imported->skipped;
+    if (imported->malformed > 0) {
+        lists.notes << QStringLiteral(
+                           "The bookmarks file %1 (%2): %3 entries could not be read "
+                           "and are left out.")
+                           .arg(path, imported->format)
+                           .arg(imported->malformed);
+    }
+    return lists;
+}
+
+FrequencyLists ReadFrequencyLists(FileAccess& files, const QString& lockoutsPath, bool given,
+                                  const QString& bookmarksPath) {
+    FrequencyLists lists =
+        bookmarksPath.isEmpty() ? FrequencyLists() : ReadBookmarks(files, bookmarksPath);
+    const FileRead file = files.Read(lockoutsPath);
+    switch (file.outcome) {
+        case FileRead::Outcome::Read: {
+            const ReadLockouts read = ParseLockouts(file.bytes);
+            lists.lockouts = read.hertz;
+            for (const QString& problem : read.problems) {
+                lists.notes
+                    << QStringLiteral("The lockouts file %1: %2").arg(lockoutsPath, problem);
+            }
+            break;
+        }
+        case FileRead::Outcome::Missing:
+            if (given && lists.refusal.isEmpty()) {
+                lists.refusal =
+                    QStringLiteral("The lockouts file %1 does not exist.").arg(lockoutsPath);
+            }
+            break;
+        default:
+            if (lists.refusal.isEmpty()) {
+                lists.refusal = QStringLiteral("The lockouts file %1 cannot be read: %2.")
+                                    .arg(lockoutsPath, file.error);
+            }
+            break;
+    }
+    return lists;
+}
+
+}  // namespace nerimo

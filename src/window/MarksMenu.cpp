@@ -1,0 +1,96 @@
+#include "MarksMenu.h"
+
+#include <QFileDialog>
+#include <QStandardPaths>
+
+#include "Frequency.h"
+
+namespace nerimo {
+
+MarksMenu::MarksMenu(const Parts& parts)
+    : QObject(parts.window),
+      parts_(parts),
+      lockOut_(new QAction(QStringLiteral("Lock out"), this)),
+      removeLockout_(new QAction(QStringLiteral("Remove lockout"), this)) {
+    auto* lockouts = new QAction(QStringLiteral("Lockouts…"), this);
+    auto* bookmarks = new QAction(QStringLiteral("Bookmarks…"), this);
+    parts_.menu.insertActions(parts_.before, {lockOut_, removeLockout_, lockouts, bookmarks});
+    parts_.menu.insertSeparator(parts_.before);
+    connect(lockOut_, &QAction::triggered, this, &MarksMenu::LockOut);
+    connect(removeLockout_, &QAction::triggered, this, &MarksMenu::RemoveLockout);
+    connect(bookmarks, &QAction::triggered, this, &MarksMenu::ChooseBookmarks);
+    connect(lockouts, &QAction::triggered, this, [this] {
+        if (!dialog_) {
+            dialog_ = new LockoutsDialog(
+                parts_.window, parts_.station.lockouts(), [this](long long hertz) {
+                    QString error;
+                    Saved(parts_.station.RemoveLockout(hertz, &error), error);
+                    parts_.changed();
+                });
+        }
+        dialog_->Refill();
+        dialog_->show();
+        dialog_->raise();
+    });
+    PointAt(std::nullopt);
+}
+
+void MarksMenu::PointAt(std::optional<long long> stepHertz) {
+    step_ = stepHertz;
+    const bool locked = step_ && parts_.station.lockouts().Locks(*step_);
+    lockOut_->setText(step_ ? QStringLiteral("Lock out %1 MHz").arg(QLatin1String(FreqText(*step_)))
+                            : QStringLiteral("Lock out"));
+    lockOut_->setEnabled(step_ && !locked);
+    removeLockout_->setEnabled(locked);
+}
+
+void MarksMenu::LockOut() {
+    if (step_) {
+        QString error;
+        Saved(parts_.station.LockOut(*step_, &error), error);
+        parts_.changed();
+    }
+}
+
+void MarksMenu::RemoveLockout() {
+    if (step_) {
+        QString error;
+        Saved(parts_.station.RemoveLockout(*step_, &error), error);
+        parts_.changed();
+    }
+}
+
+void MarksMenu::Saved(bool saved, const QString& error) {
+    if (!saved) {
+        parts_.messages.Notify(
+            QStringLiteral("The lockouts file cannot be written (%1); the change holds until "
+                           "Nerimo ends.")
+                .arg(error));
+    }
+}
+
+bool MarksMenu::UseBookmarks(const QString& path) {
+    const FrequencyLists lists = ReadBookmarks(parts_.station.files(), path);
+    if (!lists.refusal.isEmpty()) {
+        parts_.messages.Notify(lists.refusal);
+        return false;
+    }
+    if (!lists.notes.isEmpty()) {
+        parts_.messages.Notify(lists.notes.join('\n'));
+    }
+    parts_.station.UseBookmarks(lists);
+    parts_.changed();
+    return true;
+}
+
+void MarksMenu::ChooseBookmarks() {
+    const QString path =
+        QFileDialog::getOpenFileName(parts_.window, QStringLiteral("Bookmarks"),
+                                     QStandardPaths::writableLocation(QStandardPaths::HomeLocation),
+                                     QStringLiteral("Bookmarks (*.csv *.json);;All files (*)"));
+    if (!path.isEmpty() && UseBookmarks(path)) {
+        parts_.state.SetBookmarksPath(path);
+    }
+}
+
+}  // namespace nerimo
