@@ -4,8 +4,20 @@
 
 namespace nerimo {
 
+namespace {
+
+constexpr int kShowEveryMs = 1000;
+
+}  // namespace
+
+ActivityTable::ActivityTable(QObject* parent) : QAbstractTableModel(parent) {
+    showSoon_.setSingleShot(true);
+    showSoon_.setInterval(kShowEveryMs);
+    connect(&showSoon_, &QTimer::timeout, this, &ActivityTable::Show);
+}
+
 int ActivityTable::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : int(rows_.size());
+    return parent.isValid() ? 0 : shown_;
 }
 
 int ActivityTable::columnCount(const QModelIndex& parent) const {
@@ -13,7 +25,7 @@ int ActivityTable::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant ActivityTable::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || size_t(index.row()) >= rows_.size()) {
+    if (!index.isValid() || index.row() >= shown_) {
         return {};
     }
     const Activity& activity = rows_[size_t(index.row())];
@@ -58,27 +70,43 @@ QVariant ActivityTable::headerData(int section, Qt::Orientation orientation, int
 
 void ActivityTable::ActivityChanged(const Activity& activity, ActivityEvent event) {
     if (event == ActivityEvent::Started) {
-        if (rows_.size() == kCapacity) {
-            beginRemoveRows({}, 0, 0);
-            rows_.pop_front();
-            ++dropped_;
-            endRemoveRows();
-        }
-        beginInsertRows({}, int(rows_.size()), int(rows_.size()));
         rows_.push_back(activity);
         going_[activity.hertz] = dropped_ + static_cast<long long>(rows_.size()) - 1;
+    } else if (const auto it = going_.find(activity.hertz);
+               it != going_.end() && it->second >= dropped_) {
+        const int row = int(it->second - dropped_);
+        rows_[size_t(row)] = activity;
+        if (row < shown_) {
+            changedFrom_ = std::min(changedFrom_, row);
+            changedTo_ = std::max(changedTo_, row);
+        }
+        if (event == ActivityEvent::Ended) {
+            going_.erase(it);
+        }
+    }
+    if (!showSoon_.isActive()) {
+        showSoon_.start();
+    }
+}
+
+void ActivityTable::Show() {
+    if (changedTo_ >= 0) {
+        emit dataChanged(index(changedFrom_, 0), index(changedTo_, kColumns - 1));
+        changedFrom_ = INT_MAX;
+        changedTo_ = -1;
+    }
+    if (size_t(shown_) < rows_.size()) {
+        beginInsertRows({}, shown_, int(rows_.size()) - 1);
+        shown_ = int(rows_.size());
         endInsertRows();
-        return;
     }
-    const auto it = going_.find(activity.hertz);
-    if (it == going_.end() || it->second < dropped_) {
-        return;
-    }
-    const int row = int(it->second - dropped_);
-    rows_[size_t(row)] = activity;
-    emit dataChanged(index(row, 0), index(row, kColumns - 1));
-    if (event == ActivityEvent::Ended) {
-        going_.erase(it);
+    if (rows_.size() > kCapacity) {
+        const int excess = int(rows_.size() - kCapacity);
+        beginRemoveRows({}, 0, excess - 1);
+        rows_.erase(rows_.begin(), rows_.begin() + excess);
+        shown_ -= excess;
+        dropped_ += excess;
+        endRemoveRows();
     }
 }
 

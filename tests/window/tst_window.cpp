@@ -387,9 +387,9 @@ class WindowTest : public QObject {
     }
 
     // The history window: a row for each sweep, the cell under the pointer read out, and a click
-    // on a cell that tunes there once no run is in progress.
+    // on a cell that tunes there once no run is in progress; the activity in the table under it.
     void historyWindowReadsAndTunes() {
-        Show("PAUSE=0\n");
+        Show("PAUSE=0\nACTIVITY=5\n");
         port_.answer = [](const QByteArray& last) {
             return last == "145.0125N" ? QByteArray("J") : QByteArray("C");
         };
@@ -414,6 +414,18 @@ class WindowTest : public QObject {
         QTest::mouseClick(&view, Qt::LeftButton, {}, cell);
         QCOMPARE(port_.written.last(), QByteArray("145.0125N"));
         QCOMPARE(Caption("tunedLabel"), QStringLiteral("MHz 145.0125"));
+
+        // The signal's activity in the table under the waterfall, once shown; a double-click on
+        // it tunes there.
+        QTableView& table = history.activityView();
+        QTRY_COMPARE(table.model()->rowCount(), 1);
+        QCOMPARE(table.model()->index(0, 0).data().toString(), QStringLiteral("145.0125"));
+        QCOMPARE(table.model()->index(0, 4).data().toInt(), 1);  // heard in one sweep
+        port_.written.clear();
+        const QRect row = table.visualRect(table.model()->index(0, 1));
+        QTest::mouseClick(table.viewport(), Qt::LeftButton, {}, row.center());
+        QTest::mouseDClick(table.viewport(), Qt::LeftButton, {}, row.center());
+        QCOMPARE(port_.written, QList<QByteArray>{"145.0125N"});
     }
 
     // The lists beside the settings file: a lockout read (a bad line reported), removed and made
