@@ -209,7 +209,12 @@ void HamlibRadio::Open(const RadioSettings& settings, Done done) {
             SetConf(rig, "timeout", kTimeoutMs);
             SetConf(rig, "retry", "0");
             errno = 0;
-            const int code = rig_open(rig);
+            int code = rig_open(rig);
+            if (code == -RIG_EIO && rig->caps->port_type == RIG_PORT_NETWORK) {
+                // A rigctld started a moment ago now and then fails its first client's opening
+                // requests on a busy machine; the address has just answered, so once more.
+                code = rig_open(rig);
+            }
             const bool denied = errno == EACCES;
             if (code != RIG_OK) {
                 rig_cleanup(rig);
