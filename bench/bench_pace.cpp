@@ -18,6 +18,7 @@
 #include "DiskFileAccess.h"
 #include "HamlibRadio.h"
 #include "MainWindow.h"
+#include "MosquittoBroker.h"
 #include "QtAppendFile.h"
 #include "QtMessageBox.h"
 #include "QtScheduler.h"
@@ -111,11 +112,13 @@ int main(int argc, char* argv[]) {
     nerimo::platform::HamlibRadio radio;
     nerimo::platform::QtAppendFile log;
     nerimo::platform::QtAppendFile activity;
+    nerimo::platform::MosquittoBroker broker;
     nerimo::platform::QtScheduler scheduler;
     nerimo::platform::QtScheduler retry;
     nerimo::platform::SystemClock clock;
     nerimo::MainWindow window(
-        {program, files, messages, port, radio, scheduler, retry, log, activity, clock}, options);
+        {program, files, messages, port, radio, scheduler, retry, log, activity, broker, clock},
+        options);
     window.Load();
     window.show();
     window.historyWindow().show();  // a row added at each sweep's end

@@ -10,6 +10,8 @@ packages=(
     # build; Hamlib for the radios it drives (RIG=), found through pkg-config
     g++ make cmake ninja-build pkg-config
     qt6-base-dev qt6-serialport-dev libgl-dev libhamlib-dev
+    # publishing to an MQTT broker (--mqtt): Mosquitto's client library
+    libmosquitto-dev
     # the window: Qt's platform plugins (xcb, offscreen) and fonts; with no font Qt draws no text
     qt6-qpa-plugins fonts-liberation2 fonts-dejavu-core
     # runs with no display: a virtual X server, clicks, screenshots; rigctld and rigctl,
@@ -27,8 +29,10 @@ case "${1:-}" in
     --package) packages+=("${package[@]}") ;;
     --docs) packages+=(graphviz) ;;
     # the checks of the package (lintian, AppStream, the desktop entry); dropping root in the
-    # permission tests; a comma-decimal locale for the locale tests
-    --test) packages+=("${package[@]}" lintian appstream desktop-file-utils util-linux locales) ;;
+    # permission tests; a comma-decimal locale for the locale tests; a broker and its clients
+    # for the MQTT tests, and what the collector in tools/ needs
+    --test) packages+=("${package[@]}" lintian appstream desktop-file-utils util-linux locales
+                       mosquitto mosquitto-clients python3-paho-mqtt) ;;
 esac
 
 # make fuzz: clang with its libFuzzer and sanitizer runtimes, and the symbolizer for its reports.

@@ -12,6 +12,7 @@
 #include "DiskFileAccess.h"
 #include "HamlibRadio.h"
 #include "MainWindow.h"
+#include "MosquittoBroker.h"
 #include "ProgramIcon.h"
 #include "QtAppendFile.h"
 #include "QtMessageBox.h"
@@ -39,13 +40,15 @@ struct Platform {
     nerimo::platform::HamlibRadio radio;
     nerimo::platform::QtAppendFile log;
     nerimo::platform::QtAppendFile activity;
+    nerimo::platform::MosquittoBroker broker;
     // Throws std::system_error when the system has no timer to give.
     nerimo::platform::QtScheduler scheduler;
     nerimo::platform::QtScheduler retry;
     nerimo::platform::SystemClock clock;
 
     nerimo::Services Services() {
-        return {program, files, messages, port, radio, scheduler, retry, log, activity, clock};
+        return {program, files, messages, port,   radio, scheduler,
+                retry,   log,   activity, broker, clock};
     }
 };
 

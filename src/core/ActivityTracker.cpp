@@ -14,13 +14,14 @@ void ActivityTracker::Tell(const Activity& activity, ActivityEvent event) {
     }
 }
 
-void ActivityTracker::SweepBegan(long long, long long) {
+void ActivityTracker::SweepBegan(const SweepPlan& plan) {
     ++sweep_;
+    stepHertz_ = plan.stepHertz;
 }
 
 void ActivityTracker::Measured(long long hertz, int level, Reply reply) {
     const bool heard =
-        reply == Reply::Answered && level >= activityLevel_ && !lockouts_.Locks(hertz);
+        reply == Reply::Answered && level >= activityLevel_ && !lockouts_.Locks(hertz, stepHertz_);
     const auto it = going_.find(hertz);
     if (heard && it != going_.end()) {
         Activity& activity = it->second.activity;
@@ -39,8 +40,9 @@ void ActivityTracker::Measured(long long hertz, int level, Reply reply) {
     if (heard) {
         const QDateTime now = clock_.Now();
         Going& started = going_[hertz];
-        started = {{hertz, bookmarks_.NameAt(hertz).value_or(QString()), level, now, now, 1},
-                   sweep_};
+        started = {
+            {hertz, bookmarks_.NameAt(hertz, stepHertz_).value_or(QString()), level, now, now, 1},
+            sweep_};
         Tell(started.activity, ActivityEvent::Started);
     }
 }

@@ -22,7 +22,7 @@ class ActivityTracker : public SweepListener {
     // Tells the listener, for as long as both live, of every activity as it changes.
     void Listen(ActivityListener& listener) { listeners_.push_back(&listener); }
 
-    void SweepBegan(long long firstHertz, long long lastHertz) override;
+    void SweepBegan(const SweepPlan& plan) override;
     void Measured(long long hertz, int level, Reply reply) override;
     void SweepEnded(const SweepSummary& summary) override;
     void RunEnded() override;
@@ -41,6 +41,7 @@ class ActivityTracker : public SweepListener {
     std::vector<ActivityListener*> listeners_;
     std::map<long long, Going> going_;  // by frequency
     long long sweep_ = 0;               // sweeps begun
+    long long stepHertz_ = kStepHz;     // the sweep's
 };
 
 }  // namespace nerimo

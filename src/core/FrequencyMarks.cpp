@@ -2,16 +2,14 @@
 
 #include <algorithm>
 
-#include "Frequency.h"
-
 namespace nerimo {
 
 namespace {
 
 // The frequencies that fall on a step: from half a step below it to just under half a step above,
 // so that each frequency falls on one step.
-std::pair<long long, long long> OnStep(long long stepHertz) {
-    return {stepHertz - kStepHz / 2, stepHertz + (kStepHz + 1) / 2};
+std::pair<long long, long long> OnStep(long long stepHertz, long long stepWidth = kStepHz) {
+    return {stepHertz - stepWidth / 2, stepHertz + (stepWidth + 1) / 2};
 }
 
 }  // namespace
@@ -21,8 +19,8 @@ Bookmarks::Bookmarks(std::vector<Bookmark> bookmarks) : bookmarks_(std::move(boo
                      [](const Bookmark& a, const Bookmark& b) { return a.hertz < b.hertz; });
 }
 
-std::optional<QString> Bookmarks::NameAt(long long stepHertz) const {
-    const auto [low, high] = OnStep(stepHertz);
+std::optional<QString> Bookmarks::NameAt(long long stepHertz, long long stepWidth) const {
+    const auto [low, high] = OnStep(stepHertz, stepWidth);
     auto it = std::lower_bound(bookmarks_.begin(), bookmarks_.end(), low,
                                [](const Bookmark& b, long long hz) { return b.hertz < hz; });
     const Bookmark* nearest = nullptr;
@@ -50,8 +48,8 @@ Lockouts::Lockouts(std::vector<long long> hertz) : hertz_(std::move(hertz)) {
     hertz_.erase(std::unique(hertz_.begin(), hertz_.end()), hertz_.end());
 }
 
-bool Lockouts::Locks(long long stepHertz) const {
-    const auto [low, high] = OnStep(stepHertz);
+bool Lockouts::Locks(long long stepHertz, long long stepWidth) const {
+    const auto [low, high] = OnStep(stepHertz, stepWidth);
     const auto at = std::lower_bound(hertz_.begin(), hertz_.end(), low);
     return at != hertz_.end() && *at < high;
 }

@@ -4,6 +4,8 @@
 #include <optional>
 #include <vector>
 
+#include "Frequency.h"
+
 namespace nerimo {
 
 // A frequency a listener has named: a repeater, a beacon, a channel.
@@ -18,9 +20,9 @@ class Bookmarks {
     Bookmarks() = default;
     explicit Bookmarks(std::vector<Bookmark> bookmarks);
 
-    // The name of the bookmark nearest to a step, within half a step of it (12.5 kHz steps);
-    // nothing when there is none.
-    std::optional<QString> NameAt(long long stepHertz) const;
+    // The name of the bookmark nearest to a step, within half a step of it; nothing when there
+    // is none.
+    std::optional<QString> NameAt(long long stepHertz, long long stepWidth = kStepHz) const;
     // Those within the given frequencies, both included.
     std::vector<Bookmark> Within(long long lowHertz, long long highHertz) const;
     size_t size() const { return bookmarks_.size(); }
@@ -37,7 +39,7 @@ class Lockouts {
     Lockouts() = default;
     explicit Lockouts(std::vector<long long> hertz);
 
-    bool Locks(long long stepHertz) const;
+    bool Locks(long long stepHertz, long long stepWidth = kStepHz) const;
     // False when it was there already.
     bool Add(long long hertz);
     // That very frequency; false when it was not there.

@@ -5,6 +5,8 @@
 #include <optional>
 
 #include "Mode.h"
+#include "Settings.h"
+#include "SweepPlan.h"
 
 namespace nerimo {
 
@@ -38,6 +40,11 @@ class Receiver {
     virtual bool Answering() const = 0;
     // Where the receiver is, for messages: its device, or a rigctld's address.
     virtual QString Name() const = 0;
+    // How long after a tuning the level is read: the receiver's own protocol's 0.185 s.
+    virtual double SettleSeconds() const { return kDefaultSettleMs / 1000.0; }
+    // Why a plan of steps cannot be swept on this receiver; nothing when it can. A receiver
+    // not yet open may not know.
+    virtual std::optional<QString> RefusesPlan(const SweepPlan& plan) const = 0;
 
     // A run begins: replies still pending from before it are thrown away.
     void StartRun() {

@@ -9,7 +9,6 @@ namespace nerimo {
 
 namespace {
 
-constexpr double kReplyWaitSeconds = 0.185;
 constexpr double kHoldCycleSeconds = 1.0;
 
 }  // namespace
@@ -62,11 +61,11 @@ void Sweep::End() {
 }
 
 long long Sweep::StepHertz() const {
-    return Hertz(settings_.startMHz) + step_ * kStepHz;
+    return plan_.HertzAt(step_);
 }
 
 bool Sweep::Signal() const {
-    return level_ > 0 && !lockouts_.Locks(StepHertz());
+    return level_ > 0 && !lockouts_.Locks(StepHertz(), plan_.stepHertz);
 }
 
 void Sweep::EndRun() {
@@ -81,12 +80,11 @@ void Sweep::BeginSweep() {
     plot_.PreparePlot(panel_.ClearAtStart(), panel_.Grid());
     // The steps are counted, not the frequency added up: 0.0125 MHz has no exact binary form, and
     // a sum of 80 or 640 of them can pass the end and lose the last step.
-    lastStep_ = static_cast<int>(std::lround(spanMHz_ / kStepMHz));
+    plan_ = fixedPlan_ ? *fixedPlan_ : SpanPlan(settings_.startMHz, spanMHz_);
     step_ = 0;
     summary_ = {};
     for (SweepListener* listener : listeners_) {
-        listener->SweepBegan(Hertz(settings_.startMHz),
-                             Hertz(settings_.startMHz) + lastStep_ * kStepHz);
+        listener->SweepBegan(plan_);
     }
     BeginStep();
 }
@@ -105,9 +103,9 @@ void Sweep::BeginStep() {
 
 // Where a hold cycle starts again: wait for the receiver, then read. Window events run inside
 // the wait, and so does the repaint of the segment drawn last and of the tuned frequency, where
-// they cost the pace nothing: the 0.185 s count from the command.
+// they cost the pace nothing: the 0.185 s (a Hamlib radio's SETTLE=) count from the command.
 void Sweep::HoldCycle() {
-    WaitSeconds(scheduler_, kReplyWaitSeconds, [this] {
+    WaitSeconds(scheduler_, receiver_.SettleSeconds(), [this] {
         receiver_.ReadLevel([this](std::optional<int> level) { AfterRead(level); });
     });
     plot_.Present();
@@ -159,7 +157,7 @@ void Sweep::FinishStep() {
         holding_ = false;
     }
     if (stopRequested_) {
-        step_ = lastStep_;
+        step_ = plan_.steps;
         holding_ = false;
     }
     if (Signal() && settings_.pauseSeconds == kHoldPause && !stopRequested_) {
@@ -173,7 +171,7 @@ void Sweep::FinishStep() {
         plot_.Present();
         return;
     }
-    if (++step_ <= lastStep_) {
+    if (++step_ <= plan_.steps) {
         BeginStep();
     } else {
         EndOfSweep();

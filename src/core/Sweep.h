@@ -34,6 +34,8 @@ class Sweep {
     void RequestStop();
     // The continue button: a hold ends at the end of its cycle.
     void RequestContinue() { continueRequested_ = true; }
+    // A survey's own steps in place of the span the panel shows, from the next run on.
+    void UsePlan(const SweepPlan& plan) { fixedPlan_ = plan; }
     // Tells the listener, for as long as both live, of every sweep and its levels.
     void Listen(SweepListener& listener) { listeners_.push_back(&listener); }
 
@@ -61,14 +63,15 @@ class Sweep {
     bool running_ = false;
     bool stopRequested_ = false;
     bool continueRequested_ = false;
-    bool receiverAway_ = false;  // the status says "no receiver"
-    bool holding_ = false;       // on a signal, with PAUSE=99
-    Mode mode_ = Mode::Fm;       // the run's
-    int spanMHz_ = 1;            // the run's
-    int level_ = 0;              // the current step's, 0 to 16
-    int step_ = 0;               // the current step tunes the start + step_ x 12.5 kHz
-    int lastStep_ = 0;           // the sweep's last step, taken when its frequency loop began
-    SweepSummary summary_;       // of the sweep under way
+    bool receiverAway_ = false;           // the status says "no receiver"
+    bool holding_ = false;                // on a signal, with PAUSE=99
+    Mode mode_ = Mode::Fm;                // the run's
+    int spanMHz_ = 1;                     // the run's
+    int level_ = 0;                       // the current step's, 0 to 16
+    int step_ = 0;                        // the current step tunes the start + step_ x 12.5 kHz
+    std::optional<SweepPlan> fixedPlan_;  // a survey's own, in place of the span
+    SweepPlan plan_;                      // the sweep's, taken when its frequency loop began
+    SweepSummary summary_;                // of the sweep under way
 };
 
 }  // namespace nerimo

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SweepPlan.h"
+
 namespace nerimo {
 
 // What came of one step's read.
@@ -32,8 +34,8 @@ class SweepListener {
     virtual ~SweepListener() = default;
 
     // A sweep's first step is about to be tuned; its steps go from the first frequency to the
-    // last, 12.5 kHz apart.
-    virtual void SweepBegan(long long firstHertz, long long lastHertz) = 0;
+    // last, `stepHertz` apart.
+    virtual void SweepBegan(const SweepPlan& plan) = 0;
     // A step's level, as plotted, and what its read came to: once a step, a hold's later reads
     // not counted.
     virtual void Measured(long long hertz, int level, Reply reply) = 0;

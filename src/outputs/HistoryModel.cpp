@@ -92,14 +92,14 @@ void HistoryModel::Load(const std::vector<LoggedSweep>& sweeps, HistoryUnit unit
     }
 }
 
-void HistoryModel::SweepBegan(long long firstHertz, long long lastHertz) {
-    sweep_ = {firstHertz, kStepHz, int((lastHertz - firstHertz) / kStepHz) + 1};
+void HistoryModel::SweepBegan(const SweepPlan& plan) {
+    sweep_ = {plan.firstHertz, plan.stepHertz, plan.steps + 1};
     began_ = clock_.Now();
     cells_.fill(char(kNoValue), sweep_.steps);
 }
 
 void HistoryModel::Measured(long long hertz, int level, Reply) {
-    const long long column = (hertz - sweep_.firstHertz) / kStepHz;
+    const long long column = (hertz - sweep_.firstHertz) / sweep_.stepHertz;
     if (column >= 0 && column < cells_.size()) {
         cells_[qsizetype(column)] = static_cast<char>(level);
     }

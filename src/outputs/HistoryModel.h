@@ -66,7 +66,7 @@ class HistoryModel : public SweepListener {
     // Called after every row added or every load, for a view to follow.
     void OnChanged(std::function<void(bool reloaded)> changed) { changed_ = std::move(changed); }
 
-    void SweepBegan(long long firstHertz, long long lastHertz) override;
+    void SweepBegan(const SweepPlan& plan) override;
     void Measured(long long hertz, int level, Reply reply) override;
     void SweepEnded(const SweepSummary& summary) override;
 

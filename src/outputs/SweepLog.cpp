@@ -29,8 +29,9 @@ void SweepLog::Stop() {
     file_.Close();
 }
 
-void SweepLog::SweepBegan(long long, long long) {
+void SweepLog::SweepBegan(const SweepPlan& plan) {
     began_ = clock_.Now();
+    stepHertz_ = plan.stepHertz;
     levels_.clear();
 }
 
@@ -50,7 +51,7 @@ void SweepLog::SweepEnded(const SweepSummary& summary) {
                                 began_.toString(QStringLiteral("HH:mm:ss")).toLatin1(),
                                 QByteArray::number(firstHertz_),
                                 QByteArray::number(lastHertz_),
-                                QByteArray::number(kStepHz),
+                                QByteArray::number(stepHertz_),
                                 kSamples};
     for (const int level : levels_) {
         fields << QByteArray::number(level);

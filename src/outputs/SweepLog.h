@@ -25,7 +25,7 @@ class SweepLog : public SweepListener {
     void Stop();
     bool Logging() const { return logging_; }
 
-    void SweepBegan(long long firstHertz, long long lastHertz) override;
+    void SweepBegan(const SweepPlan& plan) override;
     void Measured(long long hertz, int level, Reply reply) override;
     void SweepEnded(const SweepSummary& summary) override;
 
@@ -38,6 +38,7 @@ class SweepLog : public SweepListener {
     QDateTime began_;
     long long firstHertz_ = 0;
     long long lastHertz_ = 0;
+    long long stepHertz_ = 0;
     QList<int> levels_;
 };
 

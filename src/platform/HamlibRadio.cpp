@@ -233,7 +233,13 @@ void HamlibRadio::Open(const RadioSettings& settings, Done done) {
                 return result;
             }
             rig_ = rig;
-            return RadioResult{true, {}, {}, false, false};
+            RadioResult opened{true, {}, {}, false, false};
+            for (int i = 0; i < HAMLIB_FRQRANGESIZ && !RIG_IS_FRNG_END(rig->state.rx_range_list[i]);
+                 ++i) {
+                opened.ranges.emplace_back(rig->state.rx_range_list[i].startf,
+                                           rig->state.rx_range_list[i].endf);
+            }
+            return opened;
         },
         std::move(done));
 }

@@ -1,8 +1,10 @@
 #include "HamlibReceiver.h"
 
 #include <QFile>
+#include <QStringList>
 #include <algorithm>
 
+#include "Frequency.h"
 #include "PortMessages.h"
 
 namespace nerimo {
@@ -64,6 +66,7 @@ void HamlibReceiver::Open(bool first) {
             if (result.ok) {
                 open_ = true;
                 modeSet_.reset();
+                ranges_ = result.ranges;
                 if (!first) {
                     presence_.Back();
                 }
@@ -153,6 +156,27 @@ void HamlibReceiver::Read(Reading then) {
             presence_.Read(decibels.has_value());
             then(decibels ? std::optional<int>(LevelFromStrength(*decibels)) : std::nullopt);
         });
+}
+
+std::optional<QString> HamlibReceiver::RefusesPlan(const SweepPlan& plan) const {
+    if (plan.stepHertz < 1) {
+        return QStringLiteral("A radio through Hamlib takes steps of 1 Hz or more.");
+    }
+    const auto covers = [&](const std::pair<double, double>& range) {
+        return range.first <= double(plan.firstHertz) && double(plan.LastHertz()) <= range.second;
+    };
+    if (ranges_.empty() || std::any_of(ranges_.begin(), ranges_.end(), covers)) {
+        return std::nullopt;
+    }
+    QStringList ranges;
+    for (const auto& [from, to] : ranges_) {
+        ranges
+            << QStringLiteral("%1 to %2 MHz").arg(from / 1e6, 0, 'f', 4).arg(to / 1e6, 0, 'f', 4);
+    }
+    return QStringLiteral("The radio at %1 receives %2 only, not %3 to %4 MHz.")
+        .arg(Name(), ranges.join(QStringLiteral(", ")),
+             QString::fromLatin1(FreqText(plan.firstHertz)),
+             QString::fromLatin1(FreqText(plan.LastHertz())));
 }
 
 }  // namespace nerimo

@@ -29,6 +29,10 @@ class HamlibReceiver : public Receiver {
     // DEVICE= or COM='s port; for a rigctld (RIG=2) its host:port, localhost and port 4532 where
     // DEVICE= leaves them out, as rigctld's own defaults.
     QString Name() const override;
+    // SETTLE=.
+    double SettleSeconds() const override { return settings_.settleMs / 1000.0; }
+    // Steps of 1 Hz or more, within the frequencies the radio says it receives once it is open.
+    std::optional<QString> RefusesPlan(const SweepPlan& plan) const override;
 
   protected:
     void DiscardPending() override {}
@@ -50,6 +54,7 @@ class HamlibReceiver : public Receiver {
     bool open_ = false;
     bool closed_ = false;          // by the program, for good
     std::optional<Mode> modeSet_;  // the mode last set; none since the radio opened
+    std::vector<std::pair<double, double>> ranges_;  // as the radio gave them at its open
 };
 
 }  // namespace nerimo

@@ -3,6 +3,8 @@
 #include <QString>
 #include <functional>
 #include <optional>
+#include <utility>
+#include <vector>
 
 namespace nerimo {
 
@@ -18,6 +20,8 @@ struct RadioResult {
     QString message;                // when it failed, a whole message for the user, if one is due
     bool permissionDenied = false;  // the user may not use the device
     bool permanent = false;         // no use trying again: an unknown model, no signal strength
+    // On an open: the frequencies the radio receives, each from and to in Hz.
+    std::vector<std::pair<double, double>> ranges = {};
 };
 
 // A radio that Hamlib drives. Every call to it blocks, for up to its time-out, so the calls run on

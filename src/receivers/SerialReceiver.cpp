@@ -102,4 +102,18 @@ std::optional<int> SerialReceiver::ReadReply() {
     return reply.size() == 1 && reply[0] >= 'A' && reply[0] <= 'P' ? reply[0] - 'A' + 1 : 0;
 }
 
+std::optional<QString> SerialReceiver::RefusesPlan(const SweepPlan& plan) const {
+    constexpr long long kLowestHertz = 100000;
+    constexpr long long kHighestHertz = 2036000000;
+    if (plan.stepHertz % 100 != 0 || plan.firstHertz % 100 != 0) {
+        return QStringLiteral(
+            "The receiver is tuned in hundreds of Hz: the range's start and "
+            "step must be whole hundreds of Hz.");
+    }
+    if (plan.firstHertz < kLowestHertz || plan.LastHertz() > kHighestHertz) {
+        return QStringLiteral("The receiver tunes 0.1 to 2036 MHz.");
+    }
+    return std::nullopt;
+}
+
 }  // namespace nerimo

@@ -26,6 +26,9 @@ class SerialReceiver : public Receiver {
     bool IsOpen() const override { return port_.IsOpen(); }
     bool Answering() const override;
     QString Name() const override;
+    // Its tuning command has four decimals of MHz: steps of whole hundreds of Hz, within 0.1 to
+    // 2036 MHz.
+    std::optional<QString> RefusesPlan(const SweepPlan& plan) const override;
 
     // Writes the frequency's text followed by the mode letter, nothing else (145.1250N). False
     // when the write failed.

@@ -3,8 +3,12 @@
 #include <QCommandLineParser>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
+#include <QSysInfo>
 #include <cstdio>
 
+#include "BrokerAddress.h"
+#include "RangeOption.h"
 #include "Report.h"
 
 namespace nerimo {
@@ -21,6 +25,58 @@ std::optional<int> WholeNumber(const QString& text, int lowest) {
     bool ok = false;
     const int value = text.toInt(&ok);
     return ok && value >= lowest ? std::optional<int>(value) : std::nullopt;
+}
+
+constexpr int kLongestSettleMs = 10000;
+
+// --mqtt and the options that go with it, into `options->broker`; the exit status when they are
+// wrong.
+std::optional<int> ReadBrokerOptions(const QCommandLineParser& parser,
+                                     const QList<QCommandLineOption>& given, CommandLine* options) {
+    const QCommandLineOption& url = given[0];
+    if (!parser.isSet(url)) {
+        for (const QCommandLineOption& option : given.mid(1)) {
+            if (parser.isSet(option)) {
+                return Usage(QStringLiteral("--%1 goes with --mqtt.").arg(option.names().first()));
+            }
+        }
+        return std::nullopt;
+    }
+    BrokerOptions broker;
+    QString error;
+    if (!ParseBrokerUrl(parser.value(url), &broker, &error)) {
+        return Usage(error);
+    }
+    broker.caFile = parser.value(given[1]);
+    broker.prefix = parser.isSet(given[2]) ? parser.value(given[2]) : broker.prefix;
+    broker.sensorId = parser.isSet(given[3]) ? parser.value(given[3]) : QSysInfo::machineHostName();
+    // A topic level may hold no wildcard, and the sensor's name no level of its own.
+    static const QRegularExpression kWildcards(QStringLiteral("[#+]"));
+    if (broker.prefix.isEmpty() || broker.prefix.contains(kWildcards) ||
+        broker.sensorId.isEmpty() || broker.sensorId.contains(kWildcards) ||
+        broker.sensorId.contains('/')) {
+        return Usage(
+            QStringLiteral("--mqtt-topic and --sensor-id take names without + or # "
+                           "(and a sensor's without /)."));
+    }
+    if (parser.isSet(given[4]) && parser.isSet(given[5])) {
+        return Usage(
+            QStringLiteral("--mqtt-credentials and --mqtt-user go one without the other."));
+    }
+    if (parser.isSet(given[4]) && !ReadCredentials(parser.value(given[4]), &broker, &error)) {
+        return Usage(error);
+    }
+    if (parser.isSet(given[5])) {
+        if (!qEnvironmentVariableIsSet("NERIMO_MQTT_PASSWORD")) {
+            return Usage(
+                QStringLiteral("--mqtt-user takes its password from "
+                               "NERIMO_MQTT_PASSWORD, which is not set."));
+        }
+        broker.user = parser.value(given[5]);
+        broker.password = qEnvironmentVariable("NERIMO_MQTT_PASSWORD");
+    }
+    options->broker = broker;
+    return std::nullopt;
 }
 
 }  // namespace
@@ -104,9 +160,49 @@ std::optional<int> ParseCommandLine(const QStringList& arguments, CommandLine* o
                                                    "receiver has been away (gone, or answering "
                                                    "nothing) for SECONDS (default 300; 0: never)."),
                                     QStringLiteral("SECONDS"), QStringLiteral("300"));
-    parser.addOptions({help, version, device, settings, checkSettings, listPorts, headless, log,
-                       activity, lockouts, bookmarks, sweeps, picture, historyPicture, wait,
-                       giveUp});
+    const QCommandLineOption range(
+        QStringLiteral("range"),
+        QStringLiteral("With --headless: sweep LOW:HIGH[:STEP] instead of the settings file's "
+                       "span, in Hz with k, M or G as rtl_power takes it (144M:148M:25k; the "
+                       "step 12.5k when left out), HIGH included."),
+        QStringLiteral("LOW:HIGH[:STEP]"));
+    const QCommandLineOption settle(
+        QStringLiteral("settle"),
+        QStringLiteral("For a Hamlib radio: wait MS milliseconds between tuning and reading the "
+                       "strength, in place of SETTLE= (185 by default)."),
+        QStringLiteral("MS"));
+    const QCommandLineOption mqtt(
+        QStringLiteral("mqtt"),
+        QStringLiteral("Publish every sweep, the activities and the sensor's state to the MQTT "
+                       "broker at mqtt://host[:port] or mqtts://host[:port] (TLS)."),
+        QStringLiteral("URL"));
+    const QCommandLineOption mqttCa(QStringLiteral("mqtt-ca"),
+                                    QStringLiteral("With mqtts: trust the authority in FILE "
+                                                   "instead of the system's."),
+                                    QStringLiteral("FILE"));
+    const QCommandLineOption mqttTopic(QStringLiteral("mqtt-topic"),
+                                       QStringLiteral("The topics' first level (default "
+                                                      "nerimo): PREFIX/ID/sweep, scan, "
+                                                      "activity, status."),
+                                       QStringLiteral("PREFIX"));
+    const QCommandLineOption sensorId(QStringLiteral("sensor-id"),
+                                      QStringLiteral("The sensor's name in the topics and the "
+                                                     "messages (default the host name)."),
+                                      QStringLiteral("ID"));
+    const QCommandLineOption credentials(
+        QStringLiteral("mqtt-credentials"),
+        QStringLiteral("Log in to the broker as the line user:password of FILE, which no one "
+                       "but its owner may read."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption mqttUser(QStringLiteral("mqtt-user"),
+                                      QStringLiteral("Log in to the broker as USER, the password "
+                                                     "from NERIMO_MQTT_PASSWORD."),
+                                      QStringLiteral("USER"));
+    parser.addOptions({help,      version,  device,      settings,       checkSettings,
+                       listPorts, headless, log,         activity,       lockouts,
+                       bookmarks, sweeps,   picture,     historyPicture, wait,
+                       giveUp,    range,    settle,      mqtt,           mqttCa,
+                       mqttTopic, sensorId, credentials, mqttUser});
     if (!parser.parse(arguments)) {
         return Usage(parser.errorText());
     }
@@ -151,6 +247,31 @@ std::optional<int> ParseCommandLine(const QStringList& arguments, CommandLine* o
         return Usage(QStringLiteral("--give-up-after takes a whole number of seconds, 0 or more."));
     }
     options->giveUpAfter = *seconds;
+    if (parser.isSet(settle)) {
+        const std::optional<int> ms = WholeNumber(parser.value(settle), 0);
+        if (!ms || *ms > kLongestSettleMs) {
+            return Usage(
+                QStringLiteral("--settle takes a whole number of milliseconds, 0 to "
+                               "10000."));
+        }
+        options->settleMs = *ms;
+    }
+    if (parser.isSet(range)) {
+        QString error;
+        options->range = ParseRange(parser.value(range), &error);
+        if (!options->range) {
+            return Usage(error);
+        }
+        if (!parser.isSet(headless) || parser.isSet(picture)) {
+            return Usage(
+                QStringLiteral("--range goes with --headless, and draws no plot: "
+                               "--history-picture shows its sweeps, not --picture."));
+        }
+    }
+    if (const std::optional<int> status = ReadBrokerOptions(
+            parser, {mqtt, mqttCa, mqttTopic, sensorId, credentials, mqttUser}, options)) {
+        return *status;
+    }
     if (options->headless && options->logPath.isEmpty()) {
         return Usage(QStringLiteral("--headless needs --log FILE."));
     }

@@ -4,6 +4,9 @@
 #include <QStringList>
 #include <optional>
 
+#include "BrokerOptions.h"
+#include "SweepPlan.h"
+
 namespace nerimo {
 
 // The choices a command line makes for one run of the program.
@@ -20,8 +23,11 @@ struct CommandLine {
     int giveUpAfter = 300;         // seconds a survey goes on without its receiver; 0: for ever
     QString settingsPath;          // another settings file in place of Nerimo.ini
     QByteArray device;             // the receiver's device, in place of DEVICE= and COM=
-    bool listPorts = false;        // print the serial ports and end
-    bool checkSettings = false;    // print what the settings file says, and its traps, and end
+    std::optional<BrokerOptions> broker;  // --mqtt: publish the sweeps there
+    std::optional<SweepPlan> range;       // --range: a survey's own steps
+    int settleMs = -1;                    // --settle, in place of SETTLE=; -1: not given
+    bool listPorts = false;               // print the serial ports and end
+    bool checkSettings = false;  // print what the settings file says, and its traps, and end
 };
 
 // Reads the arguments (the program's name first). Returns the exit status when the program is to

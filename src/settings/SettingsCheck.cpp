@@ -66,7 +66,10 @@ QString Value(const Settings& settings, const QByteArray& key) {
         return settings.rigSpeed == 0 ? QStringLiteral("0 (the model's own)")
                                       : QString::number(settings.rigSpeed);
     }
-    return QStringLiteral("%1 (heard at level %1 and above)").arg(settings.activityLevel);
+    if (key == "ACTIVITY=") {
+        return QStringLiteral("%1 (heard at level %1 and above)").arg(settings.activityLevel);
+    }
+    return QStringLiteral("%1 (ms, for a Hamlib radio)").arg(settings.settleMs);
 }
 
 // Whether a key's value as its line gives it was replaced by its range rule.
@@ -84,6 +87,7 @@ bool Replaced(const RawSettings& read, const Settings& valid, const QByteArray& 
         {"COLOR=", {read.colorIndex, valid.colorIndex}},
         {"PAUSE=", {read.pauseSeconds, valid.pauseSeconds}},
         {"ACTIVITY=", {read.activityLevel, valid.activityLevel}},
+        {"SETTLE=", {read.settleMs.value_or(valid.settleMs), valid.settleMs}},
     };
     const auto values = kAsReadAndValid.find(key);
     return values != kAsReadAndValid.end() && values->first != values->second;

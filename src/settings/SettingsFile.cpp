@@ -70,6 +70,9 @@ Settings LoadSettings(const SettingsSource& source, FileAccess& files) {
     if (!source.device.isEmpty()) {
         settings.device = source.device;
     }
+    if (source.settleMs >= 0) {
+        settings.settleMs = static_cast<int16_t>(source.settleMs);
+    }
     return settings;
 }
 

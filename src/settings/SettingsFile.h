@@ -15,6 +15,7 @@ struct SettingsSource {
     QString file = {};       // --settings: this file and no other
     QByteArray device = {};  // --device: in place of DEVICE= and COM=
     bool installed = false;  // an installed copy: the user's own file, never one beside it
+    int settleMs = -1;       // --settle: in place of SETTLE=; -1 when not given
 };
 
 // Why a file is the settings file in use.

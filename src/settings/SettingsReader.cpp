@@ -17,15 +17,16 @@ constexpr int16_t kLongestPause = 10;
 constexpr long long kHighestRigModel = 99999;
 constexpr long long kFastestRigSpeed = 4000000;
 constexpr int16_t kHighestLevel = 16;
+constexpr int16_t kLongestSettleMs = 10000;
 
-enum class Kind { Mode, Whole, Start, Device, Model, Speed };
+enum class Kind { Mode, Whole, Start, Device, Model, Speed, Settle };
 struct Key {
     const char* text;
     Kind kind;
     int16_t RawSettings::*whole;
 };
-// The order in which every line is searched; DEVICE=, RIG=, RIG_SPEED= and ACTIVITY= are ours,
-// after the others.
+// The order in which every line is searched; DEVICE=, RIG=, RIG_SPEED=, ACTIVITY= and SETTLE=
+// are ours, after the others.
 constexpr Key kKeys[] = {
     {"FM_AM=", Kind::Mode, nullptr},
     {"SPAN=", Kind::Whole, &RawSettings::spanMHz},
@@ -39,6 +40,7 @@ constexpr Key kKeys[] = {
     {"RIG=", Kind::Model, nullptr},
     {"RIG_SPEED=", Kind::Speed, nullptr},
     {"ACTIVITY=", Kind::Whole, &RawSettings::activityLevel},
+    {"SETTLE=", Kind::Settle, nullptr},
 };
 
 // Upper-cases ASCII letters only, byte for byte, so the upper-cased line keeps the length of the
@@ -135,6 +137,10 @@ void ParseSettings(const QByteArray& line, const QString& file, RawSettings& raw
                     0, ReadWholeNumber(file, found.key, value, INT32_MIN, kHighestRigModel,
                                        "1 to 99999 (0 for the receiver's own protocol)")));
                 break;
+            case Kind::Settle:
+                raw.settleMs = static_cast<int16_t>(ReadWholeNumber(
+                    file, found.key, value, INT16_MIN, INT16_MAX, "-32768 to 32767"));
+                break;
             case Kind::Speed:
                 raw.rigSpeed =
                     static_cast<int>(ReadWholeNumber(file, found.key, value, 0, kFastestRigSpeed,
@@ -172,6 +178,9 @@ Settings ValidateSettings(const RawSettings& raw) {
     settings.device = raw.device;
     settings.rigModel = raw.rigModel;
     settings.rigSpeed = raw.rigSpeed;
+    settings.settleMs = raw.settleMs && *raw.settleMs >= 0 && *raw.settleMs <= kLongestSettleMs
+                            ? *raw.settleMs
+                            : kDefaultSettleMs;
     settings.activityLevel =
         raw.activityLevel < 1 || raw.activityLevel > kHighestLevel ? int16_t(1) : raw.activityLevel;
     return settings;

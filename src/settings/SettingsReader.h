@@ -4,6 +4,7 @@
 #include <QList>
 #include <QString>
 #include <cstdint>
+#include <optional>
 
 #include "Settings.h"
 
@@ -24,6 +25,7 @@ struct RawSettings {
     int rigModel = 0;
     int rigSpeed = 0;
     int16_t activityLevel = 0;
+    std::optional<int16_t> settleMs;  // 0 is a value of its own
 };
 
 // A key as a settings line holds it: its text ("MHZ="), where it starts, and its value (the rest

@@ -9,6 +9,8 @@ namespace nerimo {
 Station::Station(const Settings& settings, const Services& services, Panel& panel,
                  Surface& plotSurface)
     : files_(services.files),
+      broker_(services.broker),
+      clock_(services.clock),
       serial_(settings, services.port, services.messages, services.retry),
       hamlib_(settings, services.radio, services.messages, services.retry),
       receiver_(settings.rigModel > 0 ? static_cast<Receiver*>(&hamlib_) : &serial_),
@@ -23,6 +25,17 @@ Station::Station(const Settings& settings, const Services& services, Panel& pane
     sweep_.Listen(history_);
     sweep_.Listen(activity_);
     activity_.Listen(activityLog_);
+}
+
+void Station::PublishTo(const BrokerOptions& options, std::function<QString()> mode,
+                        std::function<void(const QString& why)> refused,
+                        std::function<void(const QString& line)> note) {
+    publisher_.emplace(SweepPublisher::Parts{
+        broker_, clock_, options, receiver_->Name(), std::move(mode),
+        [this] { return activityLog_.Logging(); }, std::move(refused), std::move(note)});
+    sweep_.Listen(*publisher_);
+    activity_.Listen(*publisher_);
+    publisher_->Start();
 }
 
 void Station::UseLists(const FrequencyLists& lists, const QString& lockoutsPath) {

@@ -3,6 +3,7 @@
 #include "ActivityLog.h"
 #include "ActivityTracker.h"
 #include "AppendFile.h"
+#include "Broker.h"
 #include "Clock.h"
 #include "FileAccess.h"
 #include "FrequencyLists.h"
@@ -20,6 +21,7 @@
 #include "Surface.h"
 #include "Sweep.h"
 #include "SweepLog.h"
+#include "SweepPublisher.h"
 
 namespace nerimo {
 
@@ -35,6 +37,7 @@ struct Services {
     Scheduler& retry;      // the receiver's, while it is away
     AppendFile& log;       // the sweep log
     AppendFile& activity;  // the activity log
+    Broker& broker;        // an MQTT broker, for --mqtt
     const Clock& clock;    // the time of day of log rows and a survey's lines
 };
 
@@ -59,6 +62,13 @@ class Station {
 
     // The lists read at the start, the lockouts to be written back to `lockoutsPath`.
     void UseLists(const FrequencyLists& lists, const QString& lockoutsPath);
+    // Publishes the sweeps, the activities and the state to an MQTT broker from now on;
+    // `refused` hears once if the broker will not take them, `note` when it goes and comes back.
+    void PublishTo(const BrokerOptions& options, std::function<QString()> mode,
+                   std::function<void(const QString& why)> refused,
+                   std::function<void(const QString& line)> note);
+    // The publisher, once PublishTo made it.
+    SweepPublisher* publisher() { return publisher_ ? &*publisher_ : nullptr; }
     // The named frequencies of another file, and the lockouts its skipped channels make.
     void UseBookmarks(const FrequencyLists& lists);
     // A step locked out, or its lockouts removed, and the lockouts file written; false with the
@@ -70,6 +80,8 @@ class Station {
     bool SaveLockouts(QString* error);
 
     FileAccess& files_;
+    Broker& broker_;
+    const Clock& clock_;
     SerialReceiver serial_;
     HamlibReceiver hamlib_;
     Receiver* receiver_;
@@ -83,6 +95,7 @@ class Station {
     ActivityTracker activity_;
     ActivityLog activityLog_;
     Sweep sweep_;
+    std::optional<SweepPublisher> publisher_;
 };
 
 }  // namespace nerimo

@@ -17,6 +17,7 @@ namespace nerimo {
 namespace {
 
 constexpr QSize kHistoryPictureSize(900, 620);  // as the history window opens
+constexpr int kBrokerDeadlineMs = 2000;         // for the broker to take the last messages
 
 }  // namespace
 
@@ -39,10 +40,10 @@ int Survey::Run() {
             return kNotWritten;
         }
     }
-    settings_ =
-        LoadSettings({services_.program.Folder(), services_.program.UserFolder(),
-                      options_.settingsPath, options_.device, services_.program.Installed()},
-                     services_.files);
+    settings_ = LoadSettings(
+        {services_.program.Folder(), services_.program.UserFolder(), options_.settingsPath,
+         options_.device, services_.program.Installed(), options_.settleMs},
+        services_.files);
     station_.emplace(settings_, services_, panel_, panel_.plot);
     if (const std::optional<int> status = Prepare()) {
         return *status;
@@ -81,6 +82,25 @@ std::optional<int> Survey::Prepare() {
          !station_->activityLog().Start(options_.activityPath))) {
         return kNotWritten;
     }
+    if (options_.range) {
+        if (const std::optional<QString> why = station_->receiver().RefusesPlan(*options_.range)) {
+            Report(*why);
+            return kUsage;
+        }
+        station_->sweep().UsePlan(*options_.range);
+    }
+    if (options_.broker) {
+        station_->PublishTo(
+            *options_.broker,
+            [this] {
+                return settings_.mode == Mode::Am ? QStringLiteral("AM") : QStringLiteral("FM");
+            },
+            [this](const QString& why) {
+                Report(why);
+                EndSoon(kNotWritten);
+            },
+            [](const QString& line) { Report(line); });
+    }
     return std::nullopt;
 }
 
@@ -104,6 +124,14 @@ void Survey::Opened(const OpenOutcome& outcome) {
         return;
     }
     present_ = true;
+    // A radio says what it receives once it is open.
+    if (options_.range) {
+        if (const std::optional<QString> why = station_->receiver().RefusesPlan(*options_.range)) {
+            Report(*why);
+            Finish(kUsage);
+            return;
+        }
+    }
     station_->sweep().RunSweep();
 }
 
@@ -125,6 +153,16 @@ void Survey::Finish(int status) {
     station_->sweep().End();                // the sweep under way is logged as far as it went
     if (status_ == kDone && LogFailed()) {  // the activities still going on, written at the end
         status_ = kNotWritten;
+    }
+    if (SweepPublisher* publisher = station_->publisher()) {
+        const int left = publisher->Finish(kBrokerDeadlineMs);
+        const int lost = left + publisher->Dropped();
+        if (lost > 0) {
+            Report(QStringLiteral("%1 messages never reached the broker at %2.")
+                       .arg(lost)
+                       .arg(options_.broker->host));
+            status_ = status_ == kDone ? kNotWritten : status_;
+        }
     }
     if (status_ == kDone && sweeps_ == 0) {
         Report(QStringLiteral("The survey ends before the receiver measured a sweep."));
@@ -161,11 +199,11 @@ void Survey::SavePictures() {
     }
 }
 
-void Survey::SweepBegan(long long firstHertz, long long) {
+void Survey::SweepBegan(const SweepPlan& plan) {
     began_ = services_.clock.Now();
     strongest_ = 0;
     started_ = 0;
-    strongestHertz_ = firstHertz;
+    strongestHertz_ = plan.firstHertz;
 }
 
 void Survey::Measured(long long hertz, int level, Reply reply) {
@@ -204,13 +242,18 @@ void Survey::SweepEnded(const SweepSummary& summary) {
         return;
     }
     ++sweeps_;
-    Report(QStringLiteral("sweep %1 at %2: strongest level %3 at %4 MHz; %5 %6 started")
+    const SweepPublisher* publisher = station_->publisher();
+    Report(QStringLiteral("sweep %1 at %2: strongest level %3 at %4 MHz; %5 %6 started%7")
                .arg(sweeps_)
                .arg(began_.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")))
                .arg(strongest_)
                .arg(QString::fromLatin1(FreqText(strongestHertz_)))
                .arg(started_)
-               .arg(started_ == 1 ? QStringLiteral("activity") : QStringLiteral("activities")));
+               .arg(started_ == 1 ? QStringLiteral("activity") : QStringLiteral("activities"))
+               .arg(publisher && publisher->Dropped() > 0
+                        ? QStringLiteral("; %1 messages dropped while the broker was away")
+                              .arg(publisher->Dropped())
+                        : QString()));
     // A log stops at a write error (its message said so); the survey with it.
     if (LogFailed()) {
         EndSoon(kNotWritten);

@@ -26,6 +26,7 @@ namespace {
 
 constexpr int kWindowWidth = 812;
 constexpr int kWindowHeight = 541;
+constexpr int kBrokerDeadlineMs = 1000;  // for the last messages, at the close
 const QColor kWindowGrey(64, 64, 64);
 const QColor kScanGreen(0, 255, 0);
 const QColor kPauseRed(255, 0, 0);  // also "no receiver"
@@ -98,10 +99,10 @@ bool MainWindow::Load() {
         raise();
         activateWindow();
     });
-    settings_ =
-        LoadSettings({services_.program.Folder(), services_.program.UserFolder(),
-                      options_.settingsPath, options_.device, services_.program.Installed()},
-                     services_.files);
+    settings_ = LoadSettings(
+        {services_.program.Folder(), services_.program.UserFolder(), options_.settingsPath,
+         options_.device, services_.program.Installed(), options_.settleMs},
+        services_.files);
     station_.emplace(settings_, services_, *this, *ui_.plotView);
     state_.emplace(settings_.file);
     ReadLists();
@@ -113,6 +114,18 @@ bool MainWindow::Load() {
                                     services_.messages, [this] { DrawScaleFor(ChosenSpanMHz()); }});
     activities_.emplace();
     station_->activity().Listen(*activities_);
+    if (options_.broker) {
+        station_->PublishTo(
+            *options_.broker,
+            [this] {
+                return ChosenMode() == Mode::Am ? QStringLiteral("AM") : QStringLiteral("FM");
+            },
+            [this](const QString& why) {
+                Report(why);
+                services_.messages.Notify(why);
+            },
+            [](const QString& line) { Report(line); });
+    }
     history_ = std::make_unique<HistoryWindow>(station_->history(), *activities_, *state_,
                                                services_.messages,
                                                [this](long long hertz) { TuneTo(hertz); });
@@ -310,6 +323,10 @@ void MainWindow::Close() {
     if (station_) {
         station_->receiver().ClosePort();
         station_->sweep().End();
+        // "offline", and the activities the end of the run ended, given a moment to go out.
+        if (SweepPublisher* publisher = station_->publisher()) {
+            publisher->Finish(kBrokerDeadlineMs);
+        }
     }
     services_.program.EndNow();
 }

@@ -11,6 +11,7 @@
 #include "Picture.h"
 #include "Sweep.h"
 #include "SweepLog.h"
+#include "SweepPublisher.h"
 
 using nerimo::testing::AddRows;
 
@@ -40,7 +41,7 @@ struct LogText {
 // go.
 void Sweep(nerimo::HistoryModel& history, long long first, const QList<int>& levels,
            bool measured = true, int steps = 0) {
-    history.SweepBegan(first, first + ((steps > 0 ? steps : levels.size()) - 1) * 12500);
+    history.SweepBegan({first, 12500, int((steps > 0 ? steps : levels.size()) - 1)});
     nerimo::SweepSummary summary;
     for (qsizetype i = 0; i < levels.size(); ++i) {
         const nerimo::Reply reply = measured ? nerimo::Reply::Answered : nerimo::Reply::NoReceiver;
@@ -162,6 +163,94 @@ class OutputsTest : public QObject {
                              " cannot be written (No space left on device); activity logging "
                              "has stopped."));
         QVERIFY(messages.shown.isEmpty());
+    }
+
+    // The sensor's messages: each measured sweep and, retained, the last whole one and the
+    // state, in order once the broker takes them; while it is away up to 1,000 sweeps wait and
+    // the oldest go, counted; said once that it is away, back, or refuses us.
+    void publishesTheSweeps() {
+        nerimo::testing::FakeBroker broker;
+        nerimo::testing::FixedClock clock;
+        clock.now = QDateTime(QDate(2026, 12, 7), QTime(10, 20, 30), QTimeZone(3600));
+        QStringList said;
+        bool activityLogged = false;
+        nerimo::SweepPublisher publisher({broker,
+                                          clock,
+                                          {"h", 1883, false, {}, "band", "s1", {}, {}},
+                                          QStringLiteral("/dev/ttyUSB0"),
+                                          [] { return QStringLiteral("FM"); },
+                                          [&] { return activityLogged; },
+                                          [&](const QString& why) { said << "refused: " + why; },
+                                          [&](const QString& line) { said << line; }});
+        // A sweep of 145 MHz and the steps after it, 12.5 kHz apart, its first level `first`.
+        const auto sweep = [&](int first, int steps, int measured, bool answered = true) {
+            publisher.SweepBegan({145000000, 12500, steps});
+            nerimo::SweepSummary summary;
+            for (int i = 0; i < measured; ++i) {
+                const nerimo::Reply reply =
+                    answered ? nerimo::Reply::Answered : nerimo::Reply::NoReceiver;
+                publisher.Measured(145000000 + i * 12500, i == 0 ? first : 16, reply);
+                summary.Count(reply);
+            }
+            publisher.SweepEnded(summary);
+        };
+        publisher.Start();
+        QCOMPARE(broker.will, QByteArray("band/s1/status {\"since\":null,\"state\":\"offline\"}"));
+        sweep(3, 2, 3);
+        QVERIFY(broker.published.isEmpty());
+        broker.Say(nerimo::Broker::Event::Connected);
+        const QByteArray firstSweep =
+            "{\"device\":\"/dev/ttyUSB0\",\"hz_hi\":145025000,\"hz_lo\":145000000,\"id\":\"s1\","
+            "\"mode\":\"FM\",\"power\":[3,16,16],\"samples\":1,\"step\":12500,"
+            "\"timestamp\":\"2026-12-07T09:20:30Z\",\"unit\":\"level\"}";
+        QCOMPARE(broker.published,
+                 QList<QByteArray>({"band/s1/status {\"since\":\"2026-12-07T09:20:30Z\",\"state\":"
+                                    "\"online\"} (retained)",
+                                    "band/s1/sweep " + firstSweep,
+                                    "band/s1/scan " + firstSweep + " (retained)"}));
+
+        // Away: 1,003 sweeps and an activity wait, the three oldest sweeps dropped.
+        broker.published.clear();
+        broker.Say(nerimo::Broker::Event::Lost);
+        broker.Say(nerimo::Broker::Event::Lost);
+        for (int i = 0; i < 1002; ++i) {
+            sweep(i % 17, 2, 3);
+        }
+        const QDateTime heard = clock.now;
+        for (const bool logged : {false, true}) {  // only as the activity log gets it
+            activityLogged = logged;
+            publisher.ActivityChanged({145012500, QStringLiteral("Net"), 16, heard, heard, 1},
+                                      nerimo::ActivityEvent::Ended);
+        }
+        sweep(5, 2, 2);  // stopped after two steps: published, but not the scan
+        QVERIFY(broker.published.isEmpty());
+        QCOMPARE(publisher.Dropped(), 3);
+        broker.Say(nerimo::Broker::Event::Connected);
+        QCOMPARE(broker.published.size(), 1000 + 1 + 1);
+        QVERIFY(broker.published[0].contains("\"power\":[3,16,16]"));     // the fourth
+        QVERIFY(broker.published[998].contains("\"power\":[15,16,16]"));  // the last whole
+        QVERIFY(broker.published[999].startsWith(
+            "band/s1/activity {\"Duration_Seconds\":0,\"End_Timestamp\":\"2026-12-07T09:20:30Z\","
+            "\"Frequency_Hz\":145012500,\"Frequency_MHz\":\"145.0125\",\"Max_Level\":16,"
+            "\"Name\":\"Net\""));
+        QVERIFY(broker.published[1000].contains("\"hz_hi\":145012500,"));
+        QVERIFY(broker.published[1001].startsWith("band/s1/scan "));
+        QVERIFY(broker.published[1001].contains("\"power\":[15,16,16]"));
+        QCOMPARE(said, QStringList({"The broker at h:1883 is away (a reason); the sweeps wait for "
+                                    "it.",
+                                    "The broker at h:1883 is back."}));
+
+        // No receiver: no sweep, and the state says so; refused: said once.
+        broker.published.clear();
+        sweep(0, 2, 3, false);
+        QCOMPARE(broker.published.size(), 1);
+        QVERIFY(broker.published[0].contains("\"state\":\"no receiver\"} (retained)"));
+        broker.Say(nerimo::Broker::Event::Refused);
+        broker.Say(nerimo::Broker::Event::Refused);
+        QCOMPARE(said.mid(2), QStringList("refused: The broker at h:1883 refused the sensor: a "
+                                          "reason."));
+        QCOMPARE(publisher.Finish(100), 1);  // "offline", never handed over
+        QVERIFY(broker.finished);
     }
 
     // A log in the layout of rtl_power's CSV: rows with the same date and time are one sweep in

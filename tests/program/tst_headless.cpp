@@ -117,6 +117,13 @@ class HeadlessTest : public QObject {
         // A survey says nothing on standard output.
         QTest::newRow("device") << survey + QStringList{"--device", "%1/receiver"} << 0 << QString()
                                 << QByteArray("145.0000N");
+        QTest::newRow("range beyond the receiver")
+            << survey + QStringList{"--device", "%1/receiver", "--range", "2030M:2040M"} << 2
+            << "Nerimo: The receiver tunes 0.1 to 2036 MHz.\n"
+            << QByteArray();
+        QTest::newRow("range of odd steps")
+            << survey + QStringList{"--device", "%1/receiver", "--range", "145M:146M:150"} << 2
+            << "must be whole hundreds of Hz" << QByteArray();
         QTest::newRow("settings") << survey + QStringList{"--settings", "%1/other.ini"} << 0
                                   << QString() << QByteArray("150.0000N");
     }
@@ -502,6 +509,83 @@ class HeadlessTest : public QObject {
         QVERIFY(WholeRow(rigs[1]->Rows()[1]).size() - 6 >= 19);
         // A full disk ends the survey after its first sweep, the half row taken back.
         QVERIFY(rigs[4]->Log().size() <= 82 && rigs[5]->Log().size() <= 82);
+    }
+
+    // A survey over a range of its own: every step from LOW to HIGH, HIGH included, sent as the
+    // receiver takes it and logged in the same layout. Through rigctld, SETTLE= is the wait
+    // between tuning and reading; the native receiver keeps its own 185 ms.
+    void surveysARange_data() {
+        QTest::addColumn<bool>("rigctld");
+        QTest::addColumn<QByteArray>("settings");
+        QTest::addColumn<QString>("range");
+        QTest::addColumn<QByteArray>("row");      // after the date and time
+        QTest::addColumn<double>("settle");       // the least seconds from tuning to reading
+        QTest::addColumn<QByteArray>("refusal");  // status 2 and this, for a range refused
+        QTest::newRow("native receiver")
+            << false << QByteArray("SETTLE=20\n") << "145.45M:145.55M:25k"
+            << QByteArray("145450000, 145550000, 25000, 1, 0, 0, 14, 0, 0") << 0.18 << QByteArray();
+        QTest::newRow("rigctld, SETTLE=20")
+            << true << QByteArray("RIG=2\nSETTLE=20\n") << "145.475M:145.5M"
+            << QByteArray("145475000, 145500000, 12500, 1, 0, 7, 14") << 0.02 << QByteArray();
+        QTest::newRow("rigctld, beyond the radio")
+            << true << QByteArray("RIG=2\n") << "1.4G:1.5G" << QByteArray() << 0.0
+            << QByteArray(
+                   " receives 0.1000 to 1300.0000 MHz only, not 1400.0000 to 1500.0000 "
+                   "MHz.\n");
+    }
+    void surveysARange() {
+        QFETCH(bool, rigctld);
+        QFETCH(QByteArray, settings);
+        QFETCH(QString, range);
+        QFETCH(QByteArray, row);
+        QFETCH(double, settle);
+        QFETCH(QByteArray, refusal);
+        HeadlessRig rig;
+        QByteArray device = rig.Path("receiver").toLocal8Bit();
+        if (rigctld) {
+            device = "127.0.0.1:" + rig.StartRigctld(kBand);
+        } else {
+            rig.StartReceiver(kBand);
+        }
+        rig.StartProgram(
+            settings + "DEVICE=" + device, false,
+            {"--headless", "--log", rig.Path("sweeps.csv"), "--range", range, "--sweeps", "2"});
+        QVERIFY(rig.Ended(20000));
+        QCOMPARE(rig.program.exitCode(), refusal.isEmpty() ? 0 : 2);
+        const QList<QByteArray> rows = rig.Rows();
+        if (!refusal.isEmpty()) {
+            QVERIFY2(rig.Errors().contains(refusal), rig.Errors().constData());
+            QVERIFY(rows.value(0).isEmpty());
+            QCOMPARE(rig.Log(), QList<QByteArray>{"STRENGTH"});  // read at open, never tuned
+            return;
+        }
+        QCOMPARE(rows.size(), 3);
+        for (const QByteArray& logged : rows.mid(0, 2)) {
+            QCOMPARE(logged.mid(22), row);
+        }
+        // Each step's tuning, then (through rigctld) its reading, the settling time apart.
+        const long long first = row.split(',')[0].toLongLong();
+        const long long step = row.split(',')[2].toLongLong();
+        QFile file(rig.Path("log"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QList<QByteArray> lines = file.readAll().split('\n');
+        if (rigctld) {
+            lines.removeFirst();  // the reading at open, which proves the radio reports strength
+        }
+        const int steps = int(row.count(',')) - 3;
+        const int perStep = rigctld ? 2 : 1;
+        QCOMPARE(lines.size(), 2 * steps * perStep + 1);
+        for (int i = 0; i < 2 * steps; ++i) {
+            const QList<QByteArray> tuned = lines[i * perStep].split(' ');
+            QCOMPARE(tuned.value(1),
+                     QByteArray::number((first + (i % steps) * step) / 1e6, 'f', 4) + 'N');
+            const QList<QByteArray> next = lines.value(i * perStep + 1).split(' ');
+            if (i * perStep + 1 < lines.size() - 1) {
+                const double waited = next.value(0).toDouble() - tuned.value(0).toDouble();
+                QVERIFY2(waited >= settle && waited < settle + 0.1,
+                         qPrintable(QString::number(waited)));
+            }
+        }
     }
 };
 

@@ -2,9 +2,11 @@
 #include <clocale>
 
 #include "BookmarkImport.h"
+#include "BrokerAddress.h"
 #include "CommandLine.h"
 #include "LockoutsFile.h"
 #include "NumberRule.h"
+#include "RangeOption.h"
 #include "SettingsFakes.h"
 #include "SettingsFile.h"
 #include "StartupError.h"
@@ -189,6 +191,53 @@ class SettingsTest : public QObject {
         row("picture in the window", {"--picture", "p.png"}, 2);
         row("a stray word", {"s.csv"}, 2);
         row("settings in a missing folder", {"--settings", "/nonexistent/Nerimo.ini"}, 2);
+        const QStringList survey = {"--headless", "--log", "s.csv"};
+        row("range", survey + QStringList{"--range", "144M:148M:25k"}, -1, "headless s.csv 0 ");
+        row("range in the window", {"--range", "144M:148M"}, 2);
+        row("range with a picture", survey + QStringList{"--range", "1M:2M", "--picture", "p.png"},
+            2);
+        row("bad range", survey + QStringList{"--range", "148M:144M"}, 2);
+        row("settle", survey + QStringList{"--settle", "10000"}, -1, "headless s.csv 0 ");
+        row("settle too long", survey + QStringList{"--settle", "10001"}, 2);
+        row("broker", {"--mqtt", "mqtt://localhost"}, -1, "window  0 ");
+        row("broker of another kind", {"--mqtt", "http://localhost"}, 2);
+        row("broker port not a number", {"--mqtt", "mqtt://localhost:x"}, 2);
+        row("topic without a broker", {"--mqtt-topic", "band"}, 2);
+        row("wildcard in the topic", {"--mqtt", "mqtt://h", "--mqtt-topic", "a/+"}, 2);
+        row("level in the sensor's name", {"--mqtt", "mqtt://h", "--sensor-id", "a/b"}, 2);
+        row("user without a password", {"--mqtt", "mqtt://h", "--mqtt-user", "me"}, 2);
+    }
+
+    // --range as rtl_power takes it: the first frequency, the step and the steps after the
+    // first, the high end included when a whole number of steps away; or the reason.
+    void readsRanges_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("plan");
+        const QList<QPair<const char*, const char*>> rows = {
+            {"144M:148M:25k", "144000000 25000 160"},     {"145M:146M", "145000000 12500 80"},
+            {"1.5G:1.5001G:12.5k", "1500000000 12500 8"}, {"100000:200K:1k", "100000 1000 100"},
+            {"145M:145.01M:3k", "145000000 3000 3"},      {"145M:145M", "145000000 12500 0"},
+            {" 145M : 146M ", "145000000 12500 80"},      {"148M:144M", "HIGH is below LOW"},
+            {"145M:146M:0", "the step is not above 0"},   {"145M", "not 145M."},
+            {"145M:146M:1k:2", "takes LOW:HIGH[:STEP]"},  {"145X:146M", "takes LOW:HIGH[:STEP]"},
+            {"-1M:146M", "takes LOW:HIGH[:STEP]"},        {"0:2G:1", "more than a million steps"},
+        };
+        for (const auto& [text, plan] : rows) {
+            QTest::newRow(text) << QString::fromLatin1(text) << QString::fromLatin1(plan);
+        }
+    }
+    void readsRanges() {
+        QFETCH(QString, text);
+        QFETCH(QString, plan);
+        QString error;
+        const std::optional<nerimo::SweepPlan> read = nerimo::ParseRange(text, &error);
+        QCOMPARE(read ? QStringLiteral("%1 %2 %3")
+                            .arg(read->firstHertz)
+                            .arg(read->stepHertz)
+                            .arg(read->steps)
+                      : QString(),
+                 read ? plan : QString());
+        QVERIFY2(read || error.contains(plan), qPrintable(error));
     }
     void readsTheCommandLine() {
         QFETCH(QStringList, arguments);
@@ -205,6 +254,50 @@ class SettingsTest : public QObject {
                          .arg(options.picturePath),
                      chosen);
         }
+    }
+
+    // The broker's address, and the credentials from a file that is the user's alone.
+    void readsTheBroker_data() {
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<QByteArray>("credentials");  // empty: none
+        QTest::addColumn<int>("mode");                // the credentials file's, as QFile takes it
+        QTest::addColumn<QString>("read");            // or the reason it is not
+        QTest::newRow("plain") << "mqtt://broker.lan" << QByteArray() << 0 << "broker.lan 1883 0  ";
+        QTest::newRow("TLS, IPv6") << "mqtts://[::1]" << QByteArray() << 0 << "::1 8883 1  ";
+        QTest::newRow("own port") << "mqtt://h:1884/" << QByteArray() << 0 << "h 1884 0  ";
+        QTest::newRow("user in the address")
+            << "mqtt://me:pw@h" << QByteArray() << 0 << "the credentials go in --mqtt-credentials";
+        QTest::newRow("credentials")
+            << "mqtt://h" << QByteArray("me:pa:ss\r\nmore\n") << 0x6000 << "h 1883 0 me pa:ss";
+        QTest::newRow("credentials others read")
+            << "mqtt://h" << QByteArray("me:pw\n") << 0x6040 << "may be read by others";
+        QTest::newRow("credentials without a user")
+            << "mqtt://h" << QByteArray(":pw\n") << 0x6000 << "does not start with a line";
+    }
+    void readsTheBroker() {
+        QFETCH(QString, url);
+        QFETCH(QByteArray, credentials);
+        QFETCH(int, mode);
+        QFETCH(QString, read);
+        nerimo::BrokerOptions options;
+        QString error;
+        bool ok = nerimo::ParseBrokerUrl(url, &options, &error);
+        if (ok && !credentials.isEmpty()) {
+            QTemporaryDir dir;
+            QFile file(dir.filePath("credentials"));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(credentials) > 0);
+            file.close();
+            QVERIFY(file.setPermissions(QFile::Permissions(mode)));
+            ok = nerimo::ReadCredentials(file.fileName(), &options, &error);
+        }
+        QCOMPARE(ok ? QStringLiteral("%1 %2 %3 %4 %5")
+                          .arg(options.host)
+                          .arg(options.port)
+                          .arg(options.tls)
+                          .arg(options.user, options.password)
+                 : error.contains(read) ? read
+                                        : error,
+                 read);
     }
 
     // Where the file is looked for: beside a copy run from its own folder, or, where that

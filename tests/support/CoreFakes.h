@@ -164,6 +164,7 @@ struct FakeReceiver : Receiver {
     bool IsOpen() const override { return open; }
     bool Answering() const override { return open && answering; }
     QString Name() const override { return QStringLiteral("/dev/ttyFake"); }
+    std::optional<QString> RefusesPlan(const SweepPlan&) const override { return std::nullopt; }
     void Answer() {
         for (const auto& pending : std::exchange(answers, {})) {
             pending();
@@ -198,7 +199,7 @@ struct FakeReceiver : Receiver {
 struct RecordingListener : SweepListener {
     QList<QPair<int, Reply>> steps;
     QList<SweepSummary> sweeps;
-    void SweepBegan(long long, long long) override {}
+    void SweepBegan(const SweepPlan&) override {}
     void Measured(long long, int level, Reply reply) override { steps << qMakePair(level, reply); }
     void SweepEnded(const SweepSummary& summary) override { sweeps << summary; }
 };

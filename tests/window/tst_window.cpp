@@ -46,6 +46,7 @@ class WindowTest : public QObject {
     nerimo::testing::FakeRadio radio_;
     nerimo::testing::FakeAppendFile log_;
     nerimo::testing::FakeAppendFile activityLog_;
+    nerimo::testing::FakeBroker broker_;
     nerimo::testing::VirtualScheduler scheduler_;
     nerimo::testing::VirtualScheduler retry_;
     nerimo::testing::FixedClock clock_;
@@ -57,7 +58,7 @@ class WindowTest : public QObject {
         files_.next = {nerimo::FileRead::Outcome::Read, settings, {}};
         form_ = std::make_unique<nerimo::MainWindow>(
             nerimo::Services{program_, files_, messages_, port_, radio_, scheduler_, retry_, log_,
-                             activityLog_, clock_},
+                             activityLog_, broker_, clock_},
             options);
         QVERIFY(form_->Load());
         form_->show();

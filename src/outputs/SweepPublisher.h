@@ -1,0 +1,85 @@
+#pragma once
+
+#include <QDateTime>
+#include <deque>
+#include <functional>
+#include <optional>
+
+#include "Activity.h"
+#include "Broker.h"
+#include "Clock.h"
+#include "SweepListener.h"
+
+namespace nerimo {
+
+// A sensor on the network: every sweep that measured, the activities as they end and the
+// sensor's state, published to an MQTT broker as JSON under PREFIX/ID/: "sweep" for each sweep,
+// "scan" (retained) for the last whole one, "activity" for each activity as the activity log
+// gets it, and "status" (retained; "offline" as the broker's will). While the broker is away they
+// wait, in order, up to 1,000 sweeps and 1,000 activities; past that the oldest go, counted.
+class SweepPublisher : public SweepListener, public ActivityListener {
+  public:
+    static constexpr size_t kQueued = 1000;
+    struct Parts {
+        Broker& broker;
+        const Clock& clock;
+        BrokerOptions options;
+        QString device;                    // the receiver's, in each sweep
+        std::function<QString()> mode;     // "FM" or "AM", as the sweep under way has it
+        std::function<bool()> activities;  // whether the ended activities go too: while the
+                                           // activity log is kept
+        std::function<void(const QString& why)> refused;  // the broker will not take us
+        std::function<void(const QString& line)> note;    // the broker gone, or back
+    };
+
+    explicit SweepPublisher(Parts parts);
+
+    // Connects, and says "online".
+    void Start();
+    // Says "offline", hands over what waits, and disconnects within the deadline; how many
+    // messages never reached the broker.
+    int Finish(int deadlineMs);
+    // Messages dropped while the broker was away.
+    int Dropped() const { return dropped_; }
+    // The bytes the waiting messages take.
+    size_t QueuedBytes() const;
+
+    void SweepBegan(const SweepPlan& plan) override;
+    void Measured(long long hertz, int level, Reply reply) override;
+    void SweepEnded(const SweepSummary& summary) override;
+    void ActivityChanged(const Activity& activity, ActivityEvent event) override;
+
+    // A sweep's message, as published.
+    struct Sweep {
+        QDateTime time;  // of its first step
+        SweepPlan plan;
+        QByteArray levels;  // one byte a step
+    };
+    QByteArray SweepPayload(const Sweep& sweep) const;
+
+  private:
+    struct Waiting {
+        std::optional<Sweep> sweep;  // a sweep, or
+        QByteArray activity;         // an activity's payload
+    };
+    void Heard(Broker::Event event, const QString& why);
+    void SetState(const char* state);
+    QByteArray Topic(const char* leaf) const;
+    void Queue(Waiting waiting);
+    // Hands over what waits, in order, while the broker takes it.
+    void Flush();
+
+    Parts parts_;
+    bool connected_ = false;
+    bool refused_ = false;
+    bool away_ = false;  // said to be away
+    std::deque<Waiting> waiting_;
+    size_t waitingSweeps_ = 0;
+    std::optional<Sweep> scan_;         // the last whole sweep, not yet handed over retained
+    std::optional<QByteArray> status_;  // the state, not yet handed over
+    const char* state_ = "";
+    Sweep sweep_;  // under way
+    int dropped_ = 0;
+};
+
+}  // namespace nerimo

@@ -1,0 +1,54 @@
+#include "BrokerAddress.h"
+
+#include <QFile>
+#include <QUrl>
+
+namespace nerimo {
+
+bool ParseBrokerUrl(const QString& url, BrokerOptions* options, QString* error) {
+    const QUrl parsed(url, QUrl::StrictMode);
+    const QString scheme = parsed.scheme();
+    if (!parsed.isValid() || (scheme != "mqtt" && scheme != "mqtts") || parsed.host().isEmpty() ||
+        !parsed.userInfo().isEmpty() || (!parsed.path().isEmpty() && parsed.path() != "/") ||
+        parsed.hasQuery() || parsed.hasFragment()) {
+        *error = QStringLiteral(
+                     "--mqtt takes mqtt://host[:port] or mqtts://host[:port] (the "
+                     "credentials go in --mqtt-credentials), not %1.")
+                     .arg(url);
+        return false;
+    }
+    options->tls = scheme == "mqtts";
+    options->host = parsed.host();
+    options->port = parsed.port(options->tls ? 8883 : 1883);
+    return true;
+}
+
+bool ReadCredentials(const QString& path, BrokerOptions* options, QString* error) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("The credentials file %1 cannot be read: %2.")
+                     .arg(path, file.errorString());
+        return false;
+    }
+    if (file.permissions() & (QFile::ReadGroup | QFile::ReadOther)) {
+        *error = QStringLiteral(
+                     "The credentials file %1 may be read by others; make it the "
+                     "owner's alone (chmod 600 %1).")
+                     .arg(path);
+        return false;
+    }
+    const QString line = QString::fromUtf8(file.readLine()).remove('\r').remove('\n');
+    const qsizetype colon = line.indexOf(':');
+    if (colon <= 0) {
+        *error = QStringLiteral(
+                     "The credentials file %1 does not start with a line "
+                     "user:password.")
+                     .arg(path);
+        return false;
+    }
+    options->user = line.left(colon);
+    options->password = line.mid(colon + 1);
+    return true;
+}
+
+}  // namespace nerimo

@@ -1,0 +1,315 @@
+// The program as a sensor on the network: unattended surveys publishing to a real Mosquitto
+// broker on the loopback, started by the test with a configuration of its own, and what a
+// subscriber of the broker receives.
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QtTest>
+
+#include "Rig.h"
+
+using namespace nerimo::testing;
+
+namespace {
+
+// A signal of level 9 at 145.025 MHz, the third of the seven steps a survey takes, heard at 5 on
+// the next: some 1.3 s a sweep.
+const QByteArray kBand = "145.025 12.5 9\n";
+const QStringList kRange = {"--range", "145M:145.075M"};
+
+// A Mosquitto broker on a free port of 127.0.0.1, its sessions kept over a restart; with
+// `password`, it takes "sensor" with that password and no one else.
+class TestBroker {
+  public:
+    explicit TestBroker(const QByteArray& password = {}) {
+        QTcpServer probe;
+        probe.listen(QHostAddress::LocalHost);
+        port = QString::number(probe.serverPort());
+        probe.close();
+        QByteArray config = "listener " + port.toLatin1() +
+                            " 127.0.0.1\npersistence true\npersistence_location " +
+                            dir.path().toLocal8Bit() + "/\nmax_queued_messages 5000\nuser root\n";
+        if (password.isEmpty()) {
+            config += "allow_anonymous true\n";
+        } else {
+            QProcess users;
+            users.start("mosquitto_passwd", {"-b", "-c", dir.filePath("passwords"), "sensor",
+                                             QString::fromLatin1(password)});
+            users.waitForFinished();
+            config += "allow_anonymous false\npassword_file " +
+                      dir.filePath("passwords").toLocal8Bit() + "\n";
+        }
+        QFile file(dir.filePath("mosquitto.conf"));
+        file.open(QIODevice::WriteOnly);
+        file.write(config);
+        file.close();
+        server.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+        subscriber.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+    }
+    ~TestBroker() {
+        subscriber.kill();
+        subscriber.waitForFinished();
+        Stop();
+    }
+
+    // Started, and taking connections.
+    bool Start() {
+        server.start("/usr/sbin/mosquitto", {"-c", dir.filePath("mosquitto.conf")});
+        return server.waitForStarted() &&
+               QTest::qWaitFor(
+                   [&] {
+                       QTcpSocket socket;
+                       socket.connectToHost("127.0.0.1", port.toUShort());
+                       return socket.waitForConnected(100);
+                   },
+                   5000);
+    }
+    void Stop() {
+        server.terminate();
+        server.waitForFinished();
+    }
+
+    // Every message under nerimo/, "topic payload" a line, in a session that outlives the
+    // broker's restarts; subscribed once a message of the test's own comes back.
+    bool Subscribe(const QStringList& credentials = {}) {
+        subscriber.start("mosquitto_sub",
+                         QStringList{"-p", port, "-c", "-i", "test-subscriber", "-q", "1", "-v",
+                                     "-t", "nerimo/#", "-t", "test"} +
+                             credentials);
+        return QTest::qWaitFor(
+            [&] {
+                QProcess::execute(
+                    "mosquitto_pub",
+                    QStringList{"-p", port, "-t", "test", "-m", "ready"} + credentials);
+                return Heard().contains("test ready");
+            },
+            5000);
+    }
+    QList<QByteArray> Heard() {
+        heard_ += subscriber.readAllStandardOutput();
+        return heard_.split('\n');
+    }
+    // The messages of one topic, their payloads as JSON.
+    QList<QJsonObject> On(const QByteArray& topic) {
+        QList<QJsonObject> found;
+        for (const QByteArray& line : Heard()) {
+            if (line.startsWith(topic + ' ')) {
+                found << QJsonDocument::fromJson(line.mid(topic.size() + 1)).object();
+            }
+        }
+        return found;
+    }
+
+    QTemporaryDir dir;
+    QString port;
+    QProcess server;
+    QProcess subscriber;
+
+  private:
+    QByteArray heard_;
+};
+
+// The program with no display, on the simulated receiver, publishing to the broker as "s1".
+struct Session {
+    QTemporaryDir session;  // TMPDIR, HOME and XDG_RUNTIME_DIR: the instance lock its own
+};
+
+struct SensorRig : Session, Rig {
+    // "%1" in an option is its folder. With `credentials`, the line "user:password" of a file that
+    // is the user's alone.
+    explicit SensorRig(const QStringList& options, const QByteArray& credentials = {})
+        : Rig(session.path(), "xcb") {
+        QProcessEnvironment env = program.processEnvironment();
+        env.remove(QStringLiteral("DISPLAY"));
+        program.setProcessEnvironment(env);
+        StartReceiver(kBand);
+        QStringList given = {"--headless", "--log", Path("sweeps.csv"), "--sensor-id", "s1"};
+        if (!credentials.isEmpty()) {
+            Write("credentials", credentials + "\n");
+            QFile::setPermissions(Path("credentials"), QFile::ReadOwner | QFile::WriteOwner);
+            given << "--mqtt-credentials" << Path("credentials");
+        }
+        given += kRange + options;
+        given.replaceInStrings(QStringLiteral("%1"), dir.path());
+        StartProgram("DEVICE=" + Path("receiver").toLocal8Bit(), false, given);
+    }
+};
+
+}  // namespace
+
+class MqttTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    // A two-sweep survey with the right credentials: the sensor's state, each sweep and the last
+    // whole one, in order and in rtl_power's field names; "offline" when it ends, and the same,
+    // as the broker's will, for a sensor killed. Wrong credentials end a survey at once with
+    // status 1.
+    void sensorMessages() {
+        TestBroker broker("secret");
+        QVERIFY(broker.Start());
+        const QStringList user = {"-u", "sensor", "-P", "secret"};
+        QVERIFY(broker.Subscribe(user));
+        const QString url = "mqtt://127.0.0.1:" + broker.port;
+        // The collector, in both its formats, for the two sweeps.
+        QTemporaryDir collected;
+        QFile userFile(collected.filePath("credentials"));
+        QVERIFY(userFile.open(QIODevice::WriteOnly) && userFile.write("sensor:secret\n") > 0);
+        userFile.close();
+        userFile.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+        QProcess collectors[2];
+        const QStringList formats = {"csv", "influx"};
+        for (int i = 0; i < 2; ++i) {
+            collectors[i].start(QStringLiteral(NERIMO_SOURCE_DIR "/tools/nerimo-collect"),
+                                {"--broker", url, "--credentials", userFile.fileName(), "--format",
+                                 formats[i], "--count", "2"});
+            collectors[i].setReadChannel(QProcess::StandardError);
+            QVERIFY(collectors[i].waitForReadyRead(10000));  // subscribed
+        }
+        {
+            SensorRig rig({"--sweeps", "2", "--mqtt", url, "--activity", "%1/activity.csv"},
+                          "sensor:secret");
+            rig.CheckCleanEnd();
+        }
+        QVERIFY(QTest::qWaitFor([&] { return broker.On("nerimo/s1/status").size() == 2; }, 2000));
+        QList<QByteArray> topics;
+        for (const QByteArray& line : broker.Heard()) {
+            if (line.startsWith("nerimo/")) {
+                topics << line.split(' ').value(0).mid(10);
+            }
+        }
+        QCOMPARE(topics.join(" "),
+                 QByteArray("status sweep scan sweep scan activity activity status"));
+        const QList<QJsonObject> sweeps = broker.On("nerimo/s1/sweep");
+        const QList<QJsonObject> states = broker.On("nerimo/s1/status");
+        QCOMPARE(states.value(0).value("state"), "online");
+        QCOMPARE(states.value(1).value("state"), "offline");
+        const QDateTime began =
+            QDateTime::fromString(states.value(0).value("since").toString(), Qt::ISODate);
+        const QDateTime first =
+            QDateTime::fromString(sweeps.value(0).value("timestamp").toString(), Qt::ISODate);
+        const QDateTime second =
+            QDateTime::fromString(sweeps.value(1).value("timestamp").toString(), Qt::ISODate);
+        QVERIFY(began.timeSpec() == Qt::UTC && first.timeSpec() == Qt::UTC);
+        QVERIFY2(began <= first && first.msecsTo(second) >= 1000,
+                 qPrintable(first.toString(Qt::ISODateWithMs) + " " + second.toString()));
+        for (const QJsonObject& sweep : sweeps) {
+            QCOMPARE(sweep.value("id"), "s1");
+            QCOMPARE(sweep.value("hz_lo").toInteger(), 145000000);
+            QCOMPARE(sweep.value("hz_hi").toInteger(), 145075000);
+            QCOMPARE(sweep.value("step").toInteger(), 12500);
+            QCOMPARE(sweep.value("samples").toInteger(), 1);
+            QCOMPARE(sweep.value("unit"), "level");
+            QCOMPARE(sweep.value("power").toArray(), QJsonArray({0, 0, 9, 5, 0, 0, 0}));
+            QVERIFY(sweep.value("device").toString().endsWith("/receiver"));
+            QCOMPARE(sweep.value("mode"), "FM");
+        }
+        QCOMPARE(broker.On("nerimo/s1/scan").value(1), sweeps.value(1));
+        const QJsonObject activity = broker.On("nerimo/s1/activity").value(0);
+        QCOMPARE(activity.value("Frequency_Hz").toInteger(), 145025000);
+        QCOMPARE(activity.value("Max_Level").toInteger(), 9);
+        QCOMPARE(activity.value("Sweeps").toInteger(), 2);
+        const QString started = activity.value("Start_Timestamp").toString();
+        QVERIFY(sweeps[0].value("timestamp").toString() <= started &&
+                started <= sweeps[1].value("timestamp").toString());
+
+        // The collector's rows: rtl_power's layout, and a point a step for InfluxDB.
+        QList<QByteArray> written[2];
+        for (int i = 0; i < 2; ++i) {
+            QVERIFY(collectors[i].state() == QProcess::NotRunning ||
+                    collectors[i].waitForFinished(5000));
+            QCOMPARE(collectors[i].exitCode(), 0);
+            written[i] = collectors[i].readAllStandardOutput().split('\n');
+        }
+        const QDateTime time =
+            QDateTime::fromString(sweeps[1].value("timestamp").toString(), Qt::ISODate);
+        QCOMPARE(written[0].value(1), time.toString("yyyy-MM-dd, HH:mm:ss").toLatin1() +
+                                          ", 145000000, 145075000, 12500, 1, 0, 0, 9, 5, 0, 0, 0");
+        QCOMPARE(written[1].size(), 2 * 7 + 1);
+        QCOMPARE(written[1].value(9), "sweep,sensor=s1,hz=145025000 level=9i " +
+                                          QByteArray::number(time.toSecsSinceEpoch()) +
+                                          "000000000");
+
+        // A dashboard that connects later gets the last whole sweep and the state, retained.
+        QProcess later;
+        later.start("mosquitto_sub", QStringList{"-p", broker.port, "-v", "-W", "5", "-C", "2",
+                                                 "-t", "nerimo/s1/scan", "-t", "nerimo/s1/status"} +
+                                         user);
+        QVERIFY(later.waitForFinished(10000));
+        const QByteArray retained = later.readAllStandardOutput();
+        QVERIFY2(retained.contains("nerimo/s1/scan " +
+                                   QJsonDocument(sweeps.value(1)).toJson(QJsonDocument::Compact)) &&
+                     retained.contains("\"state\":\"offline\""),
+                 retained.constData());
+
+        // Killed: the broker says "offline" for it, with no time.
+        {
+            SensorRig rig({"--mqtt", url}, "sensor:secret");
+            QVERIFY(
+                QTest::qWaitFor([&] { return broker.On("nerimo/s1/sweep").size() == 3; }, 10000));
+            ::kill(rig.program.processId(), SIGKILL);
+            QVERIFY(QTest::qWaitFor(
+                [&] {
+                    return broker.On("nerimo/s1/status").value(3) ==
+                           QJsonObject({{"state", "offline"}, {"since", QJsonValue::Null}});
+                },
+                5000));
+        }
+
+        // Refused: status 1 and why, long before a sweep could end.
+        SensorRig rig({"--mqtt", url}, "sensor:wrong");
+        QVERIFY(rig.Ended(1000));
+        QCOMPARE(rig.program.exitCode(), 1);
+        QVERIFY2(rig.Errors().contains("Nerimo: The broker at 127.0.0.1:" + broker.port.toLatin1() +
+                                       " refused the sensor: Connection Refused: not authorised."),
+                 rig.Errors().constData());
+    }
+
+    // The broker stopped in the middle of a survey: the sweeps go on at their pace and wait; the
+    // broker back, every one arrives, in order. Gone for good, the survey ends with status 1 and
+    // says how many never reached it.
+    void brokerAway_data() {
+        QTest::addColumn<bool>("back");
+        QTest::newRow("back in time") << true;
+        QTest::newRow("gone for good") << false;
+    }
+    void brokerAway() {
+        QFETCH(bool, back);
+        TestBroker broker;
+        QVERIFY(broker.Start());
+        QVERIFY(broker.Subscribe());
+        SensorRig rig({"--sweeps", "6", "--mqtt", "mqtt://127.0.0.1:" + broker.port});
+        QVERIFY(QTest::qWaitFor([&] { return broker.On("nerimo/s1/sweep").size() == 2; }, 10000));
+        broker.Stop();
+        const qsizetype tuned = rig.Log().size();
+        QVERIFY(QTest::qWaitFor([&] { return rig.Errors().contains(" is away ("); }, 2000));
+        QTest::qWait(2500);
+        QVERIFY2(rig.Log().size() >= tuned + 8, "the sweep waited for the broker");
+        if (back) {
+            QVERIFY(broker.Start());
+        }
+        QVERIFY(rig.Ended(30000));
+        const QByteArray errors = rig.Errors();
+        QCOMPARE(rig.program.exitCode(), back ? 0 : 1);
+        QCOMPARE(errors.contains("The broker at 127.0.0.1:" + broker.port.toLatin1() + " is back."),
+                 back);
+        if (!back) {
+            QVERIFY2(errors.contains(" messages never reached the broker at 127.0.0.1."),
+                     errors.constData());
+            return;
+        }
+        QVERIFY(QTest::qWaitFor([&] { return broker.On("nerimo/s1/sweep").size() == 6; }, 10000));
+        const QList<QJsonObject> sweeps = broker.On("nerimo/s1/sweep");
+        for (qsizetype i = 1; i < sweeps.size(); ++i) {
+            QVERIFY(sweeps[i - 1].value("timestamp").toString() <
+                    sweeps[i].value("timestamp").toString());
+        }
+        QVERIFY(!errors.contains("dropped"));
+    }
+};
+
+QTEST_GUILESS_MAIN(MqttTest)
+#include "tst_mqtt.moc"
