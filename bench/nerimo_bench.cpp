@@ -1,6 +1,8 @@
 // Measures the real program on the simulated receiver in a real X window: the pace of its steps,
 // its processor time while sweeping and while idle, its memory over a long run of 8 MHz sweeps,
-// the time to its first frame, and the cost of one step's drawing. Prints one table.
+// the time to its first frame, and the cost of one step's drawing; as a sensor publishing to a
+// Mosquitto broker on the loopback, what publishing costs and what a broker away for a minute
+// does; through Hamlib's dummy radio, the steps a second that SETTLE= allows. Prints one table.
 //
 // nerimo-bench [SOAK-SECONDS]   (120 by default; 600 or more needs no extrapolation)
 
@@ -22,7 +24,10 @@
 #include <cstdio>
 #include <optional>
 
+#include "OutputFakes.h"
 #include "ProcessFigures.h"
+#include "SweepPublisher.h"
+#include "TestBroker.h"
 
 namespace {
 
@@ -35,6 +40,8 @@ constexpr int kPaceSweeps = 2;
 constexpr int kStartupRuns = 5;
 constexpr double kIdleSeconds = 30;
 constexpr double kMemoryTargetSeconds = 600;
+constexpr double kSensorSeconds = 60;
+constexpr double kAwaySeconds = 60;
 
 constexpr QSize kWindowSize(812, 541);
 constexpr QRect kStartStopFace(121, 41, 31, 15);
@@ -82,7 +89,23 @@ class Rig {
 
     QString Path(const char* name) const { return QDir(folder_).filePath(QLatin1String(name)); }
 
-    void Launch() { program_.start(Path("nerimo"), QStringList()); }
+    void Launch(const QStringList& options = {}) { program_.start(Path("nerimo"), options); }
+    // An unattended survey over these options, its sweeps logged in sweeps.csv; it holds a
+    // single-copy lock of its own, so that surveys run side by side.
+    void Survey(const QStringList& options) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("TMPDIR"), folder_);
+        program_.setProcessEnvironment(env);
+        Launch(
+            QStringList{QStringLiteral("--headless"), QStringLiteral("--log"), Path("sweeps.csv")} +
+            options);
+    }
+    // Ends a survey as a signal does, as done.
+    bool Finish() {
+        program_.terminate();
+        return program_.waitForFinished(10000) && program_.exitCode() == 0;
+    }
+    QByteArray Errors() { return program_.readAllStandardError(); }
     void Stop() {
         if (program_.state() != QProcess::NotRunning) {
             program_.kill();
@@ -134,6 +157,10 @@ class Bench {
         Drawing();
         History();
         PaceAtThePort();
+        Publishing();
+        BrokerAway();
+        Settling();
+        Queue();
         return Print();
     }
 
@@ -521,6 +548,176 @@ class Bench {
                          .arg(figures["load-longest-gap-ms"], 0, 'f', 0),
                      QStringLiteral("%1 a second").arg(figures["load-repaints-per-s"], 0, 'f', 1),
                      QStringLiteral(">= 10"), figures["load-repaints-per-s"] >= 10};
+    }
+
+    // Two surveys of 1 MHz side by side, one publishing each sweep: the processor each takes.
+    void Publishing() {
+        nerimo::testing::TestBroker broker;
+        if (!broker.Start()) {
+            failures_ << QStringLiteral("mosquitto did not start");
+            return;
+        }
+        const QByteArray band = "MHZ=145\nSPAN=1\nPAUSE=0\n";
+        Rig plain(work_.filePath(QStringLiteral("plain")), program_, band);
+        Rig publishing(work_.filePath(QStringLiteral("publishing")), program_, band);
+        plain.Survey({});
+        publishing.Survey({QStringLiteral("--mqtt"), "mqtt://127.0.0.1:" + broker.port});
+        QElapsedTimer started;
+        started.start();
+        while ((plain.CommandTimes().isEmpty() || publishing.CommandTimes().isEmpty()) &&
+               started.elapsed() < 10000) {
+            Wait(0.05);
+        }
+        const std::optional<double> startWithout = ProcessorSeconds(plain.Pid());
+        const std::optional<double> startWith = ProcessorSeconds(publishing.Pid());
+        QElapsedTimer clock;
+        clock.start();
+        Wait(kSensorSeconds);
+        const std::optional<double> endWithout = ProcessorSeconds(plain.Pid());
+        const std::optional<double> endWith = ProcessorSeconds(publishing.Pid());
+        const double seconds = clock.nsecsElapsed() / 1e9;
+        if (!startWithout || !startWith || !endWithout || !endWith) {
+            failures_ << QStringLiteral("no processor figures of the surveys");
+            return;
+        }
+        const double with = 100 * (*endWith - *startWith) / seconds;
+        const double without = 100 * (*endWithout - *startWithout) / seconds;
+        rows_ << Row{QStringLiteral("a survey publishing to MQTT: processor added (%1 s; %2 % "
+                                    "against %3 %)")
+                         .arg(seconds, 0, 'f', 0)
+                         .arg(with, 0, 'f', 3)
+                         .arg(without, 0, 'f', 3),
+                     QStringLiteral("%1 % of a core").arg(with - without, 0, 'f', 3),
+                     QStringLiteral("<= 0.1 %"), with - without <= 0.1};
+    }
+
+    // The broker stopped for a minute in the middle of a survey of short sweeps and started
+    // again: the steps keep their pace, and every sweep reaches a subscriber, in order.
+    void BrokerAway() {
+        nerimo::testing::TestBroker broker;
+        if (!broker.Start() || !broker.Subscribe()) {
+            failures_ << QStringLiteral("mosquitto did not start");
+            return;
+        }
+        Rig rig(work_.filePath(QStringLiteral("away")), program_, "PAUSE=0\n");
+        rig.Survey({QStringLiteral("--range"), QStringLiteral("145M:145.1M"),
+                    QStringLiteral("--mqtt"), "mqtt://127.0.0.1:" + broker.port});
+        Wait(10);
+        broker.Stop();
+        Wait(kAwaySeconds);
+        QElapsedTimer back;
+        back.start();
+        broker.Start();
+        // The sensor's next try comes up to 60 s after the restart; then it hands over what
+        // waited, and a few more sweeps.
+        QByteArray said;
+        while (!said.contains(" is back.") && back.elapsed() < 90000) {
+            Wait(0.1);
+            said += rig.Errors();
+        }
+        const double reconnected = back.elapsed() / 1000.0;
+        Wait(5);
+        const bool done = rig.Finish();
+        QFile log(rig.Path("sweeps.csv"));
+        const int logged = log.open(QIODevice::ReadOnly) ? int(log.readAll().count('\n')) : 0;
+        QList<QJsonObject> sweeps;
+        while (back.elapsed() < 90000 &&
+               (sweeps = broker.On("nerimo/" + QSysInfo::machineHostName().toUtf8() + "/sweep"))
+                       .size() < logged) {
+            Wait(0.5);
+        }
+        bool inOrder = true;
+        for (qsizetype i = 1; i < sweeps.size(); ++i) {
+            inOrder &= sweeps[i - 1].value("timestamp").toString() <
+                       sweeps[i].value("timestamp").toString();
+        }
+        const QList<double> times = rig.CommandTimes();
+        const double ratio = (times.last() - times.first()) / ((times.size() - 1) * kStepSeconds);
+        rows_ << Row{QStringLiteral("broker away %1 s: sweeps that reached it, in order (of %2 "
+                                    "logged; back %3 s after the restart; %4)")
+                         .arg(kAwaySeconds, 0, 'f', 0)
+                         .arg(logged)
+                         .arg(reconnected, 0, 'f', 1)
+                         .arg(done ? "status 0" : "status not 0"),
+                     QString::number(sweeps.size()), QStringLiteral("all"),
+                     done && logged > 0 && sweeps.size() == logged && inOrder};
+        rows_ << Row{QStringLiteral("broker away: sweep time / (steps x 0.185 s) at the receiver"),
+                     QString::number(ratio, 'f', 4), QStringLiteral("<= 1.002"), ratio <= 1.002};
+    }
+
+    // Steps a second through rigctld's dummy radio (Hamlib's model 1) on the loopback, with
+    // SETTLE= at 20 ms and at its default.
+    void Settling() {
+        QTcpServer probe;
+        probe.listen(QHostAddress::LocalHost);
+        const QString port = QString::number(probe.serverPort());
+        probe.close();
+        QProcess rigctld;
+        rigctld.start(QStringLiteral("rigctld"), {"-m", "1", "-T", "127.0.0.1", "-t", port});
+        Wait(1);
+        for (const char* settle : {"20", "185"}) {
+            Rig rig(work_.filePath(QStringLiteral("settle%1").arg(settle)), program_,
+                    QByteArray("RIG=2\nSETTLE=") + settle + "\n");
+            rig.Survey({QStringLiteral("--device"), "127.0.0.1:" + port, QStringLiteral("--range"),
+                        QStringLiteral("145M:145.5M"), QStringLiteral("--sweeps"),
+                        QStringLiteral("3")});
+            // The progress line of each sweep, as it comes.
+            QList<qint64> ends;
+            QElapsedTimer clock;
+            clock.start();
+            QByteArray said;
+            while (ends.size() < 3 && clock.elapsed() < 120000) {
+                Wait(0.01);
+                said += rig.Errors();
+                for (qsizetype line = said.indexOf("Nerimo: sweep "); line >= 0;
+                     line = said.indexOf("Nerimo: sweep ")) {
+                    ends << clock.elapsed();
+                    said = said.mid(line + 1);
+                }
+            }
+            if (ends.size() < 3) {
+                failures_
+                    << QStringLiteral("no sweeps through rigctld -m 1 at SETTLE=%1").arg(settle);
+                continue;
+            }
+            const double perSecond = 2 * 41 / ((ends[2] - ends[0]) / 1000.0);
+            rows_ << Row{
+                QStringLiteral("through rigctld -m 1, SETTLE=%1: steps a second").arg(settle),
+                QString::number(perSecond, 'f', 1), QString(), true};
+        }
+        rigctld.kill();
+        rigctld.waitForFinished();
+    }
+
+    // The sweeps a sensor keeps while its broker is away: 1,000 of 8 MHz.
+    void Queue() {
+        nerimo::testing::FakeBroker broker;
+        struct : nerimo::Clock {
+            QDateTime Now() const override { return QDateTime::currentDateTime(); }
+        } clock;
+        nerimo::SweepPublisher publisher({broker,
+                                          clock,
+                                          {},
+                                          {},
+                                          [] { return QString(); },
+                                          [] { return false; },
+                                          [](const QString&) {},
+                                          [](const QString&) {}});
+        publisher.Start();
+        constexpr int kSteps = 640;
+        for (int sweep = 0; sweep < 1000; ++sweep) {
+            publisher.SweepBegan({145000000, 12500, kSteps});
+            nerimo::SweepSummary summary;
+            for (int step = 0; step <= kSteps; ++step) {
+                publisher.Measured(145000000 + step * 12500, step % 17, nerimo::Reply::Answered);
+                summary.Count(nerimo::Reply::Answered);
+            }
+            publisher.SweepEnded(summary);
+        }
+        const double megabytes = publisher.QueuedBytes() / 1e6;
+        rows_ << Row{QStringLiteral("1,000 sweeps of 641 steps waiting for the broker"),
+                     QStringLiteral("%1 MB").arg(megabytes, 0, 'f', 2), QStringLiteral("<= 2 MB"),
+                     megabytes <= 2};
     }
 
     int Print() const {

@@ -15,9 +15,10 @@ struct SweepPlan {
     long long LastHertz() const { return HertzAt(steps); }
 };
 
-// The window's: a 1 MHz or 8 MHz span from the start, 12.5 kHz a step.
+// The window's: a 1 MHz or 8 MHz span from the start, 12.5 kHz a step, the start to the 100 Hz
+// that the receiver's own protocol carries.
 inline SweepPlan SpanPlan(double startMHz, int spanMHz) {
-    return {Hertz(startMHz), kStepHz, int(spanMHz * 1000000LL / kStepHz)};
+    return {(Hertz(startMHz) + 50) / 100 * 100, kStepHz, int(spanMHz * 1000000LL / kStepHz)};
 }
 
 }  // namespace nerimo

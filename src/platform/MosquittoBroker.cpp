@@ -12,11 +12,18 @@ namespace nerimo::platform {
 namespace {
 
 constexpr int kKeepAliveSeconds = 30;
-constexpr unsigned kFirstRetrySeconds = 1;
-constexpr unsigned kLongestRetrySeconds = 60;
+constexpr int kFirstRetrySeconds = 1;
+constexpr int kLongestRetrySeconds = 60;
+constexpr int kLoopMs = 1000;  // the longest the network thread waits on its socket at a time
 
 MosquittoBroker& Of(void* self) {
     return *static_cast<MosquittoBroker*>(self);
+}
+
+// What a failed call of libmosquitto's comes to, in words.
+QString Why(int code) {
+    return QString::fromUtf8(code == MOSQ_ERR_ERRNO ? std::strerror(errno)
+                                                    : mosquitto_strerror(code));
 }
 
 }  // namespace
@@ -27,11 +34,7 @@ MosquittoBroker::MosquittoBroker() {
 }
 
 MosquittoBroker::~MosquittoBroker() {
-    if (client_) {
-        mosquitto_disconnect(client_);
-        mosquitto_loop_stop(client_, true);
-        mosquitto_destroy(client_);
-    }
+    Finish(0);
 }
 
 void MosquittoBroker::Tell(Event event, const QString& why) {
@@ -42,7 +45,7 @@ void MosquittoBroker::Tell(Event event, const QString& why) {
 void MosquittoBroker::Acknowledged() {
     ++acknowledged_;
     const std::lock_guard lock(mutex_);
-    settled_.notify_all();
+    changed_.notify_all();
 }
 
 void MosquittoBroker::Start(const BrokerOptions& options, const QByteArray& willTopic,
@@ -50,6 +53,7 @@ void MosquittoBroker::Start(const BrokerOptions& options, const QByteArray& will
     events_ = std::move(events);
     const QByteArray id = ("nerimo-" + options.sensorId).toUtf8();
     client_ = mosquitto_new(id.constData(), true, this);
+    mosquitto_threaded_set(client_, true);
     mosquitto_int_option(client_, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
     if (!options.user.isEmpty()) {
         mosquitto_username_pw_set(client_, options.user.toUtf8().constData(),
@@ -65,9 +69,9 @@ void MosquittoBroker::Start(const BrokerOptions& options, const QByteArray& will
                               nullptr, nullptr);
         }
     }
-    mosquitto_reconnect_delay_set(client_, kFirstRetrySeconds, kLongestRetrySeconds, true);
     mosquitto_connect_callback_set(client_, [](mosquitto* client, void* self, int code) {
         if (code == 0) {
+            Of(self).retrySeconds_ = kFirstRetrySeconds;
             Of(self).Tell(Event::Connected, {});
             return;
         }
@@ -75,11 +79,6 @@ void MosquittoBroker::Start(const BrokerOptions& options, const QByteArray& will
         Of(self).refused_ = true;
         Of(self).Tell(Event::Refused, QString::fromUtf8(mosquitto_connack_string(code)));
         mosquitto_disconnect(client);
-    });
-    mosquitto_disconnect_callback_set(client_, [](mosquitto*, void* self, int code) {
-        if (code != 0 && !Of(self).refused_) {
-            Of(self).Tell(Event::Lost, QString::fromUtf8(mosquitto_strerror(code)));
-        }
     });
     mosquitto_publish_callback_set(client_,
                                    [](mosquitto*, void* self, int) { Of(self).Acknowledged(); });
@@ -92,14 +91,27 @@ void MosquittoBroker::Start(const BrokerOptions& options, const QByteArray& will
                 mosquitto_disconnect(client);
             }
         });
-    // The connection is made, and made again, on the library's thread.
-    const int code = mosquitto_connect_async(client_, options.host.toUtf8().constData(),
-                                             options.port, kKeepAliveSeconds);
-    if (code != MOSQ_ERR_SUCCESS) {
-        Tell(Event::Lost, QString::fromUtf8(code == MOSQ_ERR_ERRNO ? std::strerror(errno)
-                                                                   : mosquitto_strerror(code)));
+    network_ = std::thread(&MosquittoBroker::Run, this, options.host.toUtf8(), options.port);
+}
+
+void MosquittoBroker::Run(const QByteArray& host, int port) {
+    int code = mosquitto_connect_async(client_, host.constData(), port, kKeepAliveSeconds);
+    while (!finishing_ && !refused_) {
+        if (code == MOSQ_ERR_SUCCESS) {
+            code = mosquitto_loop(client_, kLoopMs, 1);
+            continue;
+        }
+        Tell(Event::Lost, Why(code));
+        {
+            std::unique_lock lock(mutex_);
+            changed_.wait_for(lock, std::chrono::seconds(retrySeconds_),
+                              [this] { return finishing_.load(); });
+        }
+        retrySeconds_ = std::min(2 * retrySeconds_, kLongestRetrySeconds);
+        if (!finishing_) {
+            code = mosquitto_reconnect_async(client_);
+        }
     }
-    mosquitto_loop_start(client_);
 }
 
 bool MosquittoBroker::Publish(const QByteArray& topic, const QByteArray& payload, bool retain) {
@@ -120,11 +132,13 @@ int MosquittoBroker::Finish(int deadlineMs) {
     {
         // A broker that refused us acknowledges nothing: no use waiting for it.
         std::unique_lock lock(mutex_);
-        settled_.wait_for(lock, std::chrono::milliseconds(deadlineMs),
+        changed_.wait_for(lock, std::chrono::milliseconds(deadlineMs),
                           [this] { return refused_ || acknowledged_ >= handedOver_; });
+        finishing_ = true;
+        changed_.notify_all();
     }
-    mosquitto_disconnect(client_);
-    mosquitto_loop_stop(client_, false);
+    mosquitto_disconnect(client_);  // cleanly: the broker keeps the will to itself
+    network_.join();
     mosquitto_destroy(client_);
     client_ = nullptr;
     return int(std::max(0LL, handedOver_ - acknowledged_));

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+#include <thread>
 
 #include "Broker.h"
 
@@ -11,9 +12,10 @@ struct mosquitto;
 
 namespace nerimo::platform {
 
-// An MQTT broker through libmosquitto, whose own thread does all the network's work: connecting,
-// reconnecting 1 s doubling to 60 s, sending and resending what was handed over. Its callbacks
-// come back to this object's thread.
+// An MQTT broker through libmosquitto, on a network thread of this object's own that does all
+// the network's work: connecting, sending and resending what was handed over, and after a loss
+// trying again 1 s later, the wait doubling up to 60 s (libmosquitto's own back-off grows by the
+// square). Its events come back to this object's thread.
 class MosquittoBroker : public QObject, public Broker {
     Q_OBJECT
 
@@ -27,17 +29,22 @@ class MosquittoBroker : public QObject, public Broker {
     int Finish(int deadlineMs) override;
 
   private:
-    // From the library's thread.
+    // The network thread's loop, until Finish or a refusal.
+    void Run(const QByteArray& host, int port);
+    // From the network thread.
     void Tell(Event event, const QString& why);
     void Acknowledged();
 
     mosquitto* client_ = nullptr;
+    std::thread network_;
     Events events_;
+    int retrySeconds_ = 1;  // the network thread's
     std::atomic<long long> handedOver_ = 0;
     std::atomic<long long> acknowledged_ = 0;
     std::atomic<bool> refused_ = false;  // by the broker, or its certificate: no more attempts
-    std::mutex mutex_;                   // for the wait at the end
-    std::condition_variable settled_;
+    std::atomic<bool> finishing_ = false;
+    std::mutex mutex_;  // for the waits on the network thread and at the end
+    std::condition_variable changed_;
 };
 
 }  // namespace nerimo::platform

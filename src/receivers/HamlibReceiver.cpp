@@ -129,9 +129,7 @@ void HamlibReceiver::SendTune(long long hertz, Mode mode, Then then) {
 }
 
 void HamlibReceiver::SetFrequency(long long hertz, Then then) {
-    // To the 100 Hz, as the receiver's own protocol carries it.
-    const long long tuned = (hertz + 50) / 100 * 100;
-    radio_.SetFrequency(double(tuned), [this, then = std::move(then)](const auto& result) {
+    radio_.SetFrequency(double(hertz), [this, then = std::move(then)](const auto& result) {
         if (!result.ok) {
             Lost(result);
         }

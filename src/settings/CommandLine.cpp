@@ -89,9 +89,10 @@ std::optional<int> ParseCommandLine(const QStringList& arguments, CommandLine* o
         "where that folder takes no file (an installed copy), in ~/.config/nerimo/Nerimo.ini.\n\n"
         "Exit status: 0 done (the window closed; a survey measured and logged every sweep asked\n"
         "for, or a signal ended it after at least one); 1 a file could not be written (a log,\n"
-        "a picture); 2 usage (a bad option or value, a file of lockouts or bookmarks that\n"
-        "cannot be used); 3 no receiver (a survey's receiver could not be opened, cannot be\n"
-        "swept, or stayed away longer than --give-up-after)."));
+        "a picture), or the MQTT broker refused the sensor or did not get every message; 2\n"
+        "usage (a bad option or value, a file of lockouts or bookmarks that cannot be used, a\n"
+        "range the receiver cannot tune); 3 no receiver (a survey's receiver could not be\n"
+        "opened, cannot be swept, or stayed away longer than --give-up-after)."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Show this help and end."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},

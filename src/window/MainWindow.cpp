@@ -310,8 +310,8 @@ void MainWindow::TuneTo(long long hertz) {
     if (scanning_) {
         return;
     }
-    // With no port the command is lost, as a step's would be.
-    station_->receiver().Tune(hertz, ChosenMode(), {});
+    // To the 100 Hz that the label shows. With no port the command is lost, as a step's would be.
+    station_->receiver().Tune((hertz + 50) / 100 * 100, ChosenMode(), {});
     SetTunedText(QStringLiteral("MHz ") + QString::fromLatin1(FreqText(hertz)));
 }
 

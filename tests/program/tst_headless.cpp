@@ -377,6 +377,15 @@ class HeadlessTest : public QObject {
              {"plot.png cannot be written: " + missing + "."},
              0,
              false},
+            // Its folder there at the start and gone at the end: the picture is not written.
+            {"picture's folder removed",
+             Receiver::Serial,
+             {},
+             {},
+             {"--sweeps", "1", "--picture", "%1/pictures/plot.png"},
+             1,
+             {"plot.png cannot be written: "},
+             1},
             {"garbage strength",
              Receiver::Rigctld,
              {"--garbage-strength"},
@@ -399,6 +408,7 @@ class HeadlessTest : public QObject {
              1},
         };
         std::vector<std::unique_ptr<HeadlessRig>> rigs;
+        HeadlessRig* unpictured = nullptr;
         for (const Survey& survey : surveys) {
             auto& rig = *rigs.emplace_back(std::make_unique<HeadlessRig>());
             rig.Write("sweeps.csv", "an earlier survey\n");
@@ -418,6 +428,10 @@ class HeadlessTest : public QObject {
                           "145500000 ; Calling, north ; Narrow FM ; 10000 ; \n");
                 rig.Write("lockouts.csv", "Frequency_Hz\n145250000\n");
             }
+            if (QByteArray(survey.name) == "picture's folder removed") {
+                QVERIFY(QDir(rig.dir.path()).mkdir("pictures"));
+                unpictured = &rig;
+            }
             if (QByteArray(survey.name) == "disk full in a row") {
                 rig.FullAfter(100);  // the earlier line and half the first row
             }
@@ -431,6 +445,8 @@ class HeadlessTest : public QObject {
                 QTimer::singleShot(2000, [&rig] { rig.StartReceiver(kBand); });
             }
         }
+        QVERIFY(QTest::qWaitFor([&] { return !unpictured->Log().isEmpty(); }, 10000));
+        QVERIFY(QDir(unpictured->Path("pictures")).removeRecursively());
         auto& signalled = *rigs[1];
         HeadlessRig& active = *rigs[2];
         QVERIFY(QTest::qWaitFor([&] { return signalled.Log().size() >= 20; }, 10000));

@@ -279,6 +279,21 @@ class ReceiversTest : public QObject {
         QCOMPARE(k.messages.shown.size(), 0);
     }
 
+    // A survey's own steps reach a Hamlib radio to the hertz, SETTLE= apart.
+    void hamlibTakesAPlanToTheHertz() {
+        Receivers k;
+        k.settings.rigModel = 1020;
+        k.settings.settleMs = 20;
+        k.hamlib.OpenPort([](const nerimo::OpenOutcome&) {});
+        k.hamlibSweep.UsePlan({145000001, 7, 2});
+        k.hamlibSweep.RunSweep();
+        QVERIFY(
+            k.scheduler.RunUntil([&] { return k.radio.calls.filter(" Hz at").size() >= 3; }, 1));
+        QCOMPARE(
+            k.radio.calls.filter(" Hz at"),
+            QStringList({"145000001 Hz at 0", "145000008 Hz at 0.02", "145000015 Hz at 0.04"}));
+    }
+
     // What a strength read through Hamlib comes to: a number is a level; a reply with no number
     // is level 0 and no answer, the radio kept; a read that fails is level 0 whatever value it
     // left, and the radio is closed and tried again.

@@ -32,6 +32,9 @@ QString Summary(const Settings& s) {
     if (s.activityLevel != 1) {
         words << QStringLiteral("heard at %1").arg(s.activityLevel);
     }
+    if (s.settleMs != nerimo::kDefaultSettleMs) {
+        words << QStringLiteral("settle %1").arg(s.settleMs);
+    }
     return (words.join(' ') + ' ' + QString::fromLatin1(s.device)).trimmed();
 }
 
@@ -127,6 +130,17 @@ class SettingsTest : public QObject {
             {"MHZ=2100\nCOM=-2\nPAUSE=-5\n", "N 1 2035 0 0 -2 0 -5"},
             {"MHZ=2030\n", "N 1 2030 0 0 1 0 0"},
             {"MHZ=2030\nSPAN=8\n", "N 8 2028 0 0 1 0 0"},
+            // Each range's ends: the last value kept and the first replaced.
+            {"MHZ=0.1\n", "N 1 0.1 0 0 1 0 0"},
+            {"MHZ=0.09\n", "N 1 0.1 0 0 1 0 0"},
+            {"MHZ=2035\n", "N 1 2035 0 0 1 0 0"},
+            {"MHZ=2035.01\n", "N 1 2035 0 0 1 0 0"},
+            {"MHZ=2028\nSPAN=8\n", "N 8 2028 0 0 1 0 0"},
+            {"MHZ=2028.01\nSPAN=8\n", "N 8 2028 0 0 1 0 0"},
+            {"PAUSE=10\n", "N 1 145 0 0 1 0 10"},
+            {"PAUSE=11\n", "N 1 145 0 0 1 0 0"},
+            {"PAUSE=99\n", "N 1 145 0 0 1 0 99"},
+            {"PAUSE=100\n", "N 1 145 0 0 1 0 0"},
             // Keys in any case, no space before "=", every space of the value removed.
             {"mhz=1 45.5\nFM_AM= A \nGRID = 1\n", "A 1 145.5 0 0 1 0 0"},
             {"COM=2\nCOM=5 COM=7\n", "N 1 145 0 0 5 0 0"},
@@ -142,6 +156,10 @@ class SettingsTest : public QObject {
              "N 1 145 0 0 4 0 0 /dev/serial/by-id/usb-FTDI"},
             // Hamlib: a model number of 32 bits, 0 and below the receiver's own protocol.
             {"RIG=40001.5\nRIG_SPEED=9600\n", "N 1 145 0 0 1 0 0 rig 40002 9600"},
+            // The speeds of CAT radios, past 16 bits.
+            {"RIG=1020\nRIG_SPEED=38400\n", "N 1 145 0 0 1 0 0 rig 1020 38400"},
+            {"RIG=1020\nRIG_SPEED=57600\n", "N 1 145 0 0 1 0 0 rig 1020 57600"},
+            {"RIG=1020\nRIG_SPEED=115200\n", "N 1 145 0 0 1 0 0 rig 1020 115200"},
             {"rig=-3\n", "N 1 145 0 0 1 0 0"},
             {"RIG=100000\n", "RIG= the value 100000, which is outside 1 to 99999"},
             {"RIG_SPEED=-1\n", "RIG_SPEED= the value -1, which is outside 0 to 4000000"},
@@ -150,6 +168,11 @@ class SettingsTest : public QObject {
             {"ACTIVITY=16\nGRID=1\n", "N 1 145 1 0 1 0 0 heard at 16"},
             {"ACTIVITY=17\n", "N 1 145 0 0 1 0 0"},
             {"ACTIVITY=0\n", "N 1 145 0 0 1 0 0"},
+            // The settling wait: 0 to 10000 ms, else 185.
+            {"SETTLE=0\n", "N 1 145 0 0 1 0 0 settle 0"},
+            {"SETTLE=10000\n", "N 1 145 0 0 1 0 0 settle 10000"},
+            {"SETTLE=10001\n", "N 1 145 0 0 1 0 0"},
+            {"SETTLE=-1\n", "N 1 145 0 0 1 0 0"},
         };
         for (const auto& [file, expected] : rows) {
             QTest::newRow(file.left(30).constData()) << file << QString::fromLatin1(expected);

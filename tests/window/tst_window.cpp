@@ -123,6 +123,7 @@ class WindowTest : public QObject {
         retry_ = {};
         log_ = {};
         activityLog_ = {};
+        broker_ = {};
     }
 
     // Caption, face and tick of every control after start-up, with settings other than the
@@ -227,6 +228,14 @@ class WindowTest : public QObject {
         scheduler_.RunFor(5);
         QVERIFY(Idle());
         QCOMPARE(port_.written.size(), 3);
+
+        // Stopped in the hold: idle at once, continue gone with it.
+        Click("startButton");
+        QVERIFY(scheduler_.RunUntil([&] { return Shown("continueButton"); }, 5));
+        Click("stopButton");
+        QVERIFY(Idle());
+        scheduler_.RunFor(5);
+        QVERIFY(Idle());
     }
 
     void spanChoiceErasesAndSetsTheEnd() {
@@ -389,6 +398,30 @@ class WindowTest : public QObject {
 
     // The history window: a row for each sweep, the cell under the pointer read out, and a click
     // on a cell that tunes there once no run is in progress; the activity in the table under it.
+    // With --mqtt the window is a sensor too: "online" once the broker takes it, a refusal shown
+    // once and never in a box that waits, and "offline" handed over on the close.
+    void publishesWithTheWindow() {
+        nerimo::CommandLine options;
+        options.broker.emplace();
+        options.broker->host = QStringLiteral("broker.lan");
+        options.broker->sensorId = QStringLiteral("desk");
+        Show({}, "C", options);
+        QCOMPARE(broker_.will,
+                 QByteArray(R"(nerimo/desk/status {"since":null,"state":"offline"})"));
+        broker_.Say(nerimo::Broker::Event::Connected);
+        QCOMPARE(broker_.published.size(), 1);
+        QVERIFY(broker_.published[0].contains(R"("state":"online"} (retained))"));
+        broker_.Say(nerimo::Broker::Event::Refused);
+        broker_.Say(nerimo::Broker::Event::Refused);
+        QCOMPARE(messages_.notified,
+                 QStringList("The broker at broker.lan:1883 refused the sensor: a reason."));
+        QVERIFY(messages_.shown.isEmpty());
+        broker_.Say(nerimo::Broker::Event::Connected);
+        Click("closeButton");
+        QVERIFY(broker_.finished);
+        QVERIFY(broker_.published.last().contains(R"("state":"offline"} (retained))"));
+    }
+
     void historyWindowReadsAndTunes() {
         Show("PAUSE=0\nACTIVITY=5\n");
         port_.answer = [](const QByteArray& last) {
