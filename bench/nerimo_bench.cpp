@@ -146,7 +146,7 @@ class Bench {
 
     int Run() {
         std::printf("Measuring %s; this takes about %.0f s.\n", qPrintable(program_),
-                    soakSeconds_ + 150);
+                    soakSeconds_ + 740);
         std::fflush(stdout);
         qputenv("TMPDIR", work_.path().toLocal8Bit());  // the copies' own single-instance lock
         Startup();
