@@ -2,6 +2,8 @@
 
 #include <mosquitto.h>
 
+#include <QDeadlineTimer>
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -14,7 +16,8 @@ namespace {
 constexpr int kKeepAliveSeconds = 30;
 constexpr int kFirstRetrySeconds = 1;
 constexpr int kLongestRetrySeconds = 60;
-constexpr int kLoopMs = 1000;  // the longest the network thread waits on its socket at a time
+constexpr int kLoopMs = 1000;  // the longest the network thread waits on its socket at a time,
+                               // and for the disconnection to go out at the end
 
 MosquittoBroker& Of(void* self) {
     return *static_cast<MosquittoBroker*>(self);
@@ -96,10 +99,19 @@ void MosquittoBroker::Start(const BrokerOptions& options, const QByteArray& will
 
 void MosquittoBroker::Run(const QByteArray& host, int port) {
     int code = mosquitto_connect_async(client_, host.constData(), port, kKeepAliveSeconds);
-    while (!finishing_ && !refused_) {
-        if (code == MOSQ_ERR_SUCCESS) {
-            code = mosquitto_loop(client_, kLoopMs, 1);
+    // Once finishing, the loop goes on for a moment, so that the disconnection goes out and the
+    // broker keeps the will to itself.
+    QDeadlineTimer last(QDeadlineTimer::Forever);
+    while (!refused_) {
+        if (finishing_ && last.isForever()) {
+            last.setRemainingTime(kLoopMs);
+        }
+        if (code == MOSQ_ERR_SUCCESS && !last.hasExpired()) {
+            code = mosquitto_loop(client_, finishing_ ? kLoopMs / 10 : kLoopMs, 1);
             continue;
+        }
+        if (finishing_) {
+            return;
         }
         Tell(Event::Lost, Why(code));
         {

@@ -81,7 +81,8 @@ class MqttTest : public QObject {
                           "sensor:secret");
             rig.CheckCleanEnd();
         }
-        QVERIFY(QTest::qWaitFor([&] { return broker.On("nerimo/s1/status").size() == 2; }, 2000));
+        QVERIFY2(QTest::qWaitFor([&] { return broker.On("nerimo/s1/status").size() == 2; }, 2000),
+                 broker.Heard().join('\n').constData());
         QList<QByteArray> topics;
         for (const QByteArray& line : broker.Heard()) {
             if (line.startsWith("nerimo/")) {
@@ -140,17 +141,20 @@ class MqttTest : public QObject {
                                           QByteArray::number(time.toSecsSinceEpoch()) +
                                           "000000000");
 
-        // A dashboard that connects later gets the last whole sweep and the state, retained.
+        // A dashboard that connects later gets the last whole sweep and the state, retained: the
+        // sensor's own "offline", not its will, for a sensor that ended cleanly.
         QProcess later;
         later.start("mosquitto_sub", QStringList{"-p", broker.port, "-v", "-W", "5", "-C", "2",
                                                  "-t", "nerimo/s1/scan", "-t", "nerimo/s1/status"} +
                                          user);
         QVERIFY(later.waitForFinished(10000));
         const QByteArray retained = later.readAllStandardOutput();
-        QVERIFY2(retained.contains("nerimo/s1/scan " +
-                                   QJsonDocument(sweeps.value(1)).toJson(QJsonDocument::Compact)) &&
-                     retained.contains("\"state\":\"offline\""),
-                 retained.constData());
+        QVERIFY2(
+            retained.contains("nerimo/s1/scan " +
+                              QJsonDocument(sweeps.value(1)).toJson(QJsonDocument::Compact)) &&
+                retained.contains("nerimo/s1/status " +
+                                  QJsonDocument(states.value(1)).toJson(QJsonDocument::Compact)),
+            retained.constData());
 
         // Killed: the broker says "offline" for it, with no time.
         {

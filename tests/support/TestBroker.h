@@ -68,13 +68,14 @@ class TestBroker {
         server.waitForFinished();
     }
 
-    // Every message under nerimo/, "topic payload" a line, in a session that outlives the
-    // broker's restarts; subscribed once a message of the test's own comes back.
+    // Every message under nerimo/, "topic payload" a line as it comes, in a session that
+    // outlives the broker's restarts; subscribed once a message of the test's own comes back.
     bool Subscribe(const QStringList& credentials = {}) {
-        subscriber.start("mosquitto_sub",
-                         QStringList{"-p", port, "-c", "-i", "test-subscriber", "-q", "1", "-v",
-                                     "-t", "nerimo/#", "-t", "test"} +
-                             credentials);
+        // Its output through a pipe is a line at a time only with stdbuf.
+        subscriber.start(
+            "stdbuf", QStringList{"-oL", "mosquitto_sub", "-p", port, "-c", "-i", "test-subscriber",
+                                  "-q", "1", "-v", "-t", "nerimo/#", "-t", "test"} +
+                          credentials);
         return QTest::qWaitFor(
             [&] {
                 QProcess::execute(
