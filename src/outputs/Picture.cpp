@@ -39,8 +39,7 @@ void DrawCaption(QPainter& painter, const QRect& strip, const PictureCaption& ca
                      ? caption.lastSweep.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
                      : QStringLiteral("no sweep yet"))
             .arg(caption.spanMHz)
-            .arg(caption.mode == Mode::Am ? QStringLiteral("AM") : QStringLiteral("FM"),
-                 caption.device);
+            .arg(ModeName(caption.mode), caption.device);
     painter.drawText(QRect(4, line + metrics.height() + 2, strip.width() - 8, metrics.height()),
                      Qt::AlignLeft, facts);
 }

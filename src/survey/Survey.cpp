@@ -91,10 +91,7 @@ std::optional<int> Survey::Prepare() {
     }
     if (options_.broker) {
         station_->PublishTo(
-            *options_.broker,
-            [this] {
-                return settings_.mode == Mode::Am ? QStringLiteral("AM") : QStringLiteral("FM");
-            },
+            *options_.broker, [this] { return ModeName(settings_.mode); },
             [this](const QString& why) {
                 Report(why);
                 EndSoon(kNotWritten);

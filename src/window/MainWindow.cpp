@@ -116,10 +116,7 @@ bool MainWindow::Load() {
     station_->activity().Listen(*activities_);
     if (options_.broker) {
         station_->PublishTo(
-            *options_.broker,
-            [this] {
-                return ChosenMode() == Mode::Am ? QStringLiteral("AM") : QStringLiteral("FM");
-            },
+            *options_.broker, [this] { return ModeName(ChosenMode()); },
             [this](const QString& why) {
                 Report(why);
                 services_.messages.Notify(why);
