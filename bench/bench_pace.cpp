@@ -52,7 +52,7 @@ class OwnFolder : public nerimo::Program {
     QString Folder() const override { return path_; }
     QString UserFolder() const override { return path_; }
     bool Installed() const override { return false; }
-    bool AnotherInstanceRunning() override { return false; }
+    bool AnotherInstanceRunning(const QString&) override { return false; }
     void OnShowRequested(std::function<void()>) override {}
     void EndNow() override {}
 

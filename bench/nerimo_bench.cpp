@@ -702,6 +702,7 @@ class Bench {
                                           [] { return QString(); },
                                           [] { return false; },
                                           [](const QString&) {},
+                                          [](const QString&) {},
                                           [](const QString&) {}});
         publisher.Start();
         constexpr int kSteps = 640;

@@ -54,8 +54,14 @@ struct Platform {
 
 int RunWindow(Platform& platform, const nerimo::CommandLine& options) {
     nerimo::MainWindow window(platform.Services(), options);
+    // Ended from a terminal, by the session or by the system, it ends as " X" ends it: the port
+    // closed and its lock gone. From the start, so that a signal while the files are read is
+    // taken up once the window stands.
+    const nerimo::platform::UnixSignals ending({SIGINT, SIGTERM, SIGHUP},
+                                               [&window] { window.close(); });
     if (!window.Load()) {
-        nerimo::Report(QStringLiteral("Nerimo is already running; this copy ends."));
+        nerimo::Report(QStringLiteral("Nerimo is already running on this receiver; this copy "
+                                      "ends."));
         return 0;
     }
     if (!options.logPath.isEmpty()) {
@@ -64,10 +70,6 @@ int RunWindow(Platform& platform, const nerimo::CommandLine& options) {
     if (!options.activityPath.isEmpty()) {
         window.StartActivityLog(options.activityPath);
     }
-    // Ended from a terminal, by the session or by the system, it ends as " X" ends it: the port
-    // closed and its lock gone.
-    const nerimo::platform::UnixSignals ending({SIGINT, SIGTERM, SIGHUP},
-                                               [&window] { window.close(); });
     window.show();
     return QApplication::exec();
 }
@@ -80,6 +82,9 @@ int RunSurvey(Platform& platform, const nerimo::CommandLine& options) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    // A log that reaches the file-size limit (ulimit -f) fails its write with EFBIG, which the
+    // logs take back and report, where the signal would end the survey in the middle of a row.
+    std::signal(SIGXFSZ, SIG_IGN);
     // Qt's own warnings go out as the program's are: one line each, after "Nerimo:".
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) {
         nerimo::Report(QString(text).replace(QLatin1Char('\n'), QLatin1Char(' ')));
@@ -138,6 +143,7 @@ int main(int argc, char* argv[]) {
         return status;
     } catch (const nerimo::StartupError& error) {
         nerimo::platform::QtMessageBox(QStringLiteral("Nerimo")).Show(error.Message());
+        return error.Status();
     } catch (const std::system_error& error) {
         nerimo::platform::QtMessageBox(QStringLiteral("Nerimo"))
             .Show(QString::fromLocal8Bit(error.what()));

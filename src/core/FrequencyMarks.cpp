@@ -14,6 +14,11 @@ std::pair<long long, long long> OnStep(long long stepHertz, long long stepWidth 
 
 }  // namespace
 
+bool FallsOnStep(long long hertz, long long stepHertz, long long stepWidth) {
+    const auto [low, high] = OnStep(stepHertz, stepWidth);
+    return hertz >= low && hertz < high;
+}
+
 Bookmarks::Bookmarks(std::vector<Bookmark> bookmarks) : bookmarks_(std::move(bookmarks)) {
     std::stable_sort(bookmarks_.begin(), bookmarks_.end(),
                      [](const Bookmark& a, const Bookmark& b) { return a.hertz < b.hertz; });

@@ -8,6 +8,10 @@
 
 namespace nerimo {
 
+// Whether a frequency falls on a step: from half a step below it to just under half a step above,
+// so that each frequency falls on one step.
+bool FallsOnStep(long long hertz, long long stepHertz, long long stepWidth = kStepHz);
+
 // A frequency a listener has named: a repeater, a beacon, a channel.
 struct Bookmark {
     long long hertz = 0;

@@ -18,10 +18,11 @@ class Program {
     // unpacked folder.
     virtual bool Installed() const = 0;
 
-    // True when another copy of the program already runs for this user; that copy is asked to
-    // show its window. The first caller that gets false holds the claim for the rest of its
-    // life, and hears such requests from later copies.
-    virtual bool AnotherInstanceRunning() = 0;
+    // True when another copy of the program already runs on this receiver (its device, or a
+    // rigctld's address), whoever started it and wherever its temporary folder is; that copy is
+    // asked to show its window. The first caller that gets false holds the claim for the rest of
+    // its life, and hears such requests from later copies.
+    virtual bool AnotherInstanceRunning(const QString& receiver) = 0;
     // Called on the event loop when a later copy asks this one to show its window.
     virtual void OnShowRequested(std::function<void()> handler) = 0;
 

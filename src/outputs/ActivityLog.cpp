@@ -12,9 +12,13 @@ constexpr char kHeader[] =
     "Frequency_Hz,Frequency_MHz,Name,Max_Level,Start_Timestamp,End_Timestamp,Duration_Seconds,"
     "Sweeps\n";
 
-// A name as a CSV field: on one line, and quoted when it holds a comma or a quote.
+// A name as a CSV field: on one line, quoted when it holds a comma or a quote, and text, never
+// a formula, to a spreadsheet: a name that begins as a formula would gets a "'" before it.
 QByteArray Field(const QString& text) {
     QByteArray field = text.toUtf8();
+    if (!field.isEmpty() && QByteArrayView("=+-@\t\r").contains(field.front())) {
+        field.prepend('\'');
+    }
     field.replace('\r', ' ').replace('\n', ' ');
     if (field.contains(',') || field.contains('"')) {
         field.replace("\"", "\"\"");
@@ -48,6 +52,11 @@ bool ActivityLog::Start(const QString& path) {
 void ActivityLog::Stop() {
     logging_ = false;
     file_.Close();
+}
+
+void ActivityLog::Discard() {
+    logging_ = false;
+    file_.Discard();
 }
 
 QByteArray ActivityLog::Row(const Activity& activity) {

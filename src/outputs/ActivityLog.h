@@ -17,6 +17,8 @@ class ActivityLog : public ActivityListener {
     // opened for writing.
     bool Start(const QString& path);
     void Stop();
+    // Stops, and removes the file if Start created it: for a run that ended before it began.
+    void Discard();
     bool Logging() const { return logging_; }
 
     void ActivityChanged(const Activity& activity, ActivityEvent event) override;

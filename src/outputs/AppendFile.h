@@ -16,6 +16,8 @@ class AppendFile {
     // Writes the piece and flushes it; false with the reason, nothing of it left behind.
     virtual bool Append(const QByteArray& piece, QString* error) = 0;
     virtual void Close() = 0;
+    // Closes the file and removes it if Open created it: for a run that ended before it began.
+    virtual void Discard() = 0;
 };
 
 }  // namespace nerimo

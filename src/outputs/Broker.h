@@ -18,19 +18,31 @@ class Broker {
                     // to 60 s
         Refused,    // the broker refused the credentials, or its certificate was not trusted;
                     // tried no more
+        Rejected,   // the broker would not take a message it was handed: `why` is "TOPIC:
+                    // reason"
+        OldProtocol,  // the broker speaks MQTT 3.1.1 only, which hides what it rejects
     };
     using Events = std::function<void(Event event, const QString& why)>;
+    // What came of handing a message over.
+    enum class Handed {
+        Taken,     // it goes, again after a reconnection if need be, in order
+        NotNow,    // no connection to hand it to: try again once connected
+        TooLarge,  // larger than the broker takes (MaximumMessage)
+    };
 
     virtual ~Broker() = default;
 
     // Starts connecting; the broker publishes the will, retained, should it lose the connection.
     virtual void Start(const BrokerOptions& options, const QByteArray& willTopic,
                        const QByteArray& willPayload, Events events) = 0;
-    // Hands a message over, QoS 1: the library sends it, again after a reconnection if need be,
-    // in order. False when there is no connection to hand it to.
-    virtual bool Publish(const QByteArray& topic, const QByteArray& payload, bool retain) = 0;
+    // Hands a message over, QoS 1.
+    virtual Handed Publish(const QByteArray& topic, const QByteArray& payload, bool retain) = 0;
+    // The largest message the broker takes on this topic, in bytes of payload, as it said when
+    // it took the connection; 0 when it said nothing of it.
+    virtual qsizetype MaximumMessage(const QByteArray& topic) const = 0;
     // Waits up to the deadline for what was handed over to be acknowledged, then disconnects,
-    // cleanly: no will. How many messages were handed over and never acknowledged.
+    // cleanly: no will; all within the deadline. How many messages were handed over and never
+    // acknowledged.
     virtual int Finish(int deadlineMs) = 0;
 };
 

@@ -3,6 +3,8 @@
 #include <QFile>
 #include <algorithm>
 
+#include "FileKind.h"
+
 namespace nerimo {
 
 namespace {
@@ -47,8 +49,13 @@ void LogLoader::Load(const QString& path, Progress progress, Done done) {
     thread_.reset(QThread::create([path, cancelled, handBack, progress, done] {
         QFile file(path);
         auto log = std::make_shared<LoadedLog>();
-        if (!file.open(QIODevice::ReadOnly)) {
+        // A pipe would hold the thread, and the window's close with it, until something wrote.
+        if (const std::optional<QString> why = NotAFile(path)) {
+            log->error = *why;
+        } else if (!file.open(QIODevice::ReadOnly)) {
             log->error = file.errorString();
+        }
+        if (!log->error.isEmpty()) {
             handBack([log, done] { done(*log); });
             return;
         }
@@ -56,7 +63,7 @@ void LogLoader::Load(const QString& path, Progress progress, Done done) {
         const qint64 total = file.size();
         LogReader reader;
         qint64 bytesRead = 0;
-        while (!*cancelled && bytesRead < total) {
+        while (!*cancelled && bytesRead < total && reader.Refusal().isEmpty()) {
             const QByteArray piece = file.read(std::min(kPieceBytes, total - bytesRead));
             if (piece.isEmpty()) {  // an error, or a file cut shorter meanwhile
                 if (file.error() != QFileDevice::NoError) {
@@ -69,6 +76,11 @@ void LogLoader::Load(const QString& path, Progress progress, Done done) {
             handBack([progress, bytesRead, total] { progress(bytesRead, total); });
         }
         reader.Finish();
+        if (!reader.Refusal().isEmpty()) {
+            log->error = reader.Refusal();
+            handBack([log, done] { done(*log); });
+            return;
+        }
         log->sweeps.assign(reader.sweeps().begin(), reader.sweeps().end());
         log->unit = reader.Unit();
         log->low = log->unit == HistoryUnit::Level ? 0 : reader.Low();

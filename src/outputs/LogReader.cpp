@@ -1,5 +1,6 @@
 #include "LogReader.h"
 
+#include <QLocale>
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -9,8 +10,8 @@ namespace nerimo {
 
 namespace {
 
-constexpr int kFixedFields = 6;  // date, time, Hz low, Hz high, Hz step, samples
 constexpr double kHighestLevel = 16;
+constexpr float kNoValue = std::numeric_limits<float>::quiet_NaN();
 
 // The field up to the next comma, its spaces trimmed; `at` moves past the comma.
 QByteArrayView NextField(QByteArrayView line, qsizetype* at) {
@@ -28,6 +29,54 @@ bool Parse(QByteArrayView field, Number* value) {
     const char* end = field.data() + field.size();
     const auto [stop, error] = std::from_chars(field.data(), end, *value);
     return error == std::errc() && stop == end;
+}
+
+// Digits from `at` on; how many.
+qsizetype DigitsAt(QByteArrayView text, qsizetype at) {
+    qsizetype count = 0;
+    while (at + count < text.size() && text[at + count] >= '0' && text[at + count] <= '9') {
+        ++count;
+    }
+    return count;
+}
+
+// A number as a log writes it: a sign, digits, a point with digits after it, an exponent
+// ("-52.25", "1e-3"); not "-52." or ".5", which no logger writes and which may be a cut field.
+bool NumberShape(QByteArrayView field) {
+    qsizetype at = !field.isEmpty() && (field[0] == '-' || field[0] == '+') ? 1 : 0;
+    qsizetype digits = DigitsAt(field, at);
+    if (digits == 0) {
+        return false;
+    }
+    at += digits;
+    if (at < field.size() && field[at] == '.') {
+        digits = DigitsAt(field, at + 1);
+        if (digits == 0) {
+            return false;
+        }
+        at += 1 + digits;
+    }
+    if (at < field.size() && (field[at] == 'e' || field[at] == 'E')) {
+        ++at;
+        at += at < field.size() && (field[at] == '-' || field[at] == '+') ? 1 : 0;
+        digits = DigitsAt(field, at);
+        if (digits == 0) {
+            return false;
+        }
+        at += digits;
+    }
+    return at == field.size();
+}
+
+// A value: a number, or no value for what rtl_power writes of a bin with no power.
+bool ParseValue(QByteArrayView field, float* value) {
+    for (const char* none : {"-inf", "inf", "+inf", "nan", "-nan"}) {
+        if (field.compare(QByteArrayView(none), Qt::CaseInsensitive) == 0) {
+            *value = kNoValue;
+            return true;
+        }
+    }
+    return NumberShape(field) && Parse(field, value) && std::isfinite(*value);
 }
 
 // A whole number of `digits` digits from `text` at `at`, or -1.
@@ -52,14 +101,24 @@ QDateTime Stamp(QByteArrayView date, QByteArrayView time) {
                      QTime(Digits(time, 0, 2), Digits(time, 3, 2), Digits(time, 6, 2)));
 }
 
+QString Count(long long number) {
+    return QLocale(QLocale::English, QLocale::UnitedStates).toString(number);
+}
+
 }  // namespace
 
 void LogReader::Feed(QByteArrayView bytes) {
+    if (!refusal_.isEmpty()) {
+        return;
+    }
     qsizetype from = 0;
     if (!partial_.isEmpty()) {
         const qsizetype end = bytes.indexOf('\n');
         if (end < 0) {
             partial_ += bytes;
+            if (partial_.size() > kLongestLine) {
+                Refuse(QStringLiteral("line %1 is longer than 64 MB").arg(line_ + 1));
+            }
             return;
         }
         partial_ += bytes.first(end);
@@ -67,22 +126,36 @@ void LogReader::Feed(QByteArrayView bytes) {
         partial_.clear();
         from = end + 1;
     }
-    for (qsizetype end = bytes.indexOf('\n', from); end >= 0; end = bytes.indexOf('\n', from)) {
+    for (qsizetype end = bytes.indexOf('\n', from); end >= 0 && refusal_.isEmpty();
+         end = bytes.indexOf('\n', from)) {
         ReadLine(bytes.sliced(from, end - from));
         from = end + 1;
     }
-    partial_ = bytes.sliced(from).toByteArray();
+    if (refusal_.isEmpty()) {
+        partial_ = bytes.sliced(from).toByteArray();
+    }
 }
 
 void LogReader::Finish() {
-    if (!partial_.isEmpty()) {
+    if (!partial_.isEmpty() && refusal_.isEmpty()) {
         ReadLine(partial_);
         partial_.clear();
     }
     EndSweep();
 }
 
+void LogReader::Refuse(const QString& why) {
+    refusal_ = why;
+    partial_.clear();
+    pieces_.clear();
+}
+
 void LogReader::ReadLine(QByteArrayView line) {
+    ++line_;
+    if (line.size() > kLongestLine) {
+        Refuse(QStringLiteral("line %1 is longer than 64 MB").arg(line_));
+        return;
+    }
     if (line.endsWith('\r')) {
         line.chop(1);
     }
@@ -98,49 +171,93 @@ void LogReader::ReadLine(QByteArrayView line) {
     long long samples = 0;
     const bool fixed = Parse(NextField(line, &at), &low) && Parse(NextField(line, &at), &high) &&
                        Parse(NextField(line, &at), &step) && Parse(NextField(line, &at), &samples);
-    if (!fixed || step <= 0 || high < low || at > line.size() || !Stamp(date, time).isValid()) {
+    const QDateTime stamp = Stamp(date, time);
+    if (!fixed || !(step > 0) || high < low || at > line.size() || !stamp.isValid()) {
         ++malformed_;
         return;
     }
     std::vector<float> values;
     while (at <= line.size()) {
         float value = 0;
-        if (!Parse(NextField(line, &at), &value)) {
+        if (!ParseValue(NextField(line, &at), &value)) {
             ++malformed_;
+            return;
+        }
+        if (values.size() >= size_t(kWidestSweep)) {
+            Refuse(QStringLiteral("line %1 holds more than %2 values; Nerimo takes up to %2 a "
+                                  "sweep")
+                       .arg(line_)
+                       .arg(Count(kWidestSweep)));
             return;
         }
         values.push_back(value);
     }
-    const QByteArray stamp = date.toByteArray() + ' ' + time.toByteArray();
-    if (stamp != stamp_) {
-        EndSweep();
-        stamp_ = stamp;
-        sweep_ = {Stamp(date, time), low, std::llround(step), {}};
-    }
-    // Each value at its own step of the sweep, a hop's after the one before it.
-    const long long first = std::llround((low - sweep_.firstHertz) / step);
-    if (first < 0) {
-        ++malformed_;
+    // Another time, another step, or a frequency this sweep has measured: the next sweep.
+    const auto count = static_cast<long long>(values.size());
+    const double column = std::round((double(low) - double(baseHertz_)) / step);
+    const bool sameSweep =
+        !pieces_.empty() && stamp_ == date.toByteArray() + ' ' + time.toByteArray() &&
+        step == stepHertz_ &&
+        std::none_of(pieces_.begin(), pieces_.end(), [&](const Piece& piece) {
+            return column < double(piece.column + qsizetype(piece.values.size())) &&
+                   double(piece.column) < column + double(count);
+        });
+    if (sameSweep && std::abs(column) > double(kWidestSweep)) {
+        Refuse(QStringLiteral("line %1: its sweep, from %2 Hz on at a step of %3 Hz, would be "
+                              "more than %4 columns; Nerimo takes up to %4 a sweep")
+                   .arg(line_)
+                   .arg(Count(std::min(low, baseHertz_)))
+                   .arg(step)
+                   .arg(Count(kWidestSweep)));
         return;
     }
-    const auto need = size_t(first) + values.size();
-    if (sweep_.values.size() < need) {
-        sweep_.values.resize(need, std::numeric_limits<float>::quiet_NaN());
+    if (!sameSweep) {
+        EndSweep();
+        stamp_ = date.toByteArray() + ' ' + time.toByteArray();
+        time_ = stamp;
+        baseHertz_ = low;
+        stepHertz_ = step;
+        lowest_ = beyond_ = 0;
     }
-    for (size_t i = 0; i < values.size(); ++i) {
-        const float value = values[i];
-        levels_ = levels_ && value >= 0 && value <= kHighestLevel && value == std::floor(value);
-        sweep_.values[size_t(first) + i] = value;
+    const long long first = sameSweep ? static_cast<long long>(column) : 0;
+    const long long lowest = std::min(lowest_, first);
+    const long long beyond = std::max(beyond_, first + count);
+    if (beyond - lowest > kWidestSweep) {
+        Refuse(QStringLiteral("line %1: its sweep, from %2 Hz on at a step of %3 Hz, would be "
+                              "%4 columns; Nerimo takes up to %5 a sweep")
+                   .arg(line_)
+                   .arg(Count(std::min(low, baseHertz_)))
+                   .arg(step)
+                   .arg(Count(beyond - lowest))
+                   .arg(Count(kWidestSweep)));
+        return;
     }
+    lowest_ = lowest;
+    beyond_ = beyond;
+    for (const float value : values) {
+        levels_ = levels_ && (std::isnan(value) ||
+                              (value >= 0 && value <= kHighestLevel && value == std::floor(value)));
+    }
+    pieces_.push_back({first, std::move(values)});
 }
 
 void LogReader::EndSweep() {
-    if (sweep_.values.empty()) {
+    if (pieces_.empty()) {
         return;
     }
-    sweeps_.push_back(std::move(sweep_));
-    sweep_ = {};
-    if (sweeps_.size() > HistoryModel::kCapacity) {
+    LoggedSweep sweep{time_,
+                      baseHertz_ + std::llround(double(lowest_) * stepHertz_),
+                      std::llround(stepHertz_),
+                      std::vector<float>(size_t(beyond_ - lowest_), kNoValue)};
+    for (const Piece& piece : pieces_) {
+        std::copy(piece.values.begin(), piece.values.end(),
+                  sweep.values.begin() + (piece.column - lowest_));
+    }
+    pieces_.clear();
+    kept_ += static_cast<long long>(sweep.values.size());
+    sweeps_.push_back(std::move(sweep));
+    while (sweeps_.size() > HistoryModel::kCapacity || kept_ > kMostValues) {
+        kept_ -= static_cast<long long>(sweeps_.front().values.size());
         sweeps_.pop_front();
     }
 }

@@ -29,6 +29,11 @@ void SweepLog::Stop() {
     file_.Close();
 }
 
+void SweepLog::Discard() {
+    logging_ = false;
+    file_.Discard();
+}
+
 void SweepLog::SweepBegan(const SweepPlan& plan) {
     began_ = clock_.Now();
     stepHertz_ = plan.stepHertz;

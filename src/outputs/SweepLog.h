@@ -23,6 +23,8 @@ class SweepLog : public SweepListener {
     // opened for writing.
     bool Start(const QString& path);
     void Stop();
+    // Stops, and removes the file if Start created it: for a run that ended before it began.
+    void Discard();
     bool Logging() const { return logging_; }
 
     void SweepBegan(const SweepPlan& plan) override;

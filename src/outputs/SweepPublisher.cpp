@@ -4,6 +4,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <algorithm>
+#include <optional>
 
 #include "Frequency.h"
 
@@ -35,20 +36,50 @@ void SweepPublisher::Start() {
                         [this](Broker::Event event, const QString& why) { Heard(event, why); });
 }
 
+QString SweepPublisher::BrokerName() const {
+    return QStringLiteral("%1:%2").arg(parts_.options.host).arg(parts_.options.port);
+}
+
 void SweepPublisher::Heard(Broker::Event event, const QString& why) {
-    connected_ = event == Broker::Event::Connected;
-    const QString broker =
-        QStringLiteral("%1:%2").arg(parts_.options.host).arg(parts_.options.port);
-    if (event == Broker::Event::Refused && !refused_) {
-        refused_ = true;
-        parts_.refused(QStringLiteral("The broker at %1 refused the sensor: %2.").arg(broker, why));
-    } else if (event == Broker::Event::Lost && !away_) {
-        away_ = true;
-        parts_.note(QStringLiteral("The broker at %1 is away (%2); the sweeps wait for it.")
-                        .arg(broker, why));
-    } else if (connected_ && away_) {
-        away_ = false;
-        parts_.note(QStringLiteral("The broker at %1 is back.").arg(broker));
+    if (event == Broker::Event::Connected || event == Broker::Event::Lost ||
+        event == Broker::Event::Refused) {
+        connected_ = event == Broker::Event::Connected;
+    }
+    const QString broker = BrokerName();
+    switch (event) {
+        case Broker::Event::Refused:
+            if (!refused_) {
+                refused_ = true;
+                parts_.refused(
+                    QStringLiteral("The broker at %1 refused the sensor: %2.").arg(broker, why));
+            }
+            break;
+        case Broker::Event::Rejected:
+            ++rejected_;
+            if (!saidRejected_.contains(why)) {
+                saidRejected_ << why;
+                parts_.rejected(
+                    QStringLiteral("The broker at %1 refuses to take %2.").arg(broker, why));
+            }
+            break;
+        case Broker::Event::OldProtocol:
+            parts_.note(QStringLiteral("The broker at %1 speaks MQTT 3.1.1 only: a message it "
+                                       "refuses cannot be told from one it takes.")
+                            .arg(broker));
+            break;
+        case Broker::Event::Lost:
+            if (!away_) {
+                away_ = true;
+                parts_.note(QStringLiteral("The broker at %1 is away (%2); the sweeps wait for it.")
+                                .arg(broker, why));
+            }
+            break;
+        case Broker::Event::Connected:
+            if (away_) {
+                away_ = false;
+                parts_.note(QStringLiteral("The broker at %1 is back.").arg(broker));
+            }
+            break;
     }
     Flush();
 }
@@ -138,11 +169,15 @@ void SweepPublisher::Queue(Waiting waiting) {
 }
 
 QByteArray SweepPublisher::SweepPayload(const Sweep& sweep) const {
+    return Compact(SweepObject(sweep));
+}
+
+QJsonObject SweepPublisher::SweepObject(const Sweep& sweep) const {
     QJsonArray power;
     for (const char level : sweep.levels) {
         power.append(int(level));
     }
-    return Compact({{"id", parts_.options.sensorId},
+    return QJsonObject({{"id", parts_.options.sensorId},
                     {"timestamp", Utc(sweep.time)},
                     {"hz_lo", sweep.plan.firstHertz},
                     {"hz_hi", sweep.plan.LastHertz()},
@@ -154,27 +189,107 @@ QByteArray SweepPublisher::SweepPayload(const Sweep& sweep) const {
                     {"mode", parts_.mode()}});
 }
 
+std::optional<QList<QByteArray>> SweepPublisher::SweepPayloads(const Sweep& sweep,
+                                                               qsizetype largest) const {
+    const QByteArray whole = SweepPayload(sweep);
+    if (largest == 0 || whole.size() <= largest) {
+        return QList<QByteArray>{whole};
+    }
+    const auto steps = qsizetype(sweep.levels.size());
+    // From as many parts as the levels' bytes need, each part's other fields counted too.
+    const qsizetype others = SweepPayload({sweep.time, sweep.plan, {}}).size() + 24;
+    qsizetype count = largest > others ? (whole.size() - others) / (largest - others) + 1 : steps;
+    for (count = std::clamp<qsizetype>(count, 2, steps); count <= steps; ++count) {
+        const qsizetype each = (steps + count - 1) / count;
+        QList<QByteArray> payloads;
+        for (qsizetype first = 0; first < steps; first += each) {
+            const qsizetype taken = std::min(each, steps - first);
+            const Sweep part{
+                sweep.time,
+                {sweep.plan.firstHertz + first * sweep.plan.stepHertz, sweep.plan.stepHertz,
+                 int(taken - 1)},
+                sweep.levels.mid(first, taken)};
+            QJsonObject object = SweepObject(part);
+            object.insert("part", int(payloads.size() + 1));
+            object.insert("parts", int((steps + each - 1) / each));
+            payloads << Compact(object);
+            if (payloads.last().size() > largest) {
+                break;
+            }
+        }
+        if (payloads.last().size() <= largest) {
+            return payloads;
+        }
+    }
+    return std::nullopt;
+}
+
+bool SweepPublisher::HandOver(const Sweep& sweep, const char* leaf, bool retain, qsizetype* sent) {
+    const QByteArray topic = Topic(leaf);
+    // Room for a part's number after the retained sweep's topic.
+    const std::optional<QList<QByteArray>> payloads =
+        SweepPayloads(sweep, parts_.broker.MaximumMessage(topic + "/000"));
+    if (payloads && payloads->size() > 1 && payloads->size() != saidParts_) {
+        saidParts_ = payloads->size();
+        parts_.note(QStringLiteral("The broker at %1 takes messages of up to %2 bytes; a sweep "
+                                   "of %3 steps goes in %4 parts.")
+                        .arg(BrokerName())
+                        .arg(parts_.broker.MaximumMessage(topic))
+                        .arg(sweep.levels.size())
+                        .arg(payloads->size()));
+    }
+    Broker::Handed handed = payloads ? Broker::Handed::Taken : Broker::Handed::TooLarge;
+    for (; payloads && *sent < payloads->size() && handed == Broker::Handed::Taken; ++*sent) {
+        // The retained sweep in parts: each part a topic of its own, so none takes another's.
+        const QByteArray partTopic =
+            payloads->size() > 1 && retain ? topic + '/' + QByteArray::number(*sent + 1) : topic;
+        handed = parts_.broker.Publish(partTopic, payloads->at(*sent), retain);
+        if (handed == Broker::Handed::NotNow) {
+            return false;
+        }
+    }
+    if (handed == Broker::Handed::TooLarge) {
+        ++dropped_;
+        if (!saidTooLarge_) {
+            saidTooLarge_ = true;
+            parts_.rejected(QStringLiteral("A sweep of %1 steps is too large for the broker at %2, "
+                                           "even in parts; raise max_packet_size in its "
+                                           "configuration.")
+                                .arg(sweep.levels.size())
+                                .arg(BrokerName()));
+        }
+    }
+    return true;
+}
+
 void SweepPublisher::Flush() {
     if (!connected_) {
         return;
     }
     if (status_) {
-        if (!parts_.broker.Publish(Topic("status"), *status_, true)) {
+        if (parts_.broker.Publish(Topic("status"), *status_, true) == Broker::Handed::NotNow) {
             return;
         }
         status_.reset();
     }
     while (!waiting_.empty()) {
-        const Waiting& next = waiting_.front();
-        if (!parts_.broker.Publish(next.sweep ? Topic("sweep") : Topic("activity"),
-                                   next.sweep ? SweepPayload(*next.sweep) : next.activity, false)) {
+        Waiting& next = waiting_.front();
+        if (next.sweep) {
+            if (!HandOver(*next.sweep, "sweep", false, &next.partsSent)) {
+                return;
+            }
+        } else if (parts_.broker.Publish(Topic("activity"), next.activity, false) ==
+                   Broker::Handed::NotNow) {
             return;
         }
         waitingSweeps_ -= next.sweep.has_value();
         waiting_.pop_front();
     }
-    if (scan_ && parts_.broker.Publish(Topic("scan"), SweepPayload(*scan_), true)) {
-        scan_.reset();
+    if (scan_) {
+        qsizetype sent = 0;
+        if (HandOver(*scan_, "scan", true, &sent)) {
+            scan_.reset();
+        }
     }
 }
 

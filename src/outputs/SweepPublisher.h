@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QDateTime>
+#include <QJsonObject>
+#include <QStringList>
 #include <deque>
 #include <functional>
 #include <optional>
@@ -16,7 +18,8 @@ namespace nerimo {
 // sensor's state, published to an MQTT broker as JSON under PREFIX/ID/: "sweep" for each sweep,
 // "scan" (retained) for the last whole one, "activity" for each activity as the activity log
 // gets it, and "status" (retained; "offline" as the broker's will). While the broker is away they
-// wait, in order, up to 1,000 sweeps and 1,000 activities; past that the oldest go, counted.
+// wait, in order, up to 1,000 sweeps and 1,000 activities; past that the oldest go, counted. A
+// sweep larger than the broker takes goes in parts ("scan/1", "scan/2"... for the retained one).
 class SweepPublisher : public SweepListener, public ActivityListener {
   public:
     static constexpr size_t kQueued = 1000;
@@ -29,7 +32,9 @@ class SweepPublisher : public SweepListener, public ActivityListener {
         std::function<bool()> activities;  // whether the ended activities go too: while the
                                            // activity log is kept
         std::function<void(const QString& why)> refused;  // the broker will not take us
-        std::function<void(const QString& line)> note;    // the broker gone, or back
+        std::function<void(const QString& why)> rejected;  // nor messages on a topic, said once
+                                                           // a topic and a reason
+        std::function<void(const QString& line)> note;     // the broker gone, or back
     };
 
     explicit SweepPublisher(Parts parts);
@@ -39,8 +44,10 @@ class SweepPublisher : public SweepListener, public ActivityListener {
     // Says "offline", hands over what waits, and disconnects within the deadline; how many
     // messages never reached the broker.
     int Finish(int deadlineMs);
-    // Messages dropped while the broker was away.
+    // Messages dropped while the broker was away, or too large for it even in parts.
     int Dropped() const { return dropped_; }
+    // Messages the broker took and refused (MQTT 5 says so).
+    int Rejected() const { return rejected_; }
     // The bytes the waiting messages take.
     size_t QueuedBytes() const;
 
@@ -56,11 +63,17 @@ class SweepPublisher : public SweepListener, public ActivityListener {
         QByteArray levels;  // one byte a step
     };
     QByteArray SweepPayload(const Sweep& sweep) const;
+    QJsonObject SweepObject(const Sweep& sweep) const;
+    // The sweep's message, or, when it is larger than `largest` bytes (0: no limit), its parts:
+    // each the same fields over its own steps, with "part" (from 1) and "parts"; nothing when not
+    // even a step a part fits.
+    std::optional<QList<QByteArray>> SweepPayloads(const Sweep& sweep, qsizetype largest) const;
 
   private:
     struct Waiting {
         std::optional<Sweep> sweep;  // a sweep, or
         QByteArray activity;         // an activity's payload
+        qsizetype partsSent = 0;     // of a sweep that goes in parts
     };
     void Heard(Broker::Event event, const QString& why);
     void SetState(const char* state);
@@ -68,6 +81,10 @@ class SweepPublisher : public SweepListener, public ActivityListener {
     void Queue(Waiting waiting);
     // Hands over what waits, in order, while the broker takes it.
     void Flush();
+    // Hands a sweep over on `leaf`, whole or in parts, from part `*sent` on; false while the
+    // broker cannot take it now. A sweep too large even in parts is dropped, counted, said once.
+    bool HandOver(const Sweep& sweep, const char* leaf, bool retain, qsizetype* sent);
+    QString BrokerName() const;
 
     Parts parts_;
     bool connected_ = false;
@@ -80,6 +97,10 @@ class SweepPublisher : public SweepListener, public ActivityListener {
     const char* state_ = "";
     Sweep sweep_;  // under way
     int dropped_ = 0;
+    int rejected_ = 0;
+    QStringList saidRejected_;  // the refusals said, "topic: reason" each
+    qsizetype saidParts_ = 0;   // the parts a sweep was last said to go in
+    bool saidTooLarge_ = false;
 };
 
 }  // namespace nerimo

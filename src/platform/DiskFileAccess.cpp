@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include "FileKind.h"
+
 namespace nerimo::platform {
 
 FileRead DiskFileAccess::ReadOrCreate(const QString& path) {
@@ -26,6 +28,9 @@ FileRead DiskFileAccess::Read(const QString& path) {
     if (!QFileInfo::exists(path)) {
         return {FileRead::Outcome::Missing, {}, {}};
     }
+    if (const std::optional<QString> why = NotAFile(path)) {
+        return {FileRead::Outcome::NotAFile, {}, *why};
+    }
     if (!file.open(QIODevice::ReadOnly)) {
         return {FileRead::Outcome::Unreadable, {}, file.errorString()};
     }
@@ -37,6 +42,11 @@ FileRead DiskFileAccess::Read(const QString& path) {
 }
 
 bool DiskFileAccess::Replace(const QString& path, const QByteArray& bytes, QString* error) {
+    // Renamed into its place, the new file would take the place of a pipe or a folder's entry.
+    if (const std::optional<QString> why = NotAFile(path)) {
+        *error = *why;
+        return false;
+    }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
         *error = file.errorString();

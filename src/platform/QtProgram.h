@@ -8,20 +8,22 @@
 
 namespace nerimo::platform {
 
-// The single-instance claim is a lock file per user; beside it, the first copy listens on a local
-// socket of the user's own, where a later copy's connection asks it to show its window.
+// The single-instance claim is a lock file per receiver in /run/lock, where the serial ports' own
+// locks are and which every user and service sees (a private /tmp or not); beside it, the first
+// copy listens on a local socket of its user's own, where a later copy's connection asks it to
+// show its window.
 class QtProgram : public Program {
   public:
     QString Folder() const override;
     QString UserFolder() const override;
     // share/nerimo/installed under the prefix of the executable's folder marks an installed copy.
     bool Installed() const override;
-    bool AnotherInstanceRunning() override;
+    bool AnotherInstanceRunning(const QString& receiver) override;
     void OnShowRequested(std::function<void()> handler) override;
     void EndNow() override;
 
   private:
-    void Listen();
+    void Listen(const QString& path);
 
     std::unique_ptr<QLockFile> lock_;
     std::unique_ptr<QLocalServer> server_;

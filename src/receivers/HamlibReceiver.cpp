@@ -75,7 +75,8 @@ void HamlibReceiver::Open(bool first) {
             }
             const QString text =
                 result.message.isEmpty()
-                    ? OpenFailureText(settings_, Name(), result.error, result.permissionDenied)
+                    ? OpenFailureText(settings_, Name(), result.error, result.permissionDenied,
+                                      false, settings_.rigModel == kNetRigctl)
                     : result.message;
             if (first) {
                 messages_.Show(text);

@@ -4,6 +4,14 @@
 
 namespace nerimo {
 
+namespace {
+
+QString SettingsFileText(const Settings& settings) {
+    return settings.file.isEmpty() ? QStringLiteral("the settings file") : settings.file;
+}
+
+}  // namespace
+
 QString PortName(const Settings& settings) {
     if (!settings.device.isEmpty()) {
         return QFile::decodeName(settings.device);
@@ -12,7 +20,7 @@ QString PortName(const Settings& settings) {
 }
 
 QString OpenFailureText(const Settings& settings, const QString& port, const QString& description,
-                        bool permissionDenied, bool heldElsewhere) {
+                        bool permissionDenied, bool heldElsewhere, bool network) {
     QString text =
         (settings.device.isEmpty() ? QStringLiteral("COM%1 (%2)").arg(settings.comPort).arg(port)
                                    : port) +
@@ -21,6 +29,11 @@ QString OpenFailureText(const Settings& settings, const QString& port, const QSt
         text += QStringLiteral(
             "\r\nTo use the port, your user must be in the group that owns the device (usually "
             "dialout).");
+    } else if (network) {
+        // No cable to plug in and no port to list: a server that is not there, or not here.
+        text += QStringLiteral(
+                    "\r\nStart rigctld there, or give its address: set DEVICE=host:port in %1.")
+                    .arg(SettingsFileText(settings));
     } else if (heldElsewhere) {
         text += QStringLiteral(
             "\r\nAnother program is using the port (it holds the port or its lock file); "
@@ -30,7 +43,7 @@ QString OpenFailureText(const Settings& settings, const QString& port, const QSt
             QStringLiteral(
                 "\r\nPlug the receiver in, or choose its port: nerimo --list-ports lists "
                 "them; set DEVICE= in %1.")
-                .arg(settings.file.isEmpty() ? QStringLiteral("the settings file") : settings.file);
+                .arg(SettingsFileText(settings));
     }
     return text;
 }

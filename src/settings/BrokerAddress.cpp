@@ -1,7 +1,10 @@
 #include "BrokerAddress.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QUrl>
+
+#include "FileKind.h"
 
 namespace nerimo {
 
@@ -10,11 +13,13 @@ bool ParseBrokerUrl(const QString& url, BrokerOptions* options, QString* error) 
     const QString scheme = parsed.scheme();
     if (!parsed.isValid() || (scheme != "mqtt" && scheme != "mqtts") || parsed.host().isEmpty() ||
         !parsed.userInfo().isEmpty() || (!parsed.path().isEmpty() && parsed.path() != "/") ||
-        parsed.hasQuery() || parsed.hasFragment()) {
+        parsed.hasQuery() || parsed.hasFragment() || parsed.port() == 0) {
+        // A password given in the address is never repeated where others may read it.
+        static const QRegularExpression kUserInfo(QStringLiteral("//[^/]*@"));
         *error = QStringLiteral(
-                     "--mqtt takes mqtt://host[:port] or mqtts://host[:port] (the "
-                     "credentials go in --mqtt-credentials), not %1.")
-                     .arg(url);
+                     "--mqtt takes mqtt://host[:port] or mqtts://host[:port], the port 1 to "
+                     "65535 (the credentials go in --mqtt-credentials), not %1.")
+                     .arg(QString(url).replace(kUserInfo, QStringLiteral("//…@")));
         return false;
     }
     options->tls = scheme == "mqtts";
@@ -24,15 +29,21 @@ bool ParseBrokerUrl(const QString& url, BrokerOptions* options, QString* error) 
 }
 
 bool ReadCredentials(const QString& path, BrokerOptions* options, QString* error) {
+    if (const std::optional<QString> why = NotAFile(path)) {
+        *error = QStringLiteral("The credentials file %1 cannot be read: %2.").arg(path, *why);
+        return false;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         *error = QStringLiteral("The credentials file %1 cannot be read: %2.")
                      .arg(path, file.errorString());
         return false;
     }
-    if (file.permissions() & (QFile::ReadGroup | QFile::ReadOther)) {
+    // Another who may write it may swap the password for one of theirs, or read it back.
+    if (file.permissions() & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup |
+                              QFile::WriteOther)) {
         *error = QStringLiteral(
-                     "The credentials file %1 may be read by others; make it the "
+                     "The credentials file %1 may be read or written by others; make it the "
                      "owner's alone (chmod 600 %1).")
                      .arg(path);
         return false;

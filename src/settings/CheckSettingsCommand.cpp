@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <cstdio>
 
+#include "FileKind.h"
 #include "Report.h"
 #include "SettingsCheck.h"
 
@@ -16,6 +17,10 @@ int RunSettingsCheck(const SettingsSource& source) {
         !QFileInfo(source.programFolder).isWritable()) {
         path = source.userFolder + QStringLiteral("/Nerimo.ini");
         place = SettingsPlace::UserFolder;
+    }
+    if (const std::optional<QString> why = NotAFile(path)) {
+        Report(QStringLiteral("The settings file %1 cannot be read: %2.").arg(path, *why));
+        return 2;
     }
     QFile file(path);
     const bool exists = file.exists();

@@ -28,6 +28,7 @@ std::optional<int> WholeNumber(const QString& text, int lowest) {
 }
 
 constexpr int kLongestSettleMs = 10000;
+constexpr int kLongestPrefix = 1000;  // bytes of a topic's level
 
 // --mqtt and the options that go with it, into `options->broker`; the exit status when they are
 // wrong.
@@ -58,6 +59,16 @@ std::optional<int> ReadBrokerOptions(const QCommandLineParser& parser,
         return Usage(
             QStringLiteral("--mqtt-topic and --sensor-id take names without + or # "
                            "(and a sensor's without /)."));
+    }
+    // Topics that begin with $ are the broker's own ($SYS), which takes nothing from a client.
+    if (broker.prefix.startsWith('$')) {
+        return Usage(QStringLiteral("--mqtt-topic may not begin with $: such topics are the "
+                                    "broker's own."));
+    }
+    if (broker.prefix.toUtf8().size() > kLongestPrefix ||
+        broker.sensorId.toUtf8().size() > kLongestPrefix) {
+        return Usage(QStringLiteral("--mqtt-topic and --sensor-id take up to %1 bytes each.")
+                         .arg(kLongestPrefix));
     }
     if (parser.isSet(given[4]) && parser.isSet(given[5])) {
         return Usage(

@@ -46,9 +46,13 @@ std::optional<SweepPlan> ParseRange(const QString& text, QString* error) {
         return std::nullopt;
     }
     const long long step = parts.size() == 3 ? *values[2] : kStepHz;
-    if (step <= 0 || *values[1] < *values[0]) {
-        *error =
-            QStringLiteral("--range %1: HIGH is below LOW, or the step is not above 0.").arg(text);
+    if (*values[1] < *values[0]) {
+        *error = QStringLiteral("--range %1: HIGH is below LOW.").arg(text);
+        return std::nullopt;
+    }
+    // Rounded to the hertz, 0.4 would be a step of nothing.
+    if (step < 1) {
+        *error = QStringLiteral("--range %1: the step must be at least 1 Hz.").arg(text);
         return std::nullopt;
     }
     const long long steps = (*values[1] - *values[0]) / step;

@@ -48,6 +48,10 @@ Settings LoadSettings(const SettingsSource& source, FileAccess& files) {
         case FileRead::Outcome::Unreadable:
             throw StartupError(
                 QStringLiteral("The settings file %1 cannot be read: %2.").arg(path, file.error));
+        case FileRead::Outcome::NotAFile:
+            throw StartupError(
+                QStringLiteral("The settings file %1 cannot be read: %2.").arg(path, file.error),
+                2);
         case FileRead::Outcome::NotCreated:
             // With no folder that takes the file the program still runs, on the defaults.
             Report(QStringLiteral("The settings file %1 could not be created (%2); the default "

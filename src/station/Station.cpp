@@ -1,7 +1,5 @@
 #include "Station.h"
 
-#include <algorithm>
-
 #include "LockoutsFile.h"
 
 namespace nerimo {
@@ -29,10 +27,12 @@ Station::Station(const Settings& settings, const Services& services, Panel& pane
 
 void Station::PublishTo(const BrokerOptions& options, std::function<QString()> mode,
                         std::function<void(const QString& why)> refused,
+                        std::function<void(const QString& why)> rejected,
                         std::function<void(const QString& line)> note) {
     publisher_.emplace(SweepPublisher::Parts{
         broker_, clock_, options, receiver_->Name(), std::move(mode),
-        [this] { return activityLog_.Logging(); }, std::move(refused), std::move(note)});
+        [this] { return activityLog_.Logging(); }, std::move(refused), std::move(rejected),
+        std::move(note)});
     sweep_.Listen(*publisher_);
     activity_.Listen(*publisher_);
     publisher_->Start();
@@ -59,20 +59,39 @@ void Station::UseBookmarks(const FrequencyLists& lists) {
 }
 
 bool Station::LockOut(long long hertz, QString* error) {
-    return !lockouts_.Add(hertz) || SaveLockouts(error);
+    return !lockouts_.Add(hertz) ||
+           RewriteLockouts([hertz](const QByteArray& file) { return WithLockout(file, hertz); },
+                           error);
 }
 
 bool Station::RemoveLockout(long long stepHertz, QString* error) {
-    return !lockouts_.RemoveAt(stepHertz) || SaveLockouts(error);
+    if (!lockouts_.RemoveAt(stepHertz)) {
+        return true;
+    }
+    const auto onStep = [stepHertz](long long hertz) { return FallsOnStep(hertz, stepHertz); };
+    std::erase_if(skipped_, onStep);
+    return RewriteLockouts(
+        [&onStep](const QByteArray& file) { return WithoutLockouts(file, onStep); }, error);
 }
 
-bool Station::SaveLockouts(QString* error) {
-    std::vector<long long> own;
-    std::copy_if(lockouts_.all().begin(), lockouts_.all().end(), std::back_inserter(own),
-                 [this](long long hertz) {
-                     return std::find(skipped_.begin(), skipped_.end(), hertz) == skipped_.end();
-                 });
-    return files_.Replace(lockoutsPath_, LockoutsText(own), error);
+bool Station::RewriteLockouts(const std::function<QByteArray(const QByteArray&)>& change,
+                              QString* error) {
+    // The file as it is now, with what the user wrote into it meanwhile: never what was read at
+    // the start.
+    const FileRead file = files_.Read(lockoutsPath_);
+    if (file.outcome != FileRead::Outcome::Read && file.outcome != FileRead::Outcome::Missing) {
+        *error = file.error;
+        return false;
+    }
+    const QByteArray text = change(file.bytes);
+    if (text != file.bytes && !files_.Replace(lockoutsPath_, text, error)) {
+        return false;
+    }
+    // Frequencies added by hand count from now on.
+    for (const long long hertz : ParseLockouts(text).hertz) {
+        lockouts_.Add(hertz);
+    }
+    return true;
 }
 
 }  // namespace nerimo

@@ -63,21 +63,26 @@ class Station {
     // The lists read at the start, the lockouts to be written back to `lockoutsPath`.
     void UseLists(const FrequencyLists& lists, const QString& lockoutsPath);
     // Publishes the sweeps, the activities and the state to an MQTT broker from now on;
-    // `refused` hears once if the broker will not take them, `note` when it goes and comes back.
+    // `refused` hears once if the broker will not take the sensor, `rejected` once a topic if it
+    // takes the sensor but not its messages, `note` when it goes and comes back.
     void PublishTo(const BrokerOptions& options, std::function<QString()> mode,
                    std::function<void(const QString& why)> refused,
+                   std::function<void(const QString& why)> rejected,
                    std::function<void(const QString& line)> note);
     // The publisher, once PublishTo made it.
     SweepPublisher* publisher() { return publisher_ ? &*publisher_ : nullptr; }
     // The named frequencies of another file, and the lockouts its skipped channels make.
     void UseBookmarks(const FrequencyLists& lists);
-    // A step locked out, or its lockouts removed, and the lockouts file written; false with the
-    // reason when the file could not be written (the change holds for this run).
+    // A step locked out, or its lockouts removed, and the change merged into the lockouts file
+    // as it is now (lines added by hand then count too); false with the reason when the file
+    // could not be read or written (the change holds for this run).
     bool LockOut(long long hertz, QString* error);
     bool RemoveLockout(long long stepHertz, QString* error);
 
   private:
-    bool SaveLockouts(QString* error);
+    // The lockouts file as it is on disk now, changed, written back whole in its place.
+    bool RewriteLockouts(const std::function<QByteArray(const QByteArray&)>& change,
+                         QString* error);
 
     FileAccess& files_;
     Broker& broker_;

@@ -25,11 +25,9 @@ Survey::Survey(const CommandLine& options, const Services& services)
     : options_(options), services_(services) {}
 
 int Survey::Run() {
-    if (services_.program.AnotherInstanceRunning()) {
-        // That copy holds the receiver.
-        Report(QStringLiteral("Nerimo is already running; this survey ends."));
-        return kNoReceiver;
-    }
+    // From the start: a signal that comes while the files are read ends the survey once it
+    // stands, as it would end a survey under way.
+    const platform::UnixSignals ending({SIGINT, SIGTERM, SIGHUP}, [this] { Finish(kDone); });
     // Before anything is sent: a survey that could not keep its pictures would run for nothing.
     for (const QString& path : {options_.picturePath, options_.historyPicturePath}) {
         if (path.isEmpty()) {
@@ -45,6 +43,12 @@ int Survey::Run() {
          options_.device, services_.program.Installed(), options_.settleMs},
         services_.files);
     station_.emplace(settings_, services_, panel_, panel_.plot);
+    if (services_.program.AnotherInstanceRunning(station_->receiver().Name())) {
+        // That copy holds the receiver.
+        Report(QStringLiteral("Nerimo is already running on %1; this survey ends.")
+                   .arg(station_->receiver().Name()));
+        return kNoReceiver;
+    }
     if (const std::optional<int> status = Prepare()) {
         return *status;
     }
@@ -58,7 +62,6 @@ int Survey::Run() {
     station_->receiver().OpenPort([this](const OpenOutcome& outcome) {
         QTimer::singleShot(0, [this, outcome] { Opened(outcome); });
     });
-    const platform::UnixSignals ending({SIGINT, SIGTERM, SIGHUP}, [this] { Finish(kDone); });
     QCoreApplication::exec();
     return status_;
 }
@@ -77,17 +80,17 @@ std::optional<int> Survey::Prepare() {
         return kUsage;
     }
     station_->UseLists(lists, lockouts);
-    if (!station_->log().Start(options_.logPath) ||
-        (!options_.activityPath.isEmpty() &&
-         !station_->activityLog().Start(options_.activityPath))) {
-        return kNotWritten;
-    }
     if (options_.range) {
         if (const std::optional<QString> why = station_->receiver().RefusesPlan(*options_.range)) {
             Report(*why);
             return kUsage;
         }
         station_->sweep().UsePlan(*options_.range);
+    }
+    if (!station_->log().Start(options_.logPath) ||
+        (!options_.activityPath.isEmpty() &&
+         !station_->activityLog().Start(options_.activityPath))) {
+        return kNotWritten;
     }
     if (options_.broker) {
         station_->PublishTo(
@@ -96,7 +99,7 @@ std::optional<int> Survey::Prepare() {
                 Report(why);
                 EndSoon(kNotWritten);
             },
-            [](const QString& line) { Report(line); });
+            [](const QString& why) { Report(why); }, [](const QString& line) { Report(line); });
     }
     return std::nullopt;
 }
@@ -148,6 +151,10 @@ void Survey::Finish(int status) {
     finished_ = true;
     status_ = status;
     station_->sweep().End();                // the sweep under way is logged as far as it went
+    if (status_ == kUsage) {  // a range the radio refused once open: the logs it made go too
+        station_->log().Discard();
+        station_->activityLog().Discard();
+    }
     if (status_ == kDone && LogFailed()) {  // the activities still going on, written at the end
         status_ = kNotWritten;
     }
@@ -158,6 +165,13 @@ void Survey::Finish(int status) {
             Report(QStringLiteral("%1 messages never reached the broker at %2.")
                        .arg(lost)
                        .arg(options_.broker->host));
+        }
+        if (publisher->Rejected() > 0) {
+            Report(QStringLiteral("%1 messages were refused by the broker at %2.")
+                       .arg(publisher->Rejected())
+                       .arg(options_.broker->host));
+        }
+        if (lost > 0 || publisher->Rejected() > 0) {
             status_ = status_ == kDone ? kNotWritten : status_;
         }
     }

@@ -91,7 +91,12 @@ bool MainWindow::Load() {
     ui_.creditLabel->setText(QString());
     ui_.titleLabel->setText(QStringLiteral("Nerimo analyze spectrum"));
     SetContinueOffered(false);
-    if (services_.program.AnotherInstanceRunning()) {
+    settings_ = LoadSettings(
+        {services_.program.Folder(), services_.program.UserFolder(), options_.settingsPath,
+         options_.device, services_.program.Installed(), options_.settleMs},
+        services_.files);
+    station_.emplace(settings_, services_, *this, *ui_.plotView);
+    if (services_.program.AnotherInstanceRunning(station_->receiver().Name())) {
         return false;
     }
     services_.program.OnShowRequested([this] {  // a later copy, started by the user
@@ -99,11 +104,6 @@ bool MainWindow::Load() {
         raise();
         activateWindow();
     });
-    settings_ = LoadSettings(
-        {services_.program.Folder(), services_.program.UserFolder(), options_.settingsPath,
-         options_.device, services_.program.Installed(), options_.settleMs},
-        services_.files);
-    station_.emplace(settings_, services_, *this, *ui_.plotView);
     state_.emplace(settings_.file);
     ReadLists();
     menu_.emplace(PlotMenu::Parts{this, *ui_.plotView, *ui_.scaleStrip, station_->plot(),
@@ -115,12 +115,13 @@ bool MainWindow::Load() {
     activities_.emplace();
     station_->activity().Listen(*activities_);
     if (options_.broker) {
+        // A refusal is said where the user looks, once, and never in a box that waits.
+        const auto tell = [this](const QString& why) {
+            Report(why);
+            services_.messages.Notify(why);
+        };
         station_->PublishTo(
-            *options_.broker, [this] { return ModeName(ChosenMode()); },
-            [this](const QString& why) {
-                Report(why);
-                services_.messages.Notify(why);
-            },
+            *options_.broker, [this] { return ModeName(ChosenMode()); }, tell, tell,
             [](const QString& line) { Report(line); });
     }
     history_ = std::make_unique<HistoryWindow>(station_->history(), *activities_, *state_,

@@ -1,3 +1,6 @@
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QtTest>
 #include <cmath>
 #include <limits>
@@ -35,7 +38,17 @@ struct LogText {
     long long firstHertz;
     int malformed;
     nerimo::HistoryUnit unit;
+    QString refusal = {};  // the start of why the log is refused, with nothing read
 };
+
+// The lowest of the values that are there.
+double Lowest(const QList<float>& values) {
+    double lowest = INFINITY;
+    for (const float value : values) {
+        lowest = std::isnan(value) ? lowest : std::min(lowest, double(value));
+    }
+    return lowest;
+}
 
 // A sweep of `steps` steps into the history, as the sweep tells it, measured as far as the levels
 // go.
@@ -165,6 +178,45 @@ class OutputsTest : public QObject {
         QVERIFY(messages.shown.isEmpty());
     }
 
+    // A name from a bookmarks file is text to a spreadsheet, never a formula, and one field.
+    void activityNamesAreText_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("field");
+        for (const auto& [name, field] : QList<QPair<const char*, const char*>>{
+                 {"Net 2", "Net 2"},
+                 {"=HYPERLINK(\"x\")", "\"'=HYPERLINK(\"\"x\"\")\""},
+                 {"+44 net", "'+44 net"},
+                 {"-R6", "'-R6"},
+                 {"@home", "'@home"},
+                 {"\tTab", "'\tTab"},
+                 {"\rCR\nLF", "' CR LF"},
+                 {"=a,b", "\"'=a,b\""},
+                 {"Calling, north", "\"Calling, north\""},
+             }) {
+            QTest::newRow(name) << QString::fromUtf8(name) << QByteArray(field);
+        }
+    }
+    void activityNamesAreText() {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, field);
+        const QDateTime time(QDate(2026, 12, 7), QTime(14, 5, 31), QTimeZone::utc());
+        QCOMPARE(nerimo::ActivityLog::Row({145500000, name, 9, time, time, 1}),
+                 "145500000,145.5000," + field + ",9,2026-12-07T14:05:31Z,2026-12-07T14:05:31Z,0,1");
+    }
+
+    // A log that would ask for more than a history holds is refused, not held: a line longer
+    // than 64 MB (a file with no line end), without keeping it whole.
+    void logsThatAskTooMuch() {
+        nerimo::LogReader reader;
+        const QByteArray piece(1 << 20, '7');
+        for (int i = 0; i < 70; ++i) {
+            reader.Feed(piece);
+        }
+        reader.Finish();
+        QCOMPARE(reader.Refusal(), QStringLiteral("line 1 is longer than 64 MB"));
+        QVERIFY(reader.sweeps().empty());
+    }
+
     // The sensor's messages: each measured sweep and, retained, the last whole one and the
     // state, in order once the broker takes them; while it is away up to 1,000 sweeps wait and
     // the oldest go, counted; said once that it is away, back, or refuses us.
@@ -181,6 +233,7 @@ class OutputsTest : public QObject {
                                           [] { return QStringLiteral("FM"); },
                                           [&] { return activityLogged; },
                                           [&](const QString& why) { said << "refused: " + why; },
+                                          [&](const QString& why) { said << "rejected: " + why; },
                                           [&](const QString& line) { said << line; }});
         // A sweep of 145 MHz and the steps after it, 12.5 kHz apart, its first level `first`.
         const auto sweep = [&](int first, int steps, int measured, bool answered = true) {
@@ -253,6 +306,97 @@ class OutputsTest : public QObject {
         QVERIFY(broker.finished);
     }
 
+    // What the broker takes: a sweep larger than its messages goes in parts, each with its own
+    // frequencies and the sweep's time, the retained one on a topic a part; a sweep too large
+    // even so is dropped and said once; a topic the broker refuses is said once and each message
+    // counted; a broker of MQTT 3.1.1 is said to hide its refusals.
+    void publishesWhatTheBrokerTakes() {
+        nerimo::testing::FakeBroker broker;
+        nerimo::testing::FixedClock clock;
+        QStringList said;
+        const auto say = [&](const QString& line) { said << line; };
+        nerimo::SweepPublisher publisher({broker,
+                                          clock,
+                                          {"h", 1883, false, {}, "band", "s1", {}, {}},
+                                          QStringLiteral("/dev/ttyUSB0"),
+                                          [] { return QStringLiteral("FM"); },
+                                          [] { return false; }, say, say, say});
+        const auto sweep = [&](int steps) {
+            publisher.SweepBegan({145000000, 12500, steps - 1});
+            nerimo::SweepSummary summary;
+            for (int i = 0; i < steps; ++i) {
+                publisher.Measured(145000000 + i * 12500, i % 17, nerimo::Reply::Answered);
+                summary.Count(nerimo::Reply::Answered);
+            }
+            publisher.SweepEnded(summary);
+        };
+        publisher.Start();
+        broker.largest = 300;
+        broker.Say(nerimo::Broker::Event::Connected);
+        broker.published.clear();
+        sweep(101);
+        QJsonArray levels;
+        QList<QJsonObject> parts;
+        QStringList scans;
+        for (const QByteArray& message : broker.published) {
+            const QByteArray topic = message.left(message.indexOf(' '));
+            const QByteArray payload = message.mid(topic.size() + 1).replace(" (retained)", "");
+            QVERIFY2(payload.size() <= 300, message.constData());
+            if (topic != "band/s1/sweep") {
+                scans << QString::fromLatin1(topic);
+                continue;
+            }
+            parts << QJsonDocument::fromJson(payload).object();
+            for (const QJsonValue level : parts.last().value("power").toArray()) {
+                levels.append(level);
+            }
+        }
+        QVERIFY(parts.size() > 1);
+        QCOMPARE(levels.size(), 101);
+        for (qsizetype i = 0; i < parts.size(); ++i) {
+            QCOMPARE(parts[i].value("part").toInt(), i + 1);
+            QCOMPARE(parts[i].value("parts").toInt(), parts.size());
+            QCOMPARE(parts[i].value("timestamp"), parts[0].value("timestamp"));
+            QCOMPARE(parts[i].value("hz_lo").toInteger(),
+                     i == 0 ? 145000000 : parts[i - 1].value("hz_hi").toInteger() + 12500);
+        }
+        for (int i = 0; i < 101; ++i) {
+            QCOMPARE(levels[i].toInt(), i % 17);
+        }
+        QCOMPARE(parts.last().value("hz_hi").toInteger(), 146250000);
+        QCOMPARE(scans.size(), parts.size());
+        QCOMPARE(scans.first(), QStringLiteral("band/s1/scan/1"));
+        QCOMPARE(said, QStringList(QStringLiteral("The broker at h:1883 takes messages of up to "
+                                                  "300 bytes; a sweep of 101 steps goes in %1 "
+                                                  "parts.")
+                                       .arg(parts.size())));
+
+        // Too large even a step a part: dropped, counted, said once.
+        broker.largest = 50;
+        broker.published.clear();
+        sweep(3);
+        sweep(3);
+        QVERIFY(broker.published.isEmpty());
+        QCOMPARE(publisher.Dropped(), 2 + 2);  // the sweeps, and the last whole one retained
+        QCOMPARE(said.size(), 2);
+        QVERIFY2(said[1].startsWith("A sweep of 3 steps is too large for the broker at h:1883, "
+                                    "even in parts; raise max_packet_size"),
+                 qPrintable(said[1]));
+
+        said.clear();
+        broker.Say(nerimo::Broker::Event::Rejected, "band/s1/sweep: not authorised");
+        broker.Say(nerimo::Broker::Event::Rejected, "band/s1/sweep: not authorised");
+        broker.Say(nerimo::Broker::Event::Rejected, "band/s1/scan: not authorised");
+        broker.Say(nerimo::Broker::Event::OldProtocol);
+        QCOMPARE(publisher.Rejected(), 3);
+        QCOMPARE(said, QStringList({"The broker at h:1883 refuses to take band/s1/sweep: not "
+                                    "authorised.",
+                                    "The broker at h:1883 refuses to take band/s1/scan: not "
+                                    "authorised.",
+                                    "The broker at h:1883 speaks MQTT 3.1.1 only: a message it "
+                                    "refuses cannot be told from one it takes."}));
+    }
+
     // A log in the layout of rtl_power's CSV: rows with the same date and time are one sweep in
     // pieces, each value at its own frequency; a line that is no such row is skipped and
     // counted; whole levels 0 to 16 are the program's own, anything else dB. Fed in pieces cut
@@ -298,6 +442,53 @@ class OutputsTest : public QObject {
              145000000,
              5,
              nerimo::HistoryUnit::Level},
+            // A fast radio: three sweeps in one second, each its own.
+            {"sweeps that share a second",
+             "2026-12-07, 10:20:30, 145000000, 145012500, 12500, 1, 1, 2\n"
+             "2026-12-07, 10:20:30, 145000000, 145012500, 12500, 1, 3, 4\n"
+             "2026-12-07, 10:20:30, 145000000, 145012500, 12500, 1, 5, 6\n",
+             3,
+             {1, 2},
+             145000000,
+             0,
+             nerimo::HistoryUnit::Level},
+            {"hops in reverse, joined",
+             "2026-12-07, 10:20:30, 144020000, 144040000, 10000, 3, -39.5, -12.25\n"
+             "2026-12-07, 10:20:30, 144000000, 144020000, 10000, 3, -40.5, -41.0\n",
+             1,
+             {-40.5f, -41.0f, -39.5f, -12.25f},
+             144000000,
+             0,
+             nerimo::HistoryUnit::Decibel},
+            // rtl_power's bin with no power is a step with no value, never part of the range.
+            {"no power, and numbers cut short",
+             "2026-12-07, 10:20:30, 144000000, 144030000, 10000, 3, -inf, -40.5, nan, inf\n"
+             "2026-12-07, 10:20:35, 144000000, 144010000, 10000, 3, -52., -40\n",
+             1,
+             {gap, -40.5f, gap, gap},
+             144000000,
+             1,
+             nerimo::HistoryUnit::Decibel},
+            {"hops 500 MHz apart at 1 Hz",
+             "2026-12-07, 10:20:30, 100000000, 100000001, 1, 1, -40, -41\n"
+             "2026-12-07, 10:20:30, 600000000, 600000001, 1, 1, -40, -41\n",
+             0,
+             {},
+             0,
+             0,
+             nerimo::HistoryUnit::Decibel,
+             "line 2: its sweep, from 100,000,000 Hz on at a step of 1 Hz, would be more than "
+             "1,000,000 columns"},
+            {"hops that add up to too wide a sweep",
+             "2026-12-07, 10:20:30, 100000000, 100000001, 1, 1, -40, -41\n"
+             "2026-12-07, 10:20:30, 101000000, 101000001, 1, 1, -40, -41\n",
+             0,
+             {},
+             0,
+             0,
+             nerimo::HistoryUnit::Decibel,
+             "line 2: its sweep, from 100,000,000 Hz on at a step of 1 Hz, would be 1,000,002 "
+             "columns"},
         });
     }
     void logsAreReadBack() {
@@ -307,7 +498,15 @@ class OutputsTest : public QObject {
             reader.Feed(QByteArrayView(row.text).first(cut));
             reader.Feed(QByteArrayView(row.text).sliced(cut));
             reader.Finish();
+            QVERIFY2(reader.Refusal().startsWith(row.refusal) &&
+                         reader.Refusal().isEmpty() == row.refusal.isEmpty(),
+                     qPrintable(reader.Refusal()));
             QCOMPARE(int(reader.sweeps().size()), row.sweeps);
+            if (row.sweeps == 0) {
+                continue;
+            }
+            // Of every row here the lowest value is in its first sweep.
+            QCOMPARE(reader.Low(), Lowest(row.firstValues));
             QCOMPARE(reader.Malformed(), row.malformed);
             QCOMPARE(reader.Unit(), row.unit);
             const nerimo::LoggedSweep& first = reader.sweeps().front();

@@ -4,6 +4,7 @@
 #include "BookmarkImport.h"
 #include "BrokerAddress.h"
 #include "CommandLine.h"
+#include "FrequencyMarks.h"
 #include "LockoutsFile.h"
 #include "NumberRule.h"
 #include "RangeOption.h"
@@ -228,6 +229,10 @@ class SettingsTest : public QObject {
         row("topic without a broker", {"--mqtt-topic", "band"}, 2);
         row("wildcard in the topic", {"--mqtt", "mqtt://h", "--mqtt-topic", "a/+"}, 2);
         row("level in the sensor's name", {"--mqtt", "mqtt://h", "--sensor-id", "a/b"}, 2);
+        row("the broker's own topics", {"--mqtt", "mqtt://h", "--mqtt-topic", "$SYS"}, 2);
+        row("longest topic", {"--mqtt", "mqtt://h", "--mqtt-topic", QString(1000, 'n')}, -1,
+            "window  0 ");
+        row("topic too long", {"--mqtt", "mqtt://h", "--mqtt-topic", QString(1001, 'n')}, 2);
         row("user without a password", {"--mqtt", "mqtt://h", "--mqtt-user", "me"}, 2);
     }
 
@@ -241,7 +246,8 @@ class SettingsTest : public QObject {
             {"1.5G:1.5001G:12.5k", "1500000000 12500 8"}, {"100000:200K:1k", "100000 1000 100"},
             {"145M:145.01M:3k", "145000000 3000 3"},      {"145M:145M", "145000000 12500 0"},
             {" 145M : 146M ", "145000000 12500 80"},      {"148M:144M", "HIGH is below LOW"},
-            {"145M:146M:0", "the step is not above 0"},   {"145M", "not 145M."},
+            {"145M:146M:0", "at least 1 Hz"},             {"145M", "not 145M."},
+            {"145M:146M:0.4", "at least 1 Hz"},           {"145M:146M:0.5", "145000000 1 1000000"},
             {"145M:146M:1k:2", "takes LOW:HIGH[:STEP]"},  {"145X:146M", "takes LOW:HIGH[:STEP]"},
             {"-1M:146M", "takes LOW:HIGH[:STEP]"},        {"0:2G:1", "more than a million steps"},
         };
@@ -288,12 +294,15 @@ class SettingsTest : public QObject {
         QTest::newRow("plain") << "mqtt://broker.lan" << QByteArray() << 0 << "broker.lan 1883 0  ";
         QTest::newRow("TLS, IPv6") << "mqtts://[::1]" << QByteArray() << 0 << "::1 8883 1  ";
         QTest::newRow("own port") << "mqtt://h:1884/" << QByteArray() << 0 << "h 1884 0  ";
-        QTest::newRow("user in the address")
-            << "mqtt://me:pw@h" << QByteArray() << 0 << "the credentials go in --mqtt-credentials";
+        QTest::newRow("user in the address") << "mqtt://me:s3cret@h" << QByteArray() << 0
+                                             << "the credentials go in --mqtt-credentials";
+        QTest::newRow("port 0") << "mqtt://h:0" << QByteArray() << 0 << "the port 1 to 65535";
         QTest::newRow("credentials")
             << "mqtt://h" << QByteArray("me:pa:ss\r\nmore\n") << 0x6000 << "h 1883 0 me pa:ss";
         QTest::newRow("credentials others read")
-            << "mqtt://h" << QByteArray("me:pw\n") << 0x6040 << "may be read by others";
+            << "mqtt://h" << QByteArray("me:pw\n") << 0x6040 << "may be read or written by others";
+        QTest::newRow("credentials others write")
+            << "mqtt://h" << QByteArray("me:pw\n") << 0x6002 << "may be read or written by others";
         QTest::newRow("credentials without a user")
             << "mqtt://h" << QByteArray(":pw\n") << 0x6000 << "does not start with a line";
     }
@@ -313,6 +322,7 @@ class SettingsTest : public QObject {
             QVERIFY(file.setPermissions(QFile::Permissions(mode)));
             ok = nerimo::ReadCredentials(file.fileName(), &options, &error);
         }
+        QVERIFY2(!error.contains("s3cret"), qPrintable(error));
         QCOMPARE(ok ? QStringLiteral("%1 %2 %3 %4 %5")
                           .arg(options.host)
                           .arg(options.port)
@@ -440,30 +450,37 @@ class SettingsTest : public QObject {
         }
     }
 
-    // Lockouts read line by line, a line that is no frequency named by its number; what is
-    // written reads back the same.
+    // Lockouts read line by line, comments after '#' skipped, a line that is no frequency named
+    // by its number.
     void readsLockouts_data() {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QString>("expected");
         QTest::addColumn<QStringList>("problems");
+        const auto skipped = [](int line, const char* text) {
+            return QStringLiteral("line %1: \"%2\" is not a frequency in Hz; Nerimo skips it and "
+                                  "keeps it in the file.")
+                .arg(line)
+                .arg(QLatin1String(text));
+        };
         QTest::newRow("header") << QByteArray("Frequency_Hz\n145500000\n162550000\n")
                                 << "145500000,162550000" << QStringList();
         QTest::newRow("no header, blank lines") << QByteArray("\n145500000\n\n  162550000 \t\n\n")
                                                 << "145500000,162550000" << QStringList();
         QTest::newRow("CR LF") << QByteArray("\r\nFrequency_Hz\r\n145500000\r\n") << "145500000"
                                << QStringList();
+        QTest::newRow("comments") << QByteArray(
+                                         "# the club's\nFrequency_Hz # header\n145200000 # my "
+                                         "neighbour's PC\n#145300000\n")
+                                  << "145200000" << QStringList();
         QTest::newRow("empty") << QByteArray() << "" << QStringList();
         QTest::newRow("malformed lines")
             << QByteArray(
                    "Frequency_Hz\n145500000\nabc\n\n145.5\n0\n100000000001\n"
-                   "Frequency_Hz\n100000000000")
+                   "Frequency_Hz\n100000000000\n146.52M")
             << "145500000,100000000000"
-            << QStringList{
-                   R"(line 3: "abc" is not a frequency in Hz; the line is skipped.)",
-                   R"(line 5: "145.5" is not a frequency in Hz; the line is skipped.)",
-                   R"(line 6: "0" is not a frequency in Hz; the line is skipped.)",
-                   R"(line 7: "100000000001" is not a frequency in Hz; the line is skipped.)",
-                   R"(line 8: "Frequency_Hz" is not a frequency in Hz; the line is skipped.)"};
+            << QStringList{skipped(3, "abc"),          skipped(5, "145.5"),
+                           skipped(6, "0"),            skipped(7, "100000000001"),
+                           skipped(8, "Frequency_Hz"), skipped(10, "146.52M")};
     }
     void readsLockouts() {
         QFETCH(QByteArray, file);
@@ -476,12 +493,49 @@ class SettingsTest : public QObject {
         }
         QCOMPARE(hertz.join(','), expected);
         QCOMPARE(read.problems, problems);
-        const QByteArray text = nerimo::LockoutsText(read.hertz);
-        QCOMPARE(QString::fromLatin1(text),
-                 (QStringList{"Frequency_Hz"} + hertz).join('\n') + '\n');
-        const nerimo::ReadLockouts again = nerimo::ParseLockouts(text);
-        QCOMPARE(again.hertz, read.hertz);
-        QVERIFY(again.problems.isEmpty());
+    }
+
+    // A lockout added to the file as it is, or the lines of a step removed from it: every other
+    // byte of the user's file stays, and what is written reads back as meant.
+    void mergesLockouts_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<long long>("added");    // 0: none
+        QTest::addColumn<long long>("removed");  // the step whose lines go; 0: none
+        QTest::addColumn<QByteArray>("written");
+        const QByteArray mine = "Frequency_Hz\n# the club's\n145200000 # my neighbour's PC\n146.52M\n";
+        QTest::newRow("new file") << QByteArray() << 145500000LL << 0LL
+                                  << QByteArray("Frequency_Hz\n145500000\n");
+        QTest::newRow("comments and unread lines kept")
+            << mine << 145500000LL << 0LL << mine + "145500000\n";
+        QTest::newRow("no last line end") << QByteArray("Frequency_Hz\n145200000") << 145500000LL
+                                          << 0LL
+                                          << QByteArray("Frequency_Hz\n145200000\n145500000\n");
+        QTest::newRow("CR LF") << QByteArray("Frequency_Hz\r\n145200000\r\n") << 145500000LL << 0LL
+                               << QByteArray("Frequency_Hz\r\n145200000\r\n145500000\r\n");
+        QTest::newRow("there already, with a comment")
+            << QByteArray("145500000 # net\n") << 145500000LL << 0LL
+            << QByteArray("145500000 # net\n");
+        QTest::newRow("only a comment") << QByteArray("# mine\n") << 145500000LL << 0LL
+                                        << QByteArray("# mine\nFrequency_Hz\n145500000\n");
+        QTest::newRow("a step's lines removed")
+            << mine + "145500000 # net\n145506000\n145493749\n" << 0LL << 145500000LL
+            << mine + "145493749\n";
+    }
+    void mergesLockouts() {
+        QFETCH(QByteArray, file);
+        QFETCH(long long, added);
+        QFETCH(long long, removed);
+        QFETCH(QByteArray, written);
+        const QByteArray merged =
+            added > 0 ? nerimo::WithLockout(file, added)
+                      : nerimo::WithoutLockouts(file, [removed](long long hertz) {
+                            return nerimo::FallsOnStep(hertz, removed);
+                        });
+        QCOMPARE(merged, written);
+        const nerimo::ReadLockouts before = nerimo::ParseLockouts(file);
+        const nerimo::ReadLockouts after = nerimo::ParseLockouts(merged);
+        QCOMPARE(after.problems.size(), before.problems.size());
+        QCOMPARE(std::count(after.hertz.begin(), after.hertz.end(), added), added > 0 ? 1 : 0);
     }
 };
 

@@ -52,7 +52,7 @@ struct FakeProgram : Program {
     QString Folder() const override { return folder; }
     QString UserFolder() const override { return QStringLiteral("/home/ham/.config/nerimo"); }
     bool Installed() const override { return false; }
-    bool AnotherInstanceRunning() override { return false; }
+    bool AnotherInstanceRunning(const QString&) override { return false; }
     void OnShowRequested(std::function<void()> handler) override {
         showRequested = std::move(handler);
     }

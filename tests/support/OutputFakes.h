@@ -25,11 +25,14 @@ struct FakeAppendFile : AppendFile {
         return true;
     }
     void Close() override { path.clear(); }
+    void Discard() override { path.clear(); }
 };
 
-// A broker in memory: it takes every message while `connected`, and says what a test makes it.
+// A broker in memory: it takes every message while `connected`, up to `largest` bytes of
+// payload when that is set, and says what a test makes it.
 struct FakeBroker : Broker {
     bool connected = false;
+    qsizetype largest = 0;
     QByteArray will;
     Events events;
     QList<QByteArray> published;  // "topic payload", retained ones with " (retained)"
@@ -39,19 +42,24 @@ struct FakeBroker : Broker {
         will = willTopic + ' ' + willPayload;
         events = std::move(said);
     }
-    bool Publish(const QByteArray& topic, const QByteArray& payload, bool retain) override {
-        if (connected) {
-            published << topic + ' ' + payload + (retain ? " (retained)" : "");
+    Handed Publish(const QByteArray& topic, const QByteArray& payload, bool retain) override {
+        if (!connected) {
+            return Handed::NotNow;
         }
-        return connected;
+        if (largest > 0 && payload.size() > largest) {
+            return Handed::TooLarge;
+        }
+        published << topic + ' ' + payload + (retain ? " (retained)" : "");
+        return Handed::Taken;
     }
+    qsizetype MaximumMessage(const QByteArray&) const override { return largest; }
     int Finish(int) override {
         finished = true;
         return 0;
     }
-    void Say(Event event) {
-        connected = event == Event::Connected;
-        events(event, QStringLiteral("a reason"));
+    void Say(Event event, const QString& why = QStringLiteral("a reason")) {
+        connected = event == Event::Connected || (connected && event == Event::Rejected);
+        events(event, why);
     }
 };
 

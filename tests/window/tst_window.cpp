@@ -495,14 +495,28 @@ class WindowTest : public QObject {
         QVERIFY(!Item(menu, "Lock out 145.1000 MHz")->isEnabled());
         Item(menu, "Remove lockout")->trigger();
         menu->close();
-        QCOMPARE(files_.byPath[lockouts].bytes, QByteArray("Frequency_Hz\n"));
+        QCOMPARE(files_.byPath[lockouts].bytes, QByteArray("Frequency_Hz\nx\n"));
         QCOMPARE(scale->PixelAt(44 + 8 * 8, 5), qRgb(0, 0, 0));
+        // The user's own lines meanwhile, by hand: kept, and the frequency they add locked out.
+        files_.byPath[lockouts].bytes += "145300000 # the neighbour's PC\n";
         menu = menuAt(44 + 8 * 16);
         QVERIFY(!Item(menu, "Remove lockout")->isEnabled());
         Item(menu, "Lock out 145.2000 MHz")->trigger();
         menu->close();
-        QCOMPARE(files_.byPath[lockouts].bytes, QByteArray("Frequency_Hz\n145200000\n"));
+        QCOMPARE(files_.byPath[lockouts].bytes,
+                 QByteArray("Frequency_Hz\nx\n145300000 # the neighbour's PC\n145200000\n"));
         QCOMPARE(scale->PixelAt(44 + 8 * 16, 5), qRgb(128, 128, 128));
+        QCOMPARE(scale->PixelAt(44 + 8 * 24, 5), qRgb(128, 128, 128));
+        // A file that cannot be read now is not written over: the change holds for the run.
+        files_.byPath[lockouts] = {nerimo::FileRead::Outcome::NotAFile, {}, "it is a folder"};
+        menu = menuAt(44 + 8 * 40);
+        Item(menu, "Lock out 145.5000 MHz")->trigger();
+        menu->close();
+        QCOMPARE(files_.byPath[lockouts].outcome, nerimo::FileRead::Outcome::NotAFile);
+        QCOMPARE(messages_.notified.last(),
+                 QStringLiteral("The lockouts file cannot be written (it is a folder); the change "
+                                "holds until Nerimo ends."));
+        QCOMPARE(scale->PixelAt(44 + 8 * 40, 5), qRgb(128, 128, 128));
     }
 
     // A log in the history from the start: read off the window's thread, a sweep's hops joined
