@@ -60,8 +60,9 @@ int RunWindow(Platform& platform, const nerimo::CommandLine& options) {
     const nerimo::platform::UnixSignals ending({SIGINT, SIGTERM, SIGHUP},
                                                [&window] { window.close(); });
     if (!window.Load()) {
-        nerimo::Report(QStringLiteral("Nerimo is already running on this receiver; this copy "
-                                      "ends."));
+        nerimo::Report(
+            QStringLiteral("Nerimo is already running on this receiver; this copy "
+                           "ends."));
         return 0;
     }
     if (!options.logPath.isEmpty()) {

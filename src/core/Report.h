@@ -27,6 +27,11 @@ inline QString OneLine(const QString& text) {
     return line;
 }
 
+// A count and what it counts, in English: "1 message", "2 messages".
+inline QString Counted(long long count, const char* one, const char* many) {
+    return QStringLiteral("%1 %2").arg(count).arg(QLatin1String(count == 1 ? one : many));
+}
+
 // One line on standard error, "Nerimo: " and a full sentence, so a run with no desktop keeps a
 // record of everything it was told.
 inline void Report(const QString& text) {

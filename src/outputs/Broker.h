@@ -13,13 +13,13 @@ namespace nerimo {
 class Broker {
   public:
     enum class Event {
-        Connected,  // the broker took the connection: publish
-        Lost,       // the connection went, or could not be made; it is tried again, 1 s doubling
-                    // to 60 s
-        Refused,    // the broker refused the credentials, or its certificate was not trusted;
-                    // tried no more
-        Rejected,   // the broker would not take a message it was handed: `why` is "TOPIC:
-                    // reason"
+        Connected,    // the broker took the connection: publish
+        Lost,         // the connection went, or could not be made; it is tried again, 1 s doubling
+                      // to 60 s
+        Refused,      // the broker refused the credentials, or its certificate was not trusted;
+                      // tried no more
+        Rejected,     // the broker would not take a message it was handed: `why` is "TOPIC:
+                      // reason"
         OldProtocol,  // the broker speaks MQTT 3.1.1 only, which hides what it rejects
     };
     using Events = std::function<void(Event event, const QString& why)>;
@@ -40,6 +40,9 @@ class Broker {
     // The largest message the broker takes on this topic, in bytes of payload, as it said when
     // it took the connection; 0 when it said nothing of it.
     virtual qsizetype MaximumMessage(const QByteArray& topic) const = 0;
+    // Messages the broker took and refused so far (MQTT 5 says so), also those whose Rejected
+    // event has not come back yet.
+    virtual int Rejected() const = 0;
     // Waits up to the deadline for what was handed over to be acknowledged, then disconnects,
     // cleanly: no will; all within the deadline. How many messages were handed over and never
     // acknowledged.

@@ -197,8 +197,7 @@ void LogReader::ReadLine(QByteArrayView line) {
     const double column = std::round((double(low) - double(baseHertz_)) / step);
     const bool sameSweep =
         !pieces_.empty() && stamp_ == date.toByteArray() + ' ' + time.toByteArray() &&
-        step == stepHertz_ &&
-        std::none_of(pieces_.begin(), pieces_.end(), [&](const Piece& piece) {
+        step == stepHertz_ && std::none_of(pieces_.begin(), pieces_.end(), [&](const Piece& piece) {
             return column < double(piece.column + qsizetype(piece.values.size())) &&
                    double(piece.column) < column + double(count);
         });
@@ -245,8 +244,7 @@ void LogReader::EndSweep() {
     if (pieces_.empty()) {
         return;
     }
-    LoggedSweep sweep{time_,
-                      baseHertz_ + std::llround(double(lowest_) * stepHertz_),
+    LoggedSweep sweep{time_, baseHertz_ + std::llround(double(lowest_) * stepHertz_),
                       std::llround(stepHertz_),
                       std::vector<float>(size_t(beyond_ - lowest_), kNoValue)};
     for (const Piece& piece : pieces_) {

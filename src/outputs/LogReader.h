@@ -21,9 +21,9 @@ namespace nerimo {
 // more than 1,000,000 columns, or a line longer than 64 MB; nothing more is read of it.
 class LogReader {
   public:
-    static constexpr long long kWidestSweep = 1'000'000;       // columns
+    static constexpr long long kWidestSweep = 1'000'000;         // columns
     static constexpr qsizetype kLongestLine = 64 * 1024 * 1024;  // bytes
-    static constexpr long long kMostValues = 50'000'000;       // kept in all
+    static constexpr long long kMostValues = 50'000'000;         // kept in all
 
     // The bytes that follow those already read; a line cut at the end waits for the next piece.
     void Feed(QByteArrayView bytes);

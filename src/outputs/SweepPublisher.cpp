@@ -55,7 +55,6 @@ void SweepPublisher::Heard(Broker::Event event, const QString& why) {
             }
             break;
         case Broker::Event::Rejected:
-            ++rejected_;
             if (!saidRejected_.contains(why)) {
                 saidRejected_ << why;
                 parts_.rejected(
@@ -178,15 +177,15 @@ QJsonObject SweepPublisher::SweepObject(const Sweep& sweep) const {
         power.append(int(level));
     }
     return QJsonObject({{"id", parts_.options.sensorId},
-                    {"timestamp", Utc(sweep.time)},
-                    {"hz_lo", sweep.plan.firstHertz},
-                    {"hz_hi", sweep.plan.LastHertz()},
-                    {"step", sweep.plan.stepHertz},
-                    {"samples", 1},
-                    {"unit", "level"},
-                    {"power", power},
-                    {"device", parts_.device},
-                    {"mode", parts_.mode()}});
+                        {"timestamp", Utc(sweep.time)},
+                        {"hz_lo", sweep.plan.firstHertz},
+                        {"hz_hi", sweep.plan.LastHertz()},
+                        {"step", sweep.plan.stepHertz},
+                        {"samples", 1},
+                        {"unit", "level"},
+                        {"power", power},
+                        {"device", parts_.device},
+                        {"mode", parts_.mode()}});
 }
 
 std::optional<QList<QByteArray>> SweepPublisher::SweepPayloads(const Sweep& sweep,
@@ -204,11 +203,10 @@ std::optional<QList<QByteArray>> SweepPublisher::SweepPayloads(const Sweep& swee
         QList<QByteArray> payloads;
         for (qsizetype first = 0; first < steps; first += each) {
             const qsizetype taken = std::min(each, steps - first);
-            const Sweep part{
-                sweep.time,
-                {sweep.plan.firstHertz + first * sweep.plan.stepHertz, sweep.plan.stepHertz,
-                 int(taken - 1)},
-                sweep.levels.mid(first, taken)};
+            const Sweep part{sweep.time,
+                             {sweep.plan.firstHertz + first * sweep.plan.stepHertz,
+                              sweep.plan.stepHertz, int(taken - 1)},
+                             sweep.levels.mid(first, taken)};
             QJsonObject object = SweepObject(part);
             object.insert("part", int(payloads.size() + 1));
             object.insert("parts", int((steps + each - 1) / each));

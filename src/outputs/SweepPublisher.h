@@ -31,7 +31,7 @@ class SweepPublisher : public SweepListener, public ActivityListener {
         std::function<QString()> mode;     // "FM" or "AM", as the sweep under way has it
         std::function<bool()> activities;  // whether the ended activities go too: while the
                                            // activity log is kept
-        std::function<void(const QString& why)> refused;  // the broker will not take us
+        std::function<void(const QString& why)> refused;   // the broker will not take us
         std::function<void(const QString& why)> rejected;  // nor messages on a topic, said once
                                                            // a topic and a reason
         std::function<void(const QString& line)> note;     // the broker gone, or back
@@ -47,7 +47,7 @@ class SweepPublisher : public SweepListener, public ActivityListener {
     // Messages dropped while the broker was away, or too large for it even in parts.
     int Dropped() const { return dropped_; }
     // Messages the broker took and refused (MQTT 5 says so).
-    int Rejected() const { return rejected_; }
+    int Rejected() const { return parts_.broker.Rejected(); }
     // The bytes the waiting messages take.
     size_t QueuedBytes() const;
 
@@ -97,7 +97,6 @@ class SweepPublisher : public SweepListener, public ActivityListener {
     const char* state_ = "";
     Sweep sweep_;  // under way
     int dropped_ = 0;
-    int rejected_ = 0;
     QStringList saidRejected_;  // the refusals said, "topic: reason" each
     qsizetype saidParts_ = 0;   // the parts a sweep was last said to go in
     bool saidTooLarge_ = false;

@@ -15,7 +15,7 @@ namespace {
 constexpr int kKeepAliveSeconds = 30;
 constexpr int kFirstRetrySeconds = 1;
 constexpr int kLongestRetrySeconds = 60;
-constexpr int kLoopMs = 1000;         // the longest the network thread waits on its socket at a time
+constexpr int kLoopMs = 1000;  // the longest the network thread waits on its socket at a time
 constexpr int kDisconnectingMs = 200;  // of a deadline, kept for the disconnection to go out
 // A PUBLISH's bytes besides its topic and payload: the fixed header (its type and up to four
 // bytes of length), the topic's length, the message id and MQTT 5's empty properties.
@@ -98,6 +98,7 @@ void MosquittoBroker::Acknowledged(int mid, int reason) {
         changed_.notify_all();
     }
     if (reason >= MQTT_RC_UNSPECIFIED) {
+        ++rejected_;
         Tell(Event::Rejected, QString::fromUtf8(topic) + QStringLiteral(": ") + Reason(reason));
     }
 }
@@ -191,8 +192,8 @@ void MosquittoBroker::Run(const QByteArray& host, int port) {
         if (code == MOSQ_ERR_SUCCESS) {
             // Once finishing, the loop goes on until the deadline, so that the disconnection
             // goes out and the broker keeps the will to itself.
-            const int ms = finishing_ ? int(std::min<qint64>(finishBy_.remainingTime(), 10))
-                                      : kLoopMs;
+            const int ms =
+                finishing_ ? int(std::min<qint64>(finishBy_.remainingTime(), 10)) : kLoopMs;
             errno = 0;
             code = mosquitto_loop(client_, ms, 1);
             error = errno;

@@ -31,6 +31,7 @@ class MosquittoBroker : public QObject, public Broker {
                const QByteArray& willPayload, Events events) override;
     Handed Publish(const QByteArray& topic, const QByteArray& payload, bool retain) override;
     qsizetype MaximumMessage(const QByteArray& topic) const override;
+    int Rejected() const override { return rejected_; }
     int Finish(int deadlineMs) override;
 
   private:
@@ -49,12 +50,13 @@ class MosquittoBroker : public QObject, public Broker {
     int retrySeconds_ = 1;  // the network thread's
     std::atomic<long long> handedOver_ = 0;
     std::atomic<long long> acknowledged_ = 0;
+    std::atomic<int> rejected_ = 0;
     std::atomic<uint32_t> largestPacket_ = 0;  // as the broker said; 0 for no limit said
     std::atomic<bool> oldProtocol_ = false;    // the broker speaks MQTT 3.1.1 only
     std::atomic<bool> refused_ = false;  // by the broker, or its certificate: no more attempts
     std::atomic<bool> finishing_ = false;
     QDeadlineTimer finishBy_;  // set before finishing_
-    std::mutex mutex_;  // for the topics, and the waits on the network thread and at the end
+    std::mutex mutex_;         // for the topics, and the waits on the network thread and at the end
     std::condition_variable changed_;
     QHash<int, QByteArray> topics_;  // of the messages handed over and not yet acknowledged
 };

@@ -28,15 +28,15 @@ bool QtAppendFile::Open(const QString& path, QString* error) {
     const int fd = ::open(QFile::encodeName(path).constData(),
                           O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
     if (fd < 0) {
-        *error = errno == ENXIO ? QStringLiteral("it is a named pipe that nothing reads")
-                                : Why(errno);
+        *error =
+            errno == ENXIO ? QStringLiteral("it is a named pipe that nothing reads") : Why(errno);
         return false;
     }
     struct stat status {};
     if (::fstat(fd, &status) != 0 || S_ISSOCK(status.st_mode) ||
         ::fcntl(fd, F_SETFL, O_APPEND) != 0) {
-        *error = S_ISSOCK(status.st_mode) ? QStringLiteral("it is a socket, not a file")
-                                          : Why(errno);
+        *error =
+            S_ISSOCK(status.st_mode) ? QStringLiteral("it is a socket, not a file") : Why(errno);
         ::close(fd);
         return false;
     }

@@ -1,12 +1,19 @@
 #include "QtProgram.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocalSocket>
-#include <QCryptographicHash>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <cerrno>
 
 namespace nerimo::platform {
 
@@ -54,16 +61,33 @@ bool QtProgram::Installed() const {
     return QFileInfo::exists(Folder() + QStringLiteral("/../share/nerimo/installed"));
 }
 
+QtProgram::~QtProgram() {
+    if (claim_ >= 0) {
+        ::close(claim_);
+    }
+}
+
 bool QtProgram::AnotherInstanceRunning(const QString& receiver) {
-    if (lock_) {
+    if (claim_ >= 0) {
         return false;
     }
     const QString claim = ClaimFor(receiver);
-    auto lock = std::make_unique<QLockFile>(claim + QStringLiteral(".lock"));
-    // A lock is stale only when its owner has died (a killed copy), never because of its age.
-    lock->setStaleLockTime(0);
-    if (!lock->tryLock(0)) {
-        if (lock->error() != QLockFile::LockFailedError) {
+    const QByteArray path = QFile::encodeName(claim + QStringLiteral(".lock"));
+    // A lock of the system's own on the file, which goes with its holder however that ends:
+    // never stale, also where another user's copy left the file behind.
+    int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
+    if (fd >= 0) {
+        ::fchmod(fd, 0666);  // so that any user's copy may take it next (a failure is no matter)
+    } else {
+        fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    }
+    if (fd < 0) {
+        return false;  // no claim to be had: this copy runs without one
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const bool held = errno == EWOULDBLOCK;
+        ::close(fd);
+        if (!held) {
             return false;
         }
         // The connection is the request; a copy that does not listen (a survey) is not asked.
@@ -72,7 +96,7 @@ bool QtProgram::AnotherInstanceRunning(const QString& receiver) {
         socket.waitForConnected(kAskingMs);
         return true;
     }
-    lock_ = std::move(lock);
+    claim_ = fd;
     Listen(claim + QStringLiteral(".socket"));
     return false;
 }

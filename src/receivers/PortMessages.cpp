@@ -32,18 +32,18 @@ QString OpenFailureText(const Settings& settings, const QString& port, const QSt
     } else if (network) {
         // No cable to plug in and no port to list: a server that is not there, or not here.
         text += QStringLiteral(
-                    "\r\nStart rigctld there, or give its address: set DEVICE=host:port in %1.")
+                    "\r\nCheck that rigctld runs there and that its radio is switched on, or give "
+                    "another address: set DEVICE=host:port in %1.")
                     .arg(SettingsFileText(settings));
     } else if (heldElsewhere) {
         text += QStringLiteral(
             "\r\nAnother program is using the port (it holds the port or its lock file); "
             "Nerimo takes the port as soon as it is free.");
     } else {
-        text +=
-            QStringLiteral(
-                "\r\nPlug the receiver in, or choose its port: nerimo --list-ports lists "
-                "them; set DEVICE= in %1.")
-                .arg(SettingsFileText(settings));
+        text += QStringLiteral(
+                    "\r\nPlug the receiver in, or choose its port: nerimo --list-ports lists "
+                    "them; set DEVICE= in %1.")
+                    .arg(SettingsFileText(settings));
     }
     return text;
 }

@@ -40,8 +40,8 @@ bool ReadCredentials(const QString& path, BrokerOptions* options, QString* error
         return false;
     }
     // Another who may write it may swap the password for one of theirs, or read it back.
-    if (file.permissions() & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup |
-                              QFile::WriteOther)) {
+    if (file.permissions() &
+        (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther)) {
         *error = QStringLiteral(
                      "The credentials file %1 may be read or written by others; make it the "
                      "owner's alone (chmod 600 %1).")

@@ -62,8 +62,9 @@ std::optional<int> ReadBrokerOptions(const QCommandLineParser& parser,
     }
     // Topics that begin with $ are the broker's own ($SYS), which takes nothing from a client.
     if (broker.prefix.startsWith('$')) {
-        return Usage(QStringLiteral("--mqtt-topic may not begin with $: such topics are the "
-                                    "broker's own."));
+        return Usage(
+            QStringLiteral("--mqtt-topic may not begin with $: such topics are the "
+                           "broker's own."));
     }
     if (broker.prefix.toUtf8().size() > kLongestPrefix ||
         broker.sensorId.toUtf8().size() > kLongestPrefix) {
@@ -100,10 +101,11 @@ std::optional<int> ParseCommandLine(const QStringList& arguments, CommandLine* o
         "where that folder takes no file (an installed copy), in ~/.config/nerimo/Nerimo.ini.\n\n"
         "Exit status: 0 done (the window closed; a survey measured and logged every sweep asked\n"
         "for, or a signal ended it after at least one); 1 a file could not be written (a log,\n"
-        "a picture), or the MQTT broker refused the sensor or did not get every message; 2\n"
-        "usage (a bad option or value, a file of lockouts or bookmarks that cannot be used, a\n"
-        "range the receiver cannot tune); 3 no receiver (a survey's receiver could not be\n"
-        "opened, cannot be swept, or stayed away longer than --give-up-after)."));
+        "a picture), or the MQTT broker refused the sensor or its messages or did not get\n"
+        "every message; 2 usage (a bad option or value, a file of lockouts or bookmarks that\n"
+        "cannot be used, a file to read that is no file, a range the receiver cannot tune); 3\n"
+        "no receiver (a survey's receiver could not be opened, cannot be swept, stayed away\n"
+        "longer than --give-up-after, or another copy of Nerimo holds it)."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Show this help and end."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},

@@ -29,10 +29,10 @@ void Station::PublishTo(const BrokerOptions& options, std::function<QString()> m
                         std::function<void(const QString& why)> refused,
                         std::function<void(const QString& why)> rejected,
                         std::function<void(const QString& line)> note) {
-    publisher_.emplace(SweepPublisher::Parts{
-        broker_, clock_, options, receiver_->Name(), std::move(mode),
-        [this] { return activityLog_.Logging(); }, std::move(refused), std::move(rejected),
-        std::move(note)});
+    publisher_.emplace(
+        SweepPublisher::Parts{broker_, clock_, options, receiver_->Name(), std::move(mode),
+                              [this] { return activityLog_.Logging(); }, std::move(refused),
+                              std::move(rejected), std::move(note)});
     sweep_.Listen(*publisher_);
     activity_.Listen(*publisher_);
     publisher_->Start();

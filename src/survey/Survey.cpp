@@ -150,7 +150,7 @@ void Survey::Finish(int status) {
     }
     finished_ = true;
     status_ = status;
-    station_->sweep().End();                // the sweep under way is logged as far as it went
+    station_->sweep().End();  // the sweep under way is logged as far as it went
     if (status_ == kUsage) {  // a range the radio refused once open: the logs it made go too
         station_->log().Discard();
         station_->activityLog().Discard();
@@ -162,14 +162,13 @@ void Survey::Finish(int status) {
         const int left = publisher->Finish(kBrokerDeadlineMs);
         const int lost = left + publisher->Dropped();
         if (lost > 0) {
-            Report(QStringLiteral("%1 messages never reached the broker at %2.")
-                       .arg(lost)
-                       .arg(options_.broker->host));
+            Report(QStringLiteral("%1 never reached the broker at %2.")
+                       .arg(Counted(lost, "message", "messages"), options_.broker->host));
         }
         if (publisher->Rejected() > 0) {
-            Report(QStringLiteral("%1 messages were refused by the broker at %2.")
-                       .arg(publisher->Rejected())
-                       .arg(options_.broker->host));
+            Report(QStringLiteral("%1 refused by the broker at %2.")
+                       .arg(Counted(publisher->Rejected(), "message was", "messages were"),
+                            options_.broker->host));
         }
         if (lost > 0 || publisher->Rejected() > 0) {
             status_ = status_ == kDone ? kNotWritten : status_;
@@ -254,16 +253,15 @@ void Survey::SweepEnded(const SweepSummary& summary) {
     }
     ++sweeps_;
     const SweepPublisher* publisher = station_->publisher();
-    Report(QStringLiteral("sweep %1 at %2: strongest level %3 at %4 MHz; %5 %6 started%7")
+    Report(QStringLiteral("sweep %1 at %2: strongest level %3 at %4 MHz; %5 started%6")
                .arg(sweeps_)
                .arg(began_.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")))
                .arg(strongest_)
                .arg(QString::fromLatin1(FreqText(strongestHertz_)))
-               .arg(started_)
-               .arg(started_ == 1 ? QStringLiteral("activity") : QStringLiteral("activities"))
+               .arg(Counted(started_, "activity", "activities"))
                .arg(publisher && publisher->Dropped() > 0
-                        ? QStringLiteral("; %1 messages dropped while the broker was away")
-                              .arg(publisher->Dropped())
+                        ? QStringLiteral("; %1 dropped while the broker was away")
+                              .arg(Counted(publisher->Dropped(), "message", "messages"))
                         : QString()));
     // A log stops at a write error (its message said so); the survey with it.
     if (LogFailed()) {

@@ -11,6 +11,7 @@
 #include <QStatusBar>
 
 #include "Picture.h"
+#include "Report.h"
 
 namespace nerimo {
 
@@ -125,11 +126,10 @@ void HistoryWindow::LoadLog(const QString& path, bool keepRows) {
                 return;
             }
             model_.Load(log.sweeps, log.unit, log.low, log.high, keepRows);
-            loaded_->setText(QStringLiteral("%1 sweeps from %2; %3 line%4 skipped")
-                                 .arg(log.sweeps.size())
-                                 .arg(QFileInfo(path).fileName())
-                                 .arg(log.malformed)
-                                 .arg(log.malformed == 1 ? QString() : QStringLiteral("s")));
+            loaded_->setText(QStringLiteral("%1 from %2; %3 skipped")
+                                 .arg(Counted(qsizetype(log.sweeps.size()), "sweep", "sweeps"),
+                                      QFileInfo(path).fileName(),
+                                      Counted(log.malformed, "line", "lines")));
         });
 }
 

@@ -200,8 +200,9 @@ class OutputsTest : public QObject {
         QFETCH(QString, name);
         QFETCH(QByteArray, field);
         const QDateTime time(QDate(2026, 12, 7), QTime(14, 5, 31), QTimeZone::utc());
-        QCOMPARE(nerimo::ActivityLog::Row({145500000, name, 9, time, time, 1}),
-                 "145500000,145.5000," + field + ",9,2026-12-07T14:05:31Z,2026-12-07T14:05:31Z,0,1");
+        QCOMPARE(
+            nerimo::ActivityLog::Row({145500000, name, 9, time, time, 1}),
+            "145500000,145.5000," + field + ",9,2026-12-07T14:05:31Z,2026-12-07T14:05:31Z,0,1");
     }
 
     // A log that would ask for more than a history holds is refused, not held: a line longer
@@ -320,7 +321,10 @@ class OutputsTest : public QObject {
                                           {"h", 1883, false, {}, "band", "s1", {}, {}},
                                           QStringLiteral("/dev/ttyUSB0"),
                                           [] { return QStringLiteral("FM"); },
-                                          [] { return false; }, say, say, say});
+                                          [] { return false; },
+                                          say,
+                                          say,
+                                          say});
         const auto sweep = [&](int steps) {
             publisher.SweepBegan({145000000, 12500, steps - 1});
             nerimo::SweepSummary summary;

@@ -55,28 +55,35 @@ class DesktopTest : public QObject {
         QCOMPARE(shot.pixelColor(StepPoint(30, 0)), kGridGrey);  // not yet
         QCOMPARE(shot.pixelColor(StepPoint(4, 12) + QPoint(3, 3)), kBlack);
 
-        // A second copy ends at once and brings the first to the top, out from under another
-        // program's window; the first keeps its port and its sweep. A second survey ends too,
-        // with status 3, no receiver, for the script that started it.
+        // A second copy on the same receiver ends at once and brings the first to the top, out
+        // from under another program's window; the first keeps its port and its sweep. A second
+        // survey ends too, with status 3, no receiver, for the script that started it. Both have
+        // temporary folders of their own, as a service with a private /tmp has.
         QProcess cover;
         cover.start("display",
                     {"-geometry", QStringLiteral("+%1+%2").arg(rig.origin.x()).arg(rig.origin.y()),
                      "-size", "812x541", "xc:blue"});
         QVERIFY(
             QTest::qWaitFor([&] { return Count(rig.Shot(), kStatus, Qt::blue) > 1000; }, 10000));
+        const QTemporaryDir privateTmp;
+        QFile::setPermissions(privateTmp.path(), QFile::Permissions(0x7777));
         DesktopRig second(session_.path());
-        second.StartProgram(std::nullopt);
+        second.StartProgram(std::nullopt, false, {"--device", rig.Path("receiver")});
         second.CheckCleanEnd();
         QVERIFY(QTest::qWaitFor([&] { return Count(rig.Shot(), kStatus, Qt::blue) == 0; }, 2000));
         cover.kill();
         cover.waitForFinished();
-        QVERIFY(second.Errors().contains("Nerimo: Nerimo is already running; this copy ends."));
-        QVERIFY(!QFile::exists(second.Path("Nerimo.ini")));  // it read no settings
-        Rig survey(session_.path());
-        survey.StartProgram(std::nullopt, false, {"--headless", "--log", survey.Path("log")});
+        QVERIFY(second.Errors().contains(
+            "Nerimo: Nerimo is already running on this receiver; this copy ends."));
+        Rig survey(privateTmp.path());
+        survey.StartProgram("DEVICE=" + rig.Path("receiver").toLocal8Bit(), false,
+                            {"--headless", "--log", survey.Path("log")});
         QVERIFY(survey.Ended(10000));
         QCOMPARE(survey.program.exitCode(), 3);
-        QVERIFY(survey.Errors().contains("Nerimo: Nerimo is already running; this survey ends."));
+        QVERIFY2(
+            survey.Errors().contains("Nerimo: Nerimo is already running on " +
+                                     rig.Path("receiver").toLocal8Bit() + "; this survey ends."),
+            survey.Errors().constData());
         QVERIFY(!QFile::exists(survey.Path("log")));
         QCOMPARE(Windows().size(), 1);
         QVERIFY(rig.WaitForCommand(SweepCommand(int(rig.Log().size()) + 1), 2000));
@@ -153,14 +160,24 @@ class DesktopTest : public QObject {
         QCOMPARE(rig.Errors().count("No such file"), 1);  // one message only
     }
 
-    // A program of another session on the same port is told that another program holds it; the
-    // window, ended by SIGTERM in its pause, ends at once as " X" does, and the other program (a
-    // survey that waits for its receiver) gets the port at its next try and sweeps. SIGHUP ends
-    // that one too.
+    // The window, ended by SIGTERM in its pause, ends at once as " X" does, and lets the port
+    // go. A survey started while another program holds the port (its lock file, as a terminal
+    // program takes it) is told so, gets the port at its next try once it is free, and sweeps;
+    // SIGHUP ends that one too.
     void endedBySignalFreesThePort() {
         DesktopRig rig(session_.path());
         rig.Start("PAUSE=3", "145.1 1 12\n");
         rig.ClickAt(kStartStop);
+        QVERIFY(rig.WaitForCommand(SweepCommand(8), 5000));
+        QVERIFY(QTest::qWaitFor([&] { return Count(rig.Shot(), kStatus, kRed, true) > 10; },
+                                2000));  // in its pause
+        rig.program.terminate();
+        rig.CheckCleanEnd(1000);
+        const qsizetype sent = rig.Log().size();
+
+        QLockFile heldElsewhere(QStringLiteral("/var/lock/LCK..") +
+                                QString(rig.Path("receiver")).replace('/', '_'));
+        QVERIFY(heldElsewhere.tryLock(0));
         QTemporaryDir otherSession;
         Rig other(otherSession.path());
         other.StartProgram(std::nullopt, false,
@@ -170,14 +187,9 @@ class DesktopTest : public QObject {
             QTest::qWaitFor(
                 [&] { return other.Errors().contains("Another program is using the port"); }, 5000),
             other.Errors().constData());
-        QVERIFY(rig.WaitForCommand(SweepCommand(8), 5000));
-        QVERIFY(QTest::qWaitFor([&] { return Count(rig.Shot(), kStatus, kRed, true) > 10; },
-                                2000));  // in its pause
-        const qsizetype sent = rig.Log().size();
-        rig.program.terminate();
-        rig.CheckCleanEnd(1000);
+        heldElsewhere.unlock();
         // Two commands: the first step has been read, and the survey measured.
-        QVERIFY(QTest::qWaitFor([&] { return rig.Log().size() > sent + 1; }, 3000));
+        QVERIFY(QTest::qWaitFor([&] { return rig.Log().size() > sent + 1; }, 5000));
         // Its standard error is read on a later turn of the event loop than the receiver's log.
         QVERIFY(QTest::qWaitFor([&] { return other.Errors().contains(" is back."); }, 1000));
         ::kill(other.program.processId(), SIGHUP);
@@ -323,6 +335,32 @@ class DesktopTest : public QObject {
             ::close(fd);
         }
         ::close(server);
+    }
+
+    // A log whose two hops of one sweep lie 8 GHz apart at a step of 1 Hz, read into the history
+    // at the start: refused with its line and why, the window up, and ended by SIGTERM at once.
+    void aLogThatAsksForTooMuch() {
+        DesktopRig rig(session_.path());
+        rig.Write("hops.csv",
+                  "2026-12-07, 10:20:30, 100000000, 100000001, 1, 1, -40, -41\n"
+                  "2026-12-07, 10:20:30, 8100000000, 8100000001, 1, 1, -40, -41\n");
+        rig.StartReceiver("145.5 12.5 9\n");
+        rig.StartProgram("DEVICE=" + rig.Path("receiver").toLocal8Bit(), false,
+                         {"--log", rig.Path("hops.csv")});
+        QVERIFY(QTest::qWaitFor([&] { return !Windows().isEmpty(); }, 10000));
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                return rig.Errors().contains(
+                    "hops.csv cannot be read: line 2: its sweep, from 100,000,000 Hz on at a step "
+                    "of 1 Hz, would be more than 1,000,000 columns");
+            },
+            5000));
+        QElapsedTimer ending;
+        ending.start();
+        rig.program.terminate();
+        QVERIFY(rig.Ended(1000));
+        qInfo("gone %lld ms after SIGTERM", ending.elapsed());
+        rig.CheckCleanEnd();
     }
 
     // Hamlib's own dummy radio served by the real rigctld: the program sweeps it, and its

@@ -3,7 +3,10 @@
 // line, and unattended surveys with what each comes to; the simulated receiver is on a
 // pseudo-terminal or serves its band as rigctld, the log and the picture are files.
 
+#include <netinet/in.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
 
 #include <QSerialPortInfo>
 #include <QtTest>
@@ -33,11 +36,10 @@ struct HeadlessRig : Session, Rig {
         program.setProcessEnvironment(env);
     }
 
-    // A disk that is full after so many bytes of any file the program writes.
+    // A limit on the size of any file the program writes (ulimit -f), so many bytes.
     void FullAfter(rlim_t bytes) {
         program.setChildProcessModifier([bytes] {
             ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-            ::signal(SIGXFSZ, SIG_IGN);  // a full disk sends no signal, only the error
             const rlimit limit{bytes, bytes};
             ::setrlimit(RLIMIT_FSIZE, &limit);
         });
@@ -63,7 +65,7 @@ QList<QByteArray> WholeRow(const QByteArray& row) {
     return fields;
 }
 
-enum class Receiver { None, Serial, PluggedInLater, Rigctld };
+enum class Receiver { None, Serial, PluggedInLater, Rigctld, SilentRigctld };
 
 // One survey: how it is started, and what it must come to.
 struct Survey {
@@ -78,7 +80,22 @@ struct Survey {
     bool sends = true;       // whether the receiver gets any command
     QByteArray notSaid = {};
     QByteArray band = kBand;
+    const char* removed = nullptr;  // a folder of the rig's, removed at the first command
 };
+
+// A port of 127.0.0.1 that takes connections and never answers, as long as the test runs: a
+// rigctld whose radio is off.
+QByteArray SilentPort() {
+    const int server = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    ::bind(server, reinterpret_cast<sockaddr*>(&address), size);
+    ::listen(server, 16);
+    ::getsockname(server, reinterpret_cast<sockaddr*>(&address), &size);
+    return QByteArray::number(ntohs(address.sin_port));
+}
 
 }  // namespace
 
@@ -92,7 +109,7 @@ class HeadlessTest : public QObject {
     void commandLine_data() {
         QTest::addColumn<QStringList>("options");
         QTest::addColumn<int>("status");
-        QTest::addColumn<QString>("printed");   // on standard output, or error for a status of 2
+        QTest::addColumn<QString>("printed");   // on standard output for status 0, else on error
         QTest::addColumn<QByteArray>("tuned");  // the receiver's first command
         const QStringList survey = {"--headless", "--log", "%1/sweeps.csv"};
         QTest::newRow("help") << QStringList{"--help"} << 0 << "3 no receiver" << QByteArray();
@@ -126,6 +143,34 @@ class HeadlessTest : public QObject {
             << "must be whole hundreds of Hz" << QByteArray();
         QTest::newRow("settings") << survey + QStringList{"--settings", "%1/other.ini"} << 0
                                   << QString() << QByteArray("150.0000N");
+        QTest::newRow("step below 1 Hz")
+            << survey + QStringList{"--range", "145M:146M:0.4"} << 2
+            << "Nerimo: --range 145M:146M:0.4: the step must be at least 1 Hz." << QByteArray();
+        QTest::newRow("the broker's own topics")
+            << survey + QStringList{"--mqtt", "mqtt://127.0.0.1", "--mqtt-topic", "$SYS"} << 2
+            << "--mqtt-topic may not begin with $" << QByteArray();
+        // Files that are no files, each refused at once, never waited on; the log's named pipe
+        // that nothing reads is a log that cannot be written.
+        const QStringList device = survey + QStringList{"--device", "%1/receiver"};
+        QTest::newRow("lockouts a named pipe")
+            << device + QStringList{"--lockouts", "%1/pipe"} << 2
+            << "/pipe cannot be read: it is a named pipe, not a file." << QByteArray();
+        QTest::newRow("bookmarks a folder")
+            << device + QStringList{"--bookmarks", "%1/folder"} << 2
+            << "/folder cannot be read: it is a folder, not a file." << QByteArray();
+        QTest::newRow("lockouts a device")
+            << device + QStringList{"--lockouts", "/dev/zero"} << 2
+            << "/dev/zero cannot be read: it is a device, not a file." << QByteArray();
+        QTest::newRow("credentials a named pipe")
+            << device + QStringList{"--mqtt", "mqtt://127.0.0.1", "--mqtt-credentials", "%1/pipe"}
+            << 2 << "/pipe cannot be read: it is a named pipe, not a file." << QByteArray();
+        QTest::newRow("settings a named pipe")
+            << device + QStringList{"--settings", "%1/pipe"} << 2
+            << "/pipe cannot be read: it is a named pipe, not a file." << QByteArray();
+        QTest::newRow("log a named pipe that nothing reads")
+            << QStringList{"--headless", "--device", "%1/receiver", "--log", "%1/pipe"} << 1
+            << "/pipe cannot be opened for writing: it is a named pipe that nothing reads."
+            << QByteArray();
     }
     void commandLine() {
         QFETCH(QStringList, options);
@@ -135,6 +180,8 @@ class HeadlessTest : public QObject {
         HeadlessRig rig;
         rig.StartReceiver(kBand);
         rig.Write("other.ini", "MHZ=150\nDEVICE=" + rig.Path("receiver").toLocal8Bit());
+        QVERIFY(::mkfifo(rig.Path("pipe").toLocal8Bit().constData(), 0600) == 0 &&
+                QDir(rig.dir.path()).mkdir("folder"));
         options.replaceInStrings(QStringLiteral("%1"), rig.dir.path());
         rig.StartProgram("DEVICE=/dev/ttyNerimoNone\n", false, options);
         if (!tuned.isEmpty()) {
@@ -147,9 +194,11 @@ class HeadlessTest : public QObject {
         QCOMPARE(rig.program.exitStatus(), QProcess::NormalExit);
         QCOMPARE(rig.program.exitCode(), status);
         const QString out = QString::fromLocal8Bit(rig.program.readAllStandardOutput());
-        if (status == 2) {
+        if (status != 0) {
             QVERIFY2(out.isEmpty(), qPrintable(out));
             QVERIFY2(rig.Errors().contains(printed.toLocal8Bit()), rig.Errors().constData());
+            QVERIFY(!QFile::exists(rig.Path("sweeps.csv")));  // nothing made of the survey
+            QVERIFY(rig.Log().isEmpty());
         } else if (printed.isEmpty()) {
             QVERIFY2(out.isEmpty(), qPrintable(out));
         } else {
@@ -329,6 +378,31 @@ class HeadlessTest : public QObject {
              1,
              {"sweeps.csv cannot be written (File too large); logging has stopped."},
              0},
+            // Rows that would go to a file no longer in any folder.
+            {"log's folder removed",
+             Receiver::Serial,
+             {},
+             {},
+             {"--log", "%1/logs/sweeps.csv", "--sweeps", "2"},
+             1,
+             {"/logs/sweeps.csv cannot be written (the file, or its folder, was removed); "
+              "logging has stopped."},
+             0,
+             true,
+             {},
+             kBand,
+             "logs"},
+            {"rigctld that answers nothing",
+             Receiver::SilentRigctld,
+             {},
+             "RIG=2\n",
+             {},
+             3,
+             {"Check that rigctld runs there and that its radio is switched on, or give another "
+              "address: set DEVICE=host:port in "},
+             0,
+             false,
+             "Plug the receiver in"},
             {"missing device",
              Receiver::None,
              {},
@@ -385,7 +459,11 @@ class HeadlessTest : public QObject {
              {"--sweeps", "1", "--picture", "%1/pictures/plot.png"},
              1,
              {"plot.png cannot be written: "},
-             1},
+             1,
+             true,
+             {},
+             kBand,
+             "pictures"},
             {"garbage strength",
              Receiver::Rigctld,
              {"--garbage-strength"},
@@ -408,7 +486,6 @@ class HeadlessTest : public QObject {
              1},
         };
         std::vector<std::unique_ptr<HeadlessRig>> rigs;
-        HeadlessRig* unpictured = nullptr;
         for (const Survey& survey : surveys) {
             auto& rig = *rigs.emplace_back(std::make_unique<HeadlessRig>());
             rig.Write("sweeps.csv", "an earlier survey\n");
@@ -417,6 +494,11 @@ class HeadlessTest : public QObject {
                 rig.StartReceiver(survey.band, survey.receiverOptions);
             } else if (survey.receiver == Receiver::Rigctld) {
                 device = "127.0.0.1:" + rig.StartRigctld(kBand, "0", survey.receiverOptions);
+            } else if (survey.receiver == Receiver::SilentRigctld) {
+                device = "127.0.0.1:" + SilentPort();
+            }
+            if (survey.removed) {
+                QVERIFY(QDir(rig.dir.path()).mkdir(survey.removed));
             }
             QStringList options =
                 QStringList{"--headless", "--log", rig.Path("sweeps.csv")} + survey.options;
@@ -427,10 +509,6 @@ class HeadlessTest : public QObject {
                           "# Frequency ; Name ; Modulation ; Bandwidth ; Tags\n"
                           "145500000 ; Calling, north ; Narrow FM ; 10000 ; \n");
                 rig.Write("lockouts.csv", "Frequency_Hz\n145250000\n");
-            }
-            if (QByteArray(survey.name) == "picture's folder removed") {
-                QVERIFY(QDir(rig.dir.path()).mkdir("pictures"));
-                unpictured = &rig;
             }
             if (QByteArray(survey.name) == "disk full in a row") {
                 rig.FullAfter(100);  // the earlier line and half the first row
@@ -445,8 +523,13 @@ class HeadlessTest : public QObject {
                 QTimer::singleShot(2000, [&rig] { rig.StartReceiver(kBand); });
             }
         }
-        QVERIFY(QTest::qWaitFor([&] { return !unpictured->Log().isEmpty(); }, 10000));
-        QVERIFY(QDir(unpictured->Path("pictures")).removeRecursively());
+        for (qsizetype i = 0; i < surveys.size(); ++i) {
+            if (const char* folder = surveys[i].removed) {
+                HeadlessRig& rig = *rigs[size_t(i)];
+                QVERIFY(QTest::qWaitFor([&] { return !rig.Log().isEmpty(); }, 10000));
+                QVERIFY(QDir(rig.Path(folder)).removeRecursively());
+            }
+        }
         auto& signalled = *rigs[1];
         HeadlessRig& active = *rigs[2];
         QVERIFY(QTest::qWaitFor([&] { return signalled.Log().size() >= 20; }, 10000));

@@ -45,6 +45,72 @@ struct SensorRig : Session, Rig {
     }
 };
 
+// The messages of one sweep published in parts, joined: its power, and the parts' fields.
+QJsonArray Joined(const QList<QJsonObject>& parts) {
+    QJsonArray power;
+    for (const QJsonObject& part : parts) {
+        for (const QJsonValue level : part.value("power").toArray()) {
+            power.append(level);
+        }
+    }
+    return power;
+}
+
+// A broker that speaks MQTT 3.1.1 only: it answers MQTT 5 with "unacceptable protocol version",
+// takes the rest and acknowledges each message of QoS 1; what it was handed, "topic" a message.
+class OldBroker : public QTcpServer {
+  public:
+    OldBroker() {
+        listen(QHostAddress::LocalHost);
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            QTcpSocket* client = nextPendingConnection();
+            connect(client, &QTcpSocket::readyRead, client, [this, client] { Read(client); });
+        });
+    }
+    QList<QByteArray> topics;
+    int versionsRefused = 0;
+
+  private:
+    void Read(QTcpSocket* client) {
+        QByteArray& in = buffers_[client];
+        in += client->readAll();
+        for (;;) {
+            // The fixed header: the type, and the length in sevens of bits.
+            qsizetype at = 1;
+            int length = 0;
+            for (int shift = 0; at < in.size(); shift += 7) {
+                const auto byte = quint8(in[at++]);
+                length |= (byte & 0x7f) << shift;
+                if (!(byte & 0x80)) {
+                    break;
+                }
+            }
+            if (in.size() < 2 || in.size() < at + length) {
+                return;
+            }
+            const auto type = quint8(in[0]) >> 4;
+            const QByteArray body = in.mid(at, length);
+            in.remove(0, at + length);
+            if (type == 1 && body.size() > 6 && body[6] == 5) {  // CONNECT, MQTT 5
+                ++versionsRefused;
+                client->write(QByteArray::fromHex("20020001"));
+                client->disconnectFromHost();
+                return;
+            }
+            if (type == 1) {
+                client->write(QByteArray::fromHex("20020000"));
+            } else if (type == 3) {  // PUBLISH, QoS 1: its topic, then its packet id
+                const int topicLength = quint8(body[0]) << 8 | quint8(body[1]);
+                topics << body.mid(2, topicLength);
+                client->write(QByteArray::fromHex("4002") + body.mid(2 + topicLength, 2));
+            } else if (type == 12) {  // PINGREQ
+                client->write(QByteArray::fromHex("d000"));
+            }
+        }
+    }
+    QHash<QTcpSocket*, QByteArray> buffers_;
+};
+
 }  // namespace
 
 class MqttTest : public QObject {
@@ -175,8 +241,94 @@ class MqttTest : public QObject {
         QVERIFY(rig.Ended(1000));
         QCOMPARE(rig.program.exitCode(), 1);
         QVERIFY2(rig.Errors().contains("Nerimo: The broker at 127.0.0.1:" + broker.port.toLatin1() +
-                                       " refused the sensor: Connection Refused: not authorised."),
+                                       " refused the sensor: not authorised.\n"),
                  rig.Errors().constData());
+    }
+
+    // A broker as its operator set it up: an ACL that denies the sweeps' topic (each refusal
+    // counted, said once, status 1); messages no larger than 280 bytes (a sweep in parts that
+    // join into the log's row, never a reconnection); frozen (SIGSTOP) when the survey is ended
+    // (the end within its 2 s all the same); one that speaks MQTT 3.1.1 only (the sweeps go, and
+    // the sensor says what that hides).
+    void brokersAsTheyAreSetUp_data() {
+        QTest::addColumn<QByteArray>("config");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("said");
+        QTest::newRow("topic denied")
+            << QByteArray("acl_file %1/acl\n") << 1
+            << QByteArray(" refuses to take nerimo/s1/sweep: not authorised.\n");
+        QTest::newRow("small messages")
+            << QByteArray("max_packet_size 280\n") << 0 << QByteArray(" takes messages of up to ");
+        QTest::newRow("frozen at the end")
+            << QByteArray() << 1 << QByteArray(" never reached the broker at 127.0.0.1.\n");
+        QTest::newRow("MQTT 3.1.1 only")
+            << QByteArray() << 0
+            << QByteArray(
+                   " speaks MQTT 3.1.1 only: a message it refuses cannot be told from one "
+                   "it takes.\n");
+    }
+    void brokersAsTheyAreSetUp() {
+        QFETCH(QByteArray, config);
+        QFETCH(int, status);
+        QFETCH(QByteArray, said);
+        TestBroker broker({}, config);
+        QFile acl(broker.dir.filePath("acl"));
+        QVERIFY(acl.open(QIODevice::WriteOnly) &&
+                acl.write("topic write nerimo/+/status\ntopic write nerimo/+/scan\n"
+                          "topic readwrite test\ntopic read nerimo/#\n") > 0);
+        acl.close();
+        QVERIFY(broker.Start());
+        QVERIFY(broker.Subscribe());
+        OldBroker old;
+        const QString tag = QString::fromLatin1(QTest::currentDataTag());
+        const QString url =
+            "mqtt://127.0.0.1:" +
+            (tag == "MQTT 3.1.1 only" ? QString::number(old.serverPort()) : broker.port);
+        const bool frozen = tag == "frozen at the end";
+        SensorRig rig({"--sweeps", frozen ? "5" : "2", "--mqtt", url, "--range",
+                       tag == "small messages" ? "145M:145.5M" : "145M:145.075M"});
+        if (frozen) {
+            QVERIFY(
+                QTest::qWaitFor([&] { return broker.On("nerimo/s1/sweep").size() == 1; }, 10000));
+            ::kill(pid_t(broker.server.processId()), SIGSTOP);
+            QVERIFY(QTest::qWaitFor([&] { return rig.Log().size() >= 10; }, 5000));
+            QElapsedTimer ending;
+            ending.start();
+            rig.program.terminate();
+            QVERIFY(rig.Ended(2500));
+            qInfo("ended %lld ms after SIGTERM with the broker frozen", ending.elapsed());
+            ::kill(pid_t(broker.server.processId()), SIGCONT);
+        }
+        // The old broker is this test's own, and answers only while the test's events run.
+        QVERIFY(
+            QTest::qWaitFor([&] { return rig.program.state() == QProcess::NotRunning; }, 30000));
+        const QByteArray errors = rig.Errors();
+        qInfo("%s", errors.constData());
+        QCOMPARE(rig.program.exitCode(), status);
+        QVERIFY2(errors.contains(said), errors.constData());
+        // Each refusal said once, and counted at the end.
+        QCOMPARE(errors.count("refuses to take"), tag == "topic denied" ? 1 : 0);
+        QCOMPARE(errors.contains("2 messages were refused by the broker at 127.0.0.1."),
+                 tag == "topic denied");
+        if (tag == "small messages") {
+            QVERIFY(QTest::qWaitFor([&] { return broker.On("nerimo/s1/sweep").size() >= 2 * 2; },
+                                    5000));
+            const QList<QJsonObject> parts = broker.On("nerimo/s1/sweep");
+            QCOMPARE(parts[0].value("parts").toInt() * 2, parts.size());
+            QFile log(rig.Path("sweeps.csv"));
+            QVERIFY(log.open(QIODevice::ReadOnly));
+            QJsonArray row;
+            for (const QByteArray& level : log.readLine().trimmed().split(',').mid(6)) {
+                row.append(level.trimmed().toInt());
+            }
+            QCOMPARE(Joined(parts.mid(0, parts[0].value("parts").toInt())), row);
+            // Once online, never the will: no reconnection.
+            QCOMPARE(broker.On("nerimo/s1/status").size(), 2);
+        }
+        if (tag == "MQTT 3.1.1 only") {
+            QCOMPARE(old.versionsRefused, 1);
+            QCOMPARE(old.topics.count("nerimo/s1/sweep"), 2);
+        }
     }
 
     // The broker stopped in the middle of a survey: the sweeps go on at their pace and wait; the

@@ -242,14 +242,22 @@ class SettingsTest : public QObject {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("plan");
         const QList<QPair<const char*, const char*>> rows = {
-            {"144M:148M:25k", "144000000 25000 160"},     {"145M:146M", "145000000 12500 80"},
-            {"1.5G:1.5001G:12.5k", "1500000000 12500 8"}, {"100000:200K:1k", "100000 1000 100"},
-            {"145M:145.01M:3k", "145000000 3000 3"},      {"145M:145M", "145000000 12500 0"},
-            {" 145M : 146M ", "145000000 12500 80"},      {"148M:144M", "HIGH is below LOW"},
-            {"145M:146M:0", "at least 1 Hz"},             {"145M", "not 145M."},
-            {"145M:146M:0.4", "at least 1 Hz"},           {"145M:146M:0.5", "145000000 1 1000000"},
-            {"145M:146M:1k:2", "takes LOW:HIGH[:STEP]"},  {"145X:146M", "takes LOW:HIGH[:STEP]"},
-            {"-1M:146M", "takes LOW:HIGH[:STEP]"},        {"0:2G:1", "more than a million steps"},
+            {"144M:148M:25k", "144000000 25000 160"},
+            {"145M:146M", "145000000 12500 80"},
+            {"1.5G:1.5001G:12.5k", "1500000000 12500 8"},
+            {"100000:200K:1k", "100000 1000 100"},
+            {"145M:145.01M:3k", "145000000 3000 3"},
+            {"145M:145M", "145000000 12500 0"},
+            {" 145M : 146M ", "145000000 12500 80"},
+            {"148M:144M", "HIGH is below LOW"},
+            {"145M:146M:0", "at least 1 Hz"},
+            {"145M", "not 145M."},
+            {"145M:146M:0.4", "at least 1 Hz"},
+            {"145M:146M:0.5", "145000000 1 1000000"},
+            {"145M:146M:1k:2", "takes LOW:HIGH[:STEP]"},
+            {"145X:146M", "takes LOW:HIGH[:STEP]"},
+            {"-1M:146M", "takes LOW:HIGH[:STEP]"},
+            {"0:2G:1", "more than a million steps"},
         };
         for (const auto& [text, plan] : rows) {
             QTest::newRow(text) << QString::fromLatin1(text) << QString::fromLatin1(plan);
@@ -457,8 +465,9 @@ class SettingsTest : public QObject {
         QTest::addColumn<QString>("expected");
         QTest::addColumn<QStringList>("problems");
         const auto skipped = [](int line, const char* text) {
-            return QStringLiteral("line %1: \"%2\" is not a frequency in Hz; Nerimo skips it and "
-                                  "keeps it in the file.")
+            return QStringLiteral(
+                       "line %1: \"%2\" is not a frequency in Hz; Nerimo skips it and "
+                       "keeps it in the file.")
                 .arg(line)
                 .arg(QLatin1String(text));
         };
@@ -478,9 +487,9 @@ class SettingsTest : public QObject {
                    "Frequency_Hz\n145500000\nabc\n\n145.5\n0\n100000000001\n"
                    "Frequency_Hz\n100000000000\n146.52M")
             << "145500000,100000000000"
-            << QStringList{skipped(3, "abc"),          skipped(5, "145.5"),
-                           skipped(6, "0"),            skipped(7, "100000000001"),
-                           skipped(8, "Frequency_Hz"), skipped(10, "146.52M")};
+            << QStringList{
+                   skipped(3, "abc"),          skipped(5, "145.5"),        skipped(6, "0"),
+                   skipped(7, "100000000001"), skipped(8, "Frequency_Hz"), skipped(10, "146.52M")};
     }
     void readsLockouts() {
         QFETCH(QByteArray, file);
@@ -502,14 +511,15 @@ class SettingsTest : public QObject {
         QTest::addColumn<long long>("added");    // 0: none
         QTest::addColumn<long long>("removed");  // the step whose lines go; 0: none
         QTest::addColumn<QByteArray>("written");
-        const QByteArray mine = "Frequency_Hz\n# the club's\n145200000 # my neighbour's PC\n146.52M\n";
+        const QByteArray mine =
+            "Frequency_Hz\n# the club's\n145200000 # my neighbour's PC\n146.52M\n";
         QTest::newRow("new file") << QByteArray() << 145500000LL << 0LL
                                   << QByteArray("Frequency_Hz\n145500000\n");
         QTest::newRow("comments and unread lines kept")
             << mine << 145500000LL << 0LL << mine + "145500000\n";
-        QTest::newRow("no last line end") << QByteArray("Frequency_Hz\n145200000") << 145500000LL
-                                          << 0LL
-                                          << QByteArray("Frequency_Hz\n145200000\n145500000\n");
+        QTest::newRow("no last line end")
+            << QByteArray("Frequency_Hz\n145200000") << 145500000LL << 0LL
+            << QByteArray("Frequency_Hz\n145200000\n145500000\n");
         QTest::newRow("CR LF") << QByteArray("Frequency_Hz\r\n145200000\r\n") << 145500000LL << 0LL
                                << QByteArray("Frequency_Hz\r\n145200000\r\n145500000\r\n");
         QTest::newRow("there already, with a comment")
@@ -517,20 +527,19 @@ class SettingsTest : public QObject {
             << QByteArray("145500000 # net\n");
         QTest::newRow("only a comment") << QByteArray("# mine\n") << 145500000LL << 0LL
                                         << QByteArray("# mine\nFrequency_Hz\n145500000\n");
-        QTest::newRow("a step's lines removed")
-            << mine + "145500000 # net\n145506000\n145493749\n" << 0LL << 145500000LL
-            << mine + "145493749\n";
+        QTest::newRow("a step's lines removed") << mine + "145500000 # net\n145506000\n145493749\n"
+                                                << 0LL << 145500000LL << mine + "145493749\n";
     }
     void mergesLockouts() {
         QFETCH(QByteArray, file);
         QFETCH(long long, added);
         QFETCH(long long, removed);
         QFETCH(QByteArray, written);
-        const QByteArray merged =
-            added > 0 ? nerimo::WithLockout(file, added)
-                      : nerimo::WithoutLockouts(file, [removed](long long hertz) {
-                            return nerimo::FallsOnStep(hertz, removed);
-                        });
+        const QByteArray merged = added > 0
+                                      ? nerimo::WithLockout(file, added)
+                                      : nerimo::WithoutLockouts(file, [removed](long long hertz) {
+                                            return nerimo::FallsOnStep(hertz, removed);
+                                        });
         QCOMPARE(merged, written);
         const nerimo::ReadLockouts before = nerimo::ParseLockouts(file);
         const nerimo::ReadLockouts after = nerimo::ParseLockouts(merged);

@@ -53,12 +53,15 @@ struct FakeBroker : Broker {
         return Handed::Taken;
     }
     qsizetype MaximumMessage(const QByteArray&) const override { return largest; }
+    int rejected = 0;
+    int Rejected() const override { return rejected; }
     int Finish(int) override {
         finished = true;
         return 0;
     }
     void Say(Event event, const QString& why = QStringLiteral("a reason")) {
         connected = event == Event::Connected || (connected && event == Event::Rejected);
+        rejected += event == Event::Rejected;
         events(event, why);
     }
 };

@@ -17,10 +17,11 @@
 namespace nerimo::testing {
 
 // A Mosquitto broker on a free port of 127.0.0.1, its sessions kept over a restart; with
-// `password`, it takes "sensor" with that password and no one else.
+// `password`, it takes "sensor" with that password and no one else; `more` is further lines of
+// its configuration, "%1" in them its folder.
 class TestBroker {
   public:
-    explicit TestBroker(const QByteArray& password = {}) {
+    explicit TestBroker(const QByteArray& password = {}, const QByteArray& more = {}) {
         QTcpServer probe;
         probe.listen(QHostAddress::LocalHost);
         port = QString::number(probe.serverPort());
@@ -38,6 +39,7 @@ class TestBroker {
             config += "allow_anonymous false\npassword_file " +
                       dir.filePath("passwords").toLocal8Bit() + "\n";
         }
+        config += QByteArray(more).replace("%1", dir.path().toLocal8Bit());
         QFile file(dir.filePath("mosquitto.conf"));
         file.open(QIODevice::WriteOnly);
         file.write(config);
