@@ -103,8 +103,8 @@ std::optional<int> ParseCommandLine(const QStringList& arguments, CommandLine* o
         "for, or a signal ended it after at least one); 1 a file could not be written (a log,\n"
         "a picture), or the MQTT broker refused the sensor or its messages or did not get\n"
         "every message; 2 usage (a bad option or value, a file of lockouts or bookmarks that\n"
-        "cannot be used, a file to read that is no file, a range the receiver cannot tune); 3\n"
-        "no receiver (a survey's receiver could not be opened, cannot be swept, stayed away\n"
+        "cannot be used, a file to read that is no file, a range the receiver cannot tune);\n"
+        "3 no receiver (a survey's receiver could not be opened, cannot be swept, stayed away\n"
         "longer than --give-up-after, or another copy of Nerimo holds it)."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Show this help and end."));
