@@ -37,7 +37,7 @@ double ResidentKiB() {
 
 // One sweep of a band with a signal that walks across it, as the sweep would report it.
 void Sweep(HistoryModel& model, int index) {
-    model.SweepBegan({kFirstHertz, kStepHertz, kSteps - 1});
+    model.SweepBegan({{kFirstHertz, kStepHertz, kSteps}, QDateTime::currentDateTime()});
     nerimo::SweepSummary summary;
     for (int step = 0; step < kSteps; ++step) {
         const int level = step == index % kSteps ? 14 : (step * 7 + index) % 3;
@@ -59,17 +59,15 @@ class PaintCounter : public QObject {
     }
 };
 
-// A history window as the program opens it, its model on the system clock.
+// A history window as the program opens it.
 struct Window {
     explicit Window(const QString& folder)
         : state(folder + QStringLiteral("/Nerimo.ini")),
-          model(clock),
           window(model, activities, state, messages, [](long long) {}) {
         window.view().installEventFilter(&paints);
         window.show();
         QCoreApplication::processEvents();
     }
-    nerimo::platform::SystemClock clock;
     nerimo::platform::QtMessageBox messages{QStringLiteral("Nerimo")};
     nerimo::WindowState state;
     HistoryModel model;
@@ -124,7 +122,8 @@ int main(int argc, char* argv[]) {
         QList<double> times;
         for (int i = 0; i < kTimedRows; ++i) {
             // The steps come one at a time through a sweep; the row is added at its end.
-            history.model.SweepBegan({kFirstHertz, kStepHertz, kSteps - 1});
+            history.model.SweepBegan(
+                {{kFirstHertz, kStepHertz, kSteps}, QDateTime::currentDateTime()});
             nerimo::SweepSummary summary;
             for (int step = 0; step < kSteps; ++step) {
                 history.model.Measured(kFirstHertz + step * kStepHertz, step % 17,

@@ -14,9 +14,9 @@ void ActivityTracker::Tell(const Activity& activity, ActivityEvent event) {
     }
 }
 
-void ActivityTracker::SweepBegan(const SweepPlan& plan) {
+void ActivityTracker::SweepBegan(const SweepStart& start) {
     ++sweep_;
-    stepHertz_ = plan.stepHertz;
+    stepHertz_ = start.plan.stepHertz;
 }
 
 void ActivityTracker::Measured(long long hertz, int level, Reply reply) {

@@ -22,7 +22,7 @@ class ActivityTracker : public SweepListener {
     // Tells the listener, for as long as both live, of every activity as it changes.
     void Listen(ActivityListener& listener) { listeners_.push_back(&listener); }
 
-    void SweepBegan(const SweepPlan& plan) override;
+    void SweepBegan(const SweepStart& start) override;
     void Measured(long long hertz, int level, Reply reply) override;
     void SweepEnded(const SweepSummary& summary) override;
     void RunEnded() override;

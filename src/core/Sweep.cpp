@@ -14,13 +14,14 @@ constexpr double kHoldCycleSeconds = 1.0;
 }  // namespace
 
 Sweep::Sweep(const Settings& settings, const Lockouts& lockouts, Receiver& receiver, Plot& plot,
-             Panel& panel, Scheduler& scheduler)
+             Panel& panel, Scheduler& scheduler, const Clock& clock)
     : settings_(settings),
       lockouts_(lockouts),
       receiver_(receiver),
       plot_(plot),
       panel_(panel),
-      scheduler_(scheduler) {}
+      scheduler_(scheduler),
+      clock_(clock) {}
 
 void Sweep::RunSweep() {
     // No nested runs: a stopped run still finishing its step ends here, as its stop would end it.
@@ -49,7 +50,7 @@ void Sweep::End() {
     if (!running_) {
         return;
     }
-    if (plot_.StepCount() > 0) {  // a sweep under way: what it measured stays
+    if (summary_.steps > 0) {  // a sweep under way: what it measured stays
         for (SweepListener* listener : listeners_) {
             listener->SweepEnded(summary_);
         }
@@ -83,8 +84,9 @@ void Sweep::BeginSweep() {
     plan_ = fixedPlan_ ? *fixedPlan_ : SpanPlan(settings_.startMHz, spanMHz_);
     step_ = 0;
     summary_ = {};
+    const SweepStart start{plan_, clock_.Now(), mode_};
     for (SweepListener* listener : listeners_) {
-        listener->SweepBegan(plan_);
+        listener->SweepBegan(start);
     }
     BeginStep();
 }
@@ -124,13 +126,12 @@ void Sweep::AfterRead(std::optional<int> level) {
             listener->Measured(StepHertz(), level_, reply);
         }
     }
-    const int16_t pause = settings_.pauseSeconds;
-    if (Signal() && pause > 0 && pause != kHoldPause) {
+    if (Signal() && settings_.pause.kind == Pause::Kind::Dwell) {
         // A stop already taken keeps the idle panel's empty status; the pause still runs out.
         if (!stopRequested_) {
             panel_.SetStatus(Status::Pause);
         }
-        WaitSeconds(scheduler_, pause, [this] { AfterPause(); });
+        WaitSeconds(scheduler_, settings_.pause.seconds, [this] { AfterPause(); });
         plot_.Present();
         return;
     }
@@ -157,10 +158,10 @@ void Sweep::FinishStep() {
         holding_ = false;
     }
     if (stopRequested_) {
-        step_ = plan_.steps;
+        step_ = plan_.count - 1;
         holding_ = false;
     }
-    if (Signal() && settings_.pauseSeconds == kHoldPause && !stopRequested_) {
+    if (Signal() && settings_.pause.kind == Pause::Kind::Hold && !stopRequested_) {
         if (!holding_) {
             panel_.SetStatus(Status::Pause);
             holding_ = true;
@@ -171,7 +172,7 @@ void Sweep::FinishStep() {
         plot_.Present();
         return;
     }
-    if (++step_ <= plan_.steps) {
+    if (++step_ < plan_.count) {
         BeginStep();
     } else {
         EndOfSweep();

@@ -3,6 +3,7 @@
 #include <optional>
 #include <vector>
 
+#include "Clock.h"
 #include "FrequencyMarks.h"
 #include "Panel.h"
 #include "Plot.h"
@@ -21,7 +22,7 @@ class Sweep {
   public:
     // `lockouts`: the steps that never pause or hold.
     Sweep(const Settings& settings, const Lockouts& lockouts, Receiver& receiver, Plot& plot,
-          Panel& panel, Scheduler& scheduler);
+          Panel& panel, Scheduler& scheduler, const Clock& clock);
 
     // Starts a run with the mode and the span the panel shows. A stopped run that is still
     // finishing its step ends first.
@@ -58,6 +59,7 @@ class Sweep {
     Plot& plot_;
     Panel& panel_;
     Scheduler& scheduler_;
+    const Clock& clock_;
 
     std::vector<SweepListener*> listeners_;
     bool running_ = false;
@@ -68,7 +70,7 @@ class Sweep {
     Mode mode_ = Mode::Fm;                // the run's
     int spanMHz_ = 1;                     // the run's
     int level_ = 0;                       // the current step's, 0 to 16
-    int step_ = 0;                        // the current step tunes the start + step_ x 12.5 kHz
+    int step_ = 0;                        // the current step's, from 0
     std::optional<SweepPlan> fixedPlan_;  // a survey's own, in place of the span
     SweepPlan plan_;                      // the sweep's, taken when its frequency loop began
     SweepSummary summary_;                // of the sweep under way

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QDateTime>
+
+#include "Mode.h"
 #include "SweepPlan.h"
 
 namespace nerimo {
@@ -27,15 +30,22 @@ struct SweepSummary {
     bool Measured() const { return answered > 0 && withoutReceiver == 0; }
 };
 
+// A sweep as it begins: its steps, and the one moment and the mode that every output stamps it
+// with, so that a log's row, a message and a progress line never disagree.
+struct SweepStart {
+    SweepPlan plan;
+    QDateTime time;  // as its first step is about to be tuned
+    Mode mode = Mode::Fm;
+};
+
 // What a sweep tells those who keep or show what it measured (the sweep log, a survey's
 // progress); none of them reaches into the sweep.
 class SweepListener {
   public:
     virtual ~SweepListener() = default;
 
-    // A sweep's first step is about to be tuned; its steps go from the first frequency to the
-    // last, `stepHertz` apart.
-    virtual void SweepBegan(const SweepPlan& plan) = 0;
+    // A sweep's first step is about to be tuned.
+    virtual void SweepBegan(const SweepStart& start) = 0;
     // A step's level, as plotted, and what its read came to: once a step, a hold's later reads
     // not counted.
     virtual void Measured(long long hertz, int level, Reply reply) = 0;

@@ -72,8 +72,10 @@ QByteArray ActivityLog::Row(const Activity& activity) {
 }
 
 void ActivityLog::ActivityChanged(const Activity& activity, ActivityEvent event) {
-    if (logging_ && event == ActivityEvent::Ended) {
-        Write(Row(activity) + '\n');
+    if (logging_ && event == ActivityEvent::Ended && Write(Row(activity) + '\n')) {
+        for (ActivityListener* listener : listeners_) {
+            listener->ActivityChanged(activity, event);
+        }
     }
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "Activity.h"
 #include "AppendFile.h"
 #include "MessageBox.h"
@@ -21,6 +23,9 @@ class ActivityLog : public ActivityListener {
     void Discard();
     bool Logging() const { return logging_; }
 
+    // Tells the listener of each activity once its row is written (a sensor publishes those).
+    void Listen(ActivityListener& listener) { listeners_.push_back(&listener); }
+
     void ActivityChanged(const Activity& activity, ActivityEvent event) override;
 
     // An activity's row, without its line end.
@@ -33,6 +38,7 @@ class ActivityLog : public ActivityListener {
     MessageBox& messages_;
     QString path_;
     bool logging_ = false;
+    std::vector<ActivityListener*> listeners_;
 };
 
 }  // namespace nerimo

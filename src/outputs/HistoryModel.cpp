@@ -92,9 +92,9 @@ void HistoryModel::Load(const std::vector<LoggedSweep>& sweeps, HistoryUnit unit
     }
 }
 
-void HistoryModel::SweepBegan(const SweepPlan& plan) {
-    sweep_ = {plan.firstHertz, plan.stepHertz, plan.steps + 1};
-    began_ = clock_.Now();
+void HistoryModel::SweepBegan(const SweepStart& start) {
+    sweep_ = {start.plan.firstHertz, start.plan.stepHertz, start.plan.count};
+    began_ = start.time;
     cells_.fill(char(kNoValue), sweep_.steps);
 }
 

@@ -9,7 +9,6 @@
 #include <optional>
 #include <vector>
 
-#include "Clock.h"
 #include "SweepListener.h"
 
 namespace nerimo {
@@ -50,8 +49,6 @@ class HistoryModel : public SweepListener {
     static constexpr size_t kCapacity = 10000;
     static constexpr uint8_t kNoValue = 255;  // a step the sweep did not reach
 
-    explicit HistoryModel(const Clock& clock) : clock_(clock) {}
-
     const std::deque<HistoryRow>& rows() const { return rows_; }
     const HistorySection& section(int index) const { return sections_[size_t(index)]; }
     // The value of a cell: a level, or dB; nothing for a step not reached.
@@ -66,7 +63,7 @@ class HistoryModel : public SweepListener {
     // Called after every row added or every load, for a view to follow.
     void OnChanged(std::function<void(bool reloaded)> changed) { changed_ = std::move(changed); }
 
-    void SweepBegan(const SweepPlan& plan) override;
+    void SweepBegan(const SweepStart& start) override;
     void Measured(long long hertz, int level, Reply reply) override;
     void SweepEnded(const SweepSummary& summary) override;
 
@@ -75,7 +72,6 @@ class HistoryModel : public SweepListener {
     int SectionFor(const HistorySection& wanted);
     void Add(HistoryRow row);
 
-    const Clock& clock_;
     std::vector<HistorySection> sections_;
     std::deque<HistoryRow> rows_;
     std::function<void(bool)> changed_;

@@ -10,8 +10,7 @@ constexpr char kSamples[] = "1";
 
 }  // namespace
 
-SweepLog::SweepLog(AppendFile& file, MessageBox& messages, const Clock& clock)
-    : file_(file), messages_(messages), clock_(clock) {}
+SweepLog::SweepLog(AppendFile& file, MessageBox& messages) : file_(file), messages_(messages) {}
 
 bool SweepLog::Start(const QString& path) {
     QString error;
@@ -34,9 +33,9 @@ void SweepLog::Discard() {
     file_.Discard();
 }
 
-void SweepLog::SweepBegan(const SweepPlan& plan) {
-    began_ = clock_.Now();
-    stepHertz_ = plan.stepHertz;
+void SweepLog::SweepBegan(const SweepStart& start) {
+    began_ = start.time;
+    stepHertz_ = start.plan.stepHertz;
     levels_.clear();
 }
 

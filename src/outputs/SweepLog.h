@@ -4,7 +4,6 @@
 #include <QList>
 
 #include "AppendFile.h"
-#include "Clock.h"
 #include "MessageBox.h"
 #include "SweepListener.h"
 
@@ -17,7 +16,7 @@ namespace nerimo {
 // (no receiver at a step, or no answer at any) writes none.
 class SweepLog : public SweepListener {
   public:
-    SweepLog(AppendFile& file, MessageBox& messages, const Clock& clock);
+    SweepLog(AppendFile& file, MessageBox& messages);
 
     // Logs to the file, appending; false, with a message that names it, when it cannot be
     // opened for writing.
@@ -27,14 +26,13 @@ class SweepLog : public SweepListener {
     void Discard();
     bool Logging() const { return logging_; }
 
-    void SweepBegan(const SweepPlan& plan) override;
+    void SweepBegan(const SweepStart& start) override;
     void Measured(long long hertz, int level, Reply reply) override;
     void SweepEnded(const SweepSummary& summary) override;
 
   private:
     AppendFile& file_;
     MessageBox& messages_;
-    const Clock& clock_;
     QString path_;
     bool logging_ = false;
     QDateTime began_;

@@ -107,9 +107,9 @@ void SweepPublisher::SetState(const char* state) {
     Flush();
 }
 
-void SweepPublisher::SweepBegan(const SweepPlan& plan) {
-    sweep_ = {parts_.clock.Now(), plan, QByteArray()};
-    sweep_.levels.reserve(plan.steps + 1);
+void SweepPublisher::SweepBegan(const SweepStart& start) {
+    sweep_ = {start.time, start.plan, start.mode, QByteArray()};
+    sweep_.levels.reserve(start.plan.count);
 }
 
 void SweepPublisher::Measured(long long, int level, Reply reply) {
@@ -126,8 +126,8 @@ void SweepPublisher::SweepEnded(const SweepSummary& summary) {
         return;
     }
     // A sweep cut short is its steps so far, as in the log; only a whole one is the scan.
-    const bool whole = sweep_.levels.size() == sweep_.plan.steps + 1;
-    sweep_.plan.steps = int(sweep_.levels.size()) - 1;
+    const bool whole = sweep_.levels.size() == sweep_.plan.count;
+    sweep_.plan.count = int(sweep_.levels.size());
     if (whole) {
         scan_ = sweep_;
     }
@@ -135,7 +135,7 @@ void SweepPublisher::SweepEnded(const SweepSummary& summary) {
 }
 
 void SweepPublisher::ActivityChanged(const Activity& activity, ActivityEvent event) {
-    if (event != ActivityEvent::Ended || !parts_.activities()) {
+    if (event != ActivityEvent::Ended) {
         return;
     }
     Queue({std::nullopt,
@@ -185,7 +185,7 @@ QJsonObject SweepPublisher::SweepObject(const Sweep& sweep) const {
                         {"unit", "level"},
                         {"power", power},
                         {"device", parts_.device},
-                        {"mode", parts_.mode()}});
+                        {"mode", ModeName(sweep.mode)}});
 }
 
 std::optional<QList<QByteArray>> SweepPublisher::SweepPayloads(const Sweep& sweep,
@@ -196,7 +196,7 @@ std::optional<QList<QByteArray>> SweepPublisher::SweepPayloads(const Sweep& swee
     }
     const auto steps = qsizetype(sweep.levels.size());
     // From as many parts as the levels' bytes need, each part's other fields counted too.
-    const qsizetype others = SweepPayload({sweep.time, sweep.plan, {}}).size() + 24;
+    const qsizetype others = SweepPayload({sweep.time, sweep.plan, sweep.mode, {}}).size() + 24;
     qsizetype count = largest > others ? (whole.size() - others) / (largest - others) + 1 : steps;
     for (count = std::clamp<qsizetype>(count, 2, steps); count <= steps; ++count) {
         const qsizetype each = (steps + count - 1) / count;
@@ -205,7 +205,8 @@ std::optional<QList<QByteArray>> SweepPublisher::SweepPayloads(const Sweep& swee
             const qsizetype taken = std::min(each, steps - first);
             const Sweep part{sweep.time,
                              {sweep.plan.firstHertz + first * sweep.plan.stepHertz,
-                              sweep.plan.stepHertz, int(taken - 1)},
+                              sweep.plan.stepHertz, int(taken)},
+                             sweep.mode,
                              sweep.levels.mid(first, taken)};
             QJsonObject object = SweepObject(part);
             object.insert("part", int(payloads.size() + 1));

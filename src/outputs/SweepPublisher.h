@@ -16,10 +16,11 @@ namespace nerimo {
 
 // A sensor on the network: every sweep that measured, the activities as they end and the
 // sensor's state, published to an MQTT broker as JSON under PREFIX/ID/: "sweep" for each sweep,
-// "scan" (retained) for the last whole one, "activity" for each activity as the activity log
-// gets it, and "status" (retained; "offline" as the broker's will). While the broker is away they
-// wait, in order, up to 1,000 sweeps and 1,000 activities; past that the oldest go, counted. A
-// sweep larger than the broker takes goes in parts ("scan/1", "scan/2"... for the retained one).
+// "scan" (retained) for the last whole one, "activity" for each activity the activity log writes
+// (it listens to the log), and "status" (retained; "offline" as the broker's will). While the
+// broker is away they wait, in order, up to 1,000 sweeps and 1,000 activities; past that the oldest
+// go, counted. A sweep larger than the broker takes goes in parts ("scan/1", "scan/2"... for the
+// retained one).
 class SweepPublisher : public SweepListener, public ActivityListener {
   public:
     static constexpr size_t kQueued = 1000;
@@ -27,10 +28,7 @@ class SweepPublisher : public SweepListener, public ActivityListener {
         Broker& broker;
         const Clock& clock;
         BrokerOptions options;
-        QString device;                    // the receiver's, in each sweep
-        std::function<QString()> mode;     // "FM" or "AM", as the sweep under way has it
-        std::function<bool()> activities;  // whether the ended activities go too: while the
-                                           // activity log is kept
+        QString device;                                    // the receiver's, in each sweep
         std::function<void(const QString& why)> refused;   // the broker will not take us
         std::function<void(const QString& why)> rejected;  // nor messages on a topic, said once
                                                            // a topic and a reason
@@ -51,7 +49,7 @@ class SweepPublisher : public SweepListener, public ActivityListener {
     // The bytes the waiting messages take.
     size_t QueuedBytes() const;
 
-    void SweepBegan(const SweepPlan& plan) override;
+    void SweepBegan(const SweepStart& start) override;
     void Measured(long long hertz, int level, Reply reply) override;
     void SweepEnded(const SweepSummary& summary) override;
     void ActivityChanged(const Activity& activity, ActivityEvent event) override;
@@ -60,6 +58,7 @@ class SweepPublisher : public SweepListener, public ActivityListener {
     struct Sweep {
         QDateTime time;  // of its first step
         SweepPlan plan;
+        Mode mode = Mode::Fm;
         QByteArray levels;  // one byte a step
     };
     QByteArray SweepPayload(const Sweep& sweep) const;

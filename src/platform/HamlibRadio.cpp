@@ -244,12 +244,13 @@ void HamlibRadio::Open(const RadioSettings& settings, Done done) {
         std::move(done));
 }
 
-void HamlibRadio::SetMode(bool am, Done done) {
+void HamlibRadio::SetMode(Mode mode, Done done) {
     Request<RadioResult>(
-        [this, am] {
+        [this, mode] {
             return rig_ == nullptr
                        ? NotOpen()
-                       : Checked(rig_set_mode(rig_, RIG_VFO_CURR, am ? RIG_MODE_AM : RIG_MODE_FM,
+                       : Checked(rig_set_mode(rig_, RIG_VFO_CURR,
+                                              mode == Mode::Am ? RIG_MODE_AM : RIG_MODE_FM,
                                               RIG_PASSBAND_NORMAL));
         },
         std::move(done));

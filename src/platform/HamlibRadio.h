@@ -22,7 +22,7 @@ class HamlibRadio : public QObject, public Radio {
     ~HamlibRadio() override;
 
     void Open(const RadioSettings& settings, Done done) override;
-    void SetMode(bool am, Done done) override;
+    void SetMode(Mode mode, Done done) override;
     void SetFrequency(double hertz, Done done) override;
     void ReadStrength(Strength done) override;
     void Close() override;

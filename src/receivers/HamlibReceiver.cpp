@@ -117,16 +117,15 @@ void HamlibReceiver::SendTune(long long hertz, Mode mode, Then then) {
         SetFrequency(hertz, std::move(then));
         return;
     }
-    radio_.SetMode(mode == Mode::Am,
-                   [this, hertz, mode, then = std::move(then)](const auto& result) mutable {
-                       if (!result.ok) {
-                           Lost(result);
-                           then();
-                           return;
-                       }
-                       modeSet_ = mode;
-                       SetFrequency(hertz, std::move(then));
-                   });
+    radio_.SetMode(mode, [this, hertz, mode, then = std::move(then)](const auto& result) mutable {
+        if (!result.ok) {
+            Lost(result);
+            then();
+            return;
+        }
+        modeSet_ = mode;
+        SetFrequency(hertz, std::move(then));
+    });
 }
 
 void HamlibReceiver::SetFrequency(long long hertz, Then then) {

@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "Mode.h"
+
 namespace nerimo {
 
 struct RadioSettings {
@@ -34,7 +36,7 @@ class Radio {
     virtual ~Radio() = default;
 
     virtual void Open(const RadioSettings& settings, Done done) = 0;
-    virtual void SetMode(bool am, Done done) = 0;
+    virtual void SetMode(Mode mode, Done done) = 0;
     virtual void SetFrequency(double hertz, Done done) = 0;
     virtual void ReadStrength(Strength done) = 0;
     // Closes the radio; requests not yet under way are dropped and answer nothing.

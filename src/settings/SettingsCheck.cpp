@@ -23,10 +23,9 @@ QString Text(const QByteArray& bytes) {
     return QString::fromLatin1(bytes);
 }
 
-// A key's value in effect, for the eye.
-QString Value(const Settings& settings, const QByteArray& key) {
+// A key's value in effect, for the eye; `read` as the lines gave the values.
+QString Value(const Settings& settings, const RawSettings& read, const QByteArray& key) {
     static const char* const kColours[] = {"green", "cyan", "orange", "white"};
-    const int16_t pause = settings.pauseSeconds;
     if (key == "FM_AM=") {
         return settings.mode == Mode::Am ? QStringLiteral("A (AM)") : QStringLiteral("N (FM)");
     }
@@ -51,9 +50,16 @@ QString Value(const Settings& settings, const QByteArray& key) {
             .arg(QLatin1String(kColours[settings.colorIndex]));
     }
     if (key == "PAUSE=") {
-        return pause == kHoldPause ? QStringLiteral("99 (hold)")
-               : pause > 0         ? QStringLiteral("%1 (dwell %1 s)").arg(pause)
-                                   : QStringLiteral("%1 (no pause)").arg(pause);
+        switch (settings.pause.kind) {
+            case Pause::Kind::Hold:
+                return QStringLiteral("%1 (hold)").arg(kHoldPause);
+            case Pause::Kind::Dwell:
+                return QStringLiteral("%1 (dwell %1 s)").arg(settings.pause.seconds);
+            case Pause::Kind::None:
+                break;
+        }
+        // 0 or less as the file gave it; a value out of range was read as 0.
+        return QStringLiteral("%1 (no pause)").arg(std::min<int>(read.pauseSeconds, 0));
     }
     if (key == "DEVICE=") {
         return settings.device.isEmpty() ? QStringLiteral("unset") : Text(settings.device);
@@ -78,6 +84,9 @@ bool Replaced(const RawSettings& read, const Settings& valid, const QByteArray& 
         // "A" chooses AM; N and FM say FM and get it; anything else falls to FM unasked.
         return read.modeLetter != "A" && read.modeLetter != "N" && read.modeLetter != "FM";
     }
+    if (key == "PAUSE=") {  // 0 or less is no pause as meant; a dwell past 10 s is none unasked
+        return read.pauseSeconds > 0 && valid.pause.kind == Pause::Kind::None;
+    }
     const QHash<QByteArray, std::pair<double, double>> kAsReadAndValid = {
         {"SPAN=", {read.spanMHz, valid.spanMHz}},
         {"MHZ=", {read.startMHz, valid.startMHz}},
@@ -85,7 +94,6 @@ bool Replaced(const RawSettings& read, const Settings& valid, const QByteArray& 
         {"CLEAR_SCREEN=", {read.clearAtStart, valid.clearAtStart}},
         {"COM=", {read.comPort, valid.comPort}},
         {"COLOR=", {read.colorIndex, valid.colorIndex}},
-        {"PAUSE=", {read.pauseSeconds, valid.pauseSeconds}},
         {"ACTIVITY=", {read.activityLevel, valid.activityLevel}},
         {"SETTLE=", {read.settleMs.value_or(valid.settleMs), valid.settleMs}},
     };
@@ -203,11 +211,11 @@ SettingsCheck CheckSettings(const QByteArray& bytes) {
     for (const QByteArray& key : SettingsKeys()) {
         const QList<int> on = linesOf.value(key);
         if (on.isEmpty()) {
-            check.keys.append({key, Value(valid, key), 0, {}});
+            check.keys.append({key, Value(valid, read, key), 0, {}});
             continue;
         }
         const int last = on.last();
-        check.keys.append({key, Value(valid, key), last, Shown(lines[last - 1])});
+        check.keys.append({key, Value(valid, read, key), last, Shown(lines[last - 1])});
         if (on.size() > 1) {
             QStringList numbers;
             for (const int line : on) {
@@ -232,7 +240,7 @@ SettingsCheck CheckSettings(const QByteArray& bytes) {
             check.warnings.append(
                 {last, QStringLiteral("line %1: %2%3 was read as %4.")
                            .arg(last)
-                           .arg(Text(key), Text(found.value), Value(valid, key))});
+                           .arg(Text(key), Text(found.value), Value(valid, read, key))});
         }
     }
     std::stable_sort(check.warnings.begin(), check.warnings.end(),

@@ -75,7 +75,7 @@ Settings LoadSettings(const SettingsSource& source, FileAccess& files) {
         settings.device = source.device;
     }
     if (source.settleMs >= 0) {
-        settings.settleMs = static_cast<int16_t>(source.settleMs);
+        settings.settleMs = source.settleMs;
     }
     return settings;
 }

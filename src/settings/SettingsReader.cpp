@@ -150,6 +150,16 @@ void ParseSettings(const QByteArray& line, const QString& file, RawSettings& raw
     }
 }
 
+Pause PauseOf(int16_t pauseSeconds) {
+    if (pauseSeconds == kHoldPause) {
+        return {Pause::Kind::Hold, 0};
+    }
+    if (pauseSeconds > 0 && pauseSeconds <= kLongestPause) {
+        return {Pause::Kind::Dwell, pauseSeconds};
+    }
+    return {};  // 0 or less, or a dwell longer than 10 s
+}
+
 Settings ValidateSettings(const RawSettings& raw) {
     Settings settings;
     settings.mode = raw.modeLetter == "A" ? Mode::Am : Mode::Fm;
@@ -170,11 +180,9 @@ Settings ValidateSettings(const RawSettings& raw) {
     settings.startMHz = start;
     settings.grid = raw.grid == 1;
     settings.clearAtStart = raw.clearAtStart == 1;
-    settings.comPort = raw.comPort == 0 ? int16_t(1) : raw.comPort;
-    settings.colorIndex = raw.colorIndex < 0 || raw.colorIndex > 3 ? int16_t(0) : raw.colorIndex;
-    settings.pauseSeconds = raw.pauseSeconds > kLongestPause && raw.pauseSeconds != kHoldPause
-                                ? int16_t(0)
-                                : raw.pauseSeconds;
+    settings.comPort = raw.comPort == 0 ? 1 : raw.comPort;
+    settings.colorIndex = raw.colorIndex < 0 || raw.colorIndex > 3 ? 0 : raw.colorIndex;
+    settings.pause = PauseOf(raw.pauseSeconds);
     settings.device = raw.device;
     settings.rigModel = raw.rigModel;
     settings.rigSpeed = raw.rigSpeed;
@@ -182,7 +190,7 @@ Settings ValidateSettings(const RawSettings& raw) {
                             ? *raw.settleMs
                             : kDefaultSettleMs;
     settings.activityLevel =
-        raw.activityLevel < 1 || raw.activityLevel > kHighestLevel ? int16_t(1) : raw.activityLevel;
+        raw.activityLevel < 1 || raw.activityLevel > kHighestLevel ? 1 : raw.activityLevel;
     return settings;
 }
 

@@ -49,6 +49,12 @@ QList<QByteArray> SettingsLines(const QByteArray& bytes);
 // a whole-number value does not fit: 16 bits, or the range of RIG= and RIG_SPEED=.
 void ParseSettings(const QByteArray& line, const QString& file, RawSettings& raw);
 
+// PAUSE=99: hold on a signal until it drops or "continue" is pressed.
+inline constexpr int16_t kHoldPause = 99;
+
+// PAUSE='s value as the file gives it: 1 to 10 a dwell, 99 a hold, anything else none.
+Pause PauseOf(int16_t pauseSeconds);
+
 // The values within their ranges: each one out of range replaced, in the fixed order.
 Settings ValidateSettings(const RawSettings& raw);
 

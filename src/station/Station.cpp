@@ -13,11 +13,10 @@ Station::Station(const Settings& settings, const Services& services, Panel& pane
       hamlib_(settings, services.radio, services.messages, services.retry),
       receiver_(settings.rigModel > 0 ? static_cast<Receiver*>(&hamlib_) : &serial_),
       plot_(plotSurface, settings.colorIndex),
-      log_(services.log, services.messages, services.clock),
-      history_(services.clock),
+      log_(services.log, services.messages),
       activity_(settings.activityLevel, lockouts_, bookmarks_, services.clock),
       activityLog_(services.activity, services.messages),
-      sweep_(settings, lockouts_, *receiver_, plot_, panel, services.scheduler) {
+      sweep_(settings, lockouts_, *receiver_, plot_, panel, services.scheduler, services.clock) {
     plot_.SetSpan(settings.spanMHz);
     sweep_.Listen(log_);
     sweep_.Listen(history_);
@@ -25,16 +24,15 @@ Station::Station(const Settings& settings, const Services& services, Panel& pane
     activity_.Listen(activityLog_);
 }
 
-void Station::PublishTo(const BrokerOptions& options, std::function<QString()> mode,
+void Station::PublishTo(const BrokerOptions& options,
                         std::function<void(const QString& why)> refused,
                         std::function<void(const QString& why)> rejected,
                         std::function<void(const QString& line)> note) {
-    publisher_.emplace(
-        SweepPublisher::Parts{broker_, clock_, options, receiver_->Name(), std::move(mode),
-                              [this] { return activityLog_.Logging(); }, std::move(refused),
-                              std::move(rejected), std::move(note)});
+    publisher_.emplace(SweepPublisher::Parts{broker_, clock_, options, receiver_->Name(),
+                                             std::move(refused), std::move(rejected),
+                                             std::move(note)});
     sweep_.Listen(*publisher_);
-    activity_.Listen(*publisher_);
+    activityLog_.Listen(*publisher_);
     publisher_->Start();
 }
 

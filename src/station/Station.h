@@ -65,8 +65,7 @@ class Station {
     // Publishes the sweeps, the activities and the state to an MQTT broker from now on;
     // `refused` hears once if the broker will not take the sensor, `rejected` once a topic if it
     // takes the sensor but not its messages, `note` when it goes and comes back.
-    void PublishTo(const BrokerOptions& options, std::function<QString()> mode,
-                   std::function<void(const QString& why)> refused,
+    void PublishTo(const BrokerOptions& options, std::function<void(const QString& why)> refused,
                    std::function<void(const QString& why)> rejected,
                    std::function<void(const QString& line)> note);
     // The publisher, once PublishTo made it.

@@ -94,7 +94,7 @@ std::optional<int> Survey::Prepare() {
     }
     if (options_.broker) {
         station_->PublishTo(
-            *options_.broker, [this] { return ModeName(settings_.mode); },
+            *options_.broker,
             [this](const QString& why) {
                 Report(why);
                 EndSoon(kNotWritten);
@@ -209,11 +209,11 @@ void Survey::SavePictures() {
     }
 }
 
-void Survey::SweepBegan(const SweepPlan& plan) {
-    began_ = services_.clock.Now();
+void Survey::SweepBegan(const SweepStart& start) {
+    began_ = start.time;
     strongest_ = 0;
     started_ = 0;
-    strongestHertz_ = plan.firstHertz;
+    strongestHertz_ = start.plan.firstHertz;
 }
 
 void Survey::Measured(long long hertz, int level, Reply reply) {

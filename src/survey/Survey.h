@@ -32,7 +32,7 @@ class Survey : public SweepListener, public ActivityListener {
     // way is logged as far as it went, the picture saved, the port closed.
     void Finish(int status);
 
-    void SweepBegan(const SweepPlan& plan) override;
+    void SweepBegan(const SweepStart& start) override;
     void Measured(long long hertz, int level, Reply reply) override;
     void SweepEnded(const SweepSummary& summary) override;
     void ActivityChanged(const Activity& activity, ActivityEvent event) override;

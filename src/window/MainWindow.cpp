@@ -120,9 +120,8 @@ bool MainWindow::Load() {
             Report(why);
             services_.messages.Notify(why);
         };
-        station_->PublishTo(
-            *options_.broker, [this] { return ModeName(ChosenMode()); }, tell, tell,
-            [](const QString& line) { Report(line); });
+        station_->PublishTo(*options_.broker, tell, tell,
+                            [](const QString& line) { Report(line); });
     }
     history_ = std::make_unique<HistoryWindow>(station_->history(), *activities_, *state_,
                                                services_.messages,
@@ -272,8 +271,7 @@ void MainWindow::PointerOverBackground() {
 
 void MainWindow::PointerOverPlot(double x) {
     // A drag can carry the pointer far beyond the plot; such a column is outside the range anyway.
-    mouseX_ =
-        static_cast<int16_t>(std::clamp(std::nearbyint(x), double(INT16_MIN), double(INT16_MAX)));
+    mouseX_ = int(std::clamp(std::nearbyint(x), -1e6, 1e6));
     // The cross-hair belongs to the plot alone, so it never lingers over the scale strip.
     ui_.plotView->setCursor(scanning_ ? Qt::ArrowCursor : Qt::CrossCursor);
     const std::optional<double> f =
@@ -297,8 +295,8 @@ void MainWindow::TuneAtPointer() {
         return;
     }
     // The column of the last move, not the click's own.
-    const std::optional<double> f = FrequencyAtOffset(
-        int(mouseX_) - kLeftMargin, settings_.startMHz, EndMHz(), station_->plot().PixelsPerStep());
+    const std::optional<double> f = FrequencyAtOffset(mouseX_ - kLeftMargin, settings_.startMHz,
+                                                      EndMHz(), station_->plot().PixelsPerStep());
     if (f) {
         TuneTo(Hertz(*f));
     }

@@ -96,7 +96,7 @@ class MainWindow : public QWidget, public Panel {
     std::optional<MarksMenu> marks_;
     std::unique_ptr<HistoryWindow> history_;
     bool scanning_ = false;  // a run is in progress, from start to stop
-    int16_t mouseX_ = 0;     // the pointer's last column over the plot; a click tunes there
+    int mouseX_ = 0;         // the pointer's last column over the plot; a click tunes there
     bool activated_ = false;
 };
 

@@ -27,12 +27,13 @@ struct Core {
     nerimo::testing::FakeSurface surface;
     nerimo::Plot plot{surface, 0};
     nerimo::Lockouts lockouts;
-    nerimo::Sweep sweep{settings, lockouts, receiver, plot, panel, scheduler};
+    nerimo::testing::FixedClock clock;
+    nerimo::Sweep sweep{settings, lockouts, receiver, plot, panel, scheduler, clock};
 
     Core(double startMHz, int spanMHz, int pauseSeconds = 0) {
         settings.startMHz = startMHz;
-        settings.spanMHz = int16_t(spanMHz);
-        settings.pauseSeconds = int16_t(pauseSeconds);
+        settings.spanMHz = spanMHz;
+        settings.pause = nerimo::testing::PauseFor(pauseSeconds);
         panel.spanMHz = spanMHz;
         plot.SetSpan(spanMHz);
     }

@@ -54,7 +54,8 @@ double Lowest(const QList<float>& values) {
 // go.
 void Sweep(nerimo::HistoryModel& history, long long first, const QList<int>& levels,
            bool measured = true, int steps = 0) {
-    history.SweepBegan({first, 12500, int((steps > 0 ? steps : levels.size()) - 1)});
+    history.SweepBegan({{first, 12500, int(steps > 0 ? steps : levels.size())},
+                        QDateTime(QDate(2026, 12, 7), QTime(10, 20, 30))});
     nerimo::SweepSummary summary;
     for (qsizetype i = 0; i < levels.size(); ++i) {
         const nerimo::Reply reply = measured ? nerimo::Reply::Answered : nerimo::Reply::NoReceiver;
@@ -90,7 +91,7 @@ class OutputsTest : public QObject {
         QFETCH(Logged, row);
         nerimo::Settings settings;
         settings.spanMHz = int16_t(row.span);
-        settings.pauseSeconds = int16_t(row.pause);
+        settings.pause = nerimo::testing::PauseFor(row.pause);
         nerimo::testing::FakeReceiver receiver;
         nerimo::testing::RecordingPanel panel;
         panel.spanMHz = row.span;
@@ -98,7 +99,9 @@ class OutputsTest : public QObject {
         nerimo::testing::FakeSurface surface;
         nerimo::Plot plot(surface, 0);
         const nerimo::Lockouts lockouts;
-        nerimo::Sweep sweep(settings, lockouts, receiver, plot, panel, scheduler);
+        nerimo::testing::FixedClock clock;
+        clock.now = QDateTime(QDate(2026, 12, 7), QTime(10, 20, 30));
+        nerimo::Sweep sweep(settings, lockouts, receiver, plot, panel, scheduler, clock);
         receiver.open = row.receiver;
         int reads = 0;  // a signal at the second step, gone after three reads in a hold
         receiver.answer = [&](const QByteArray& last) {
@@ -108,8 +111,7 @@ class OutputsTest : public QObject {
         };
         nerimo::testing::FakeAppendFile file;
         nerimo::testing::FakeMessageBox messages;
-        const nerimo::testing::FixedClock clock;
-        nerimo::SweepLog log(file, messages, clock);
+        nerimo::SweepLog log(file, messages);
         QVERIFY(log.Start(QStringLiteral("sweeps.csv")));
         sweep.Listen(log);
         sweep.RunSweep();
@@ -151,6 +153,8 @@ class OutputsTest : public QObject {
         nerimo::testing::FakeMessageBox messages;
         nerimo::testing::FakeAppendFile file;
         nerimo::ActivityLog log(file, messages);
+        nerimo::testing::RecordingActivities relayed;  // as a sensor hears the log
+        log.Listen(relayed);
         QVERIFY(log.Start(dir.filePath(QStringLiteral("new.csv"))));
         const QDateTime first(QDate(2026, 12, 7), QTime(14, 5, 31), QTimeZone(3600));
         const nerimo::Activity activity{
@@ -171,6 +175,8 @@ class OutputsTest : public QObject {
         file.refusal = QStringLiteral("No space left on device");
         log.ActivityChanged(activity, nerimo::ActivityEvent::Ended);
         QVERIFY(!log.Logging());
+        log.ActivityChanged(activity, nerimo::ActivityEvent::Ended);  // not logged, not relayed
+        QCOMPARE(relayed.seen, QStringList("E 145.5125 14 7 Rpt \"A\", north"));
         QCOMPARE(messages.notified,
                  QStringList("The activity log " + dir.filePath(QStringLiteral("new.csv")) +
                              " cannot be written (No space left on device); activity logging "
@@ -226,19 +232,16 @@ class OutputsTest : public QObject {
         nerimo::testing::FixedClock clock;
         clock.now = QDateTime(QDate(2026, 12, 7), QTime(10, 20, 30), QTimeZone(3600));
         QStringList said;
-        bool activityLogged = false;
         nerimo::SweepPublisher publisher({broker,
                                           clock,
                                           {"h", 1883, false, {}, "band", "s1", {}, {}},
                                           QStringLiteral("/dev/ttyUSB0"),
-                                          [] { return QStringLiteral("FM"); },
-                                          [&] { return activityLogged; },
                                           [&](const QString& why) { said << "refused: " + why; },
                                           [&](const QString& why) { said << "rejected: " + why; },
                                           [&](const QString& line) { said << line; }});
         // A sweep of 145 MHz and the steps after it, 12.5 kHz apart, its first level `first`.
         const auto sweep = [&](int first, int steps, int measured, bool answered = true) {
-            publisher.SweepBegan({145000000, 12500, steps});
+            publisher.SweepBegan({{145000000, 12500, steps + 1}, clock.now, nerimo::Mode::Fm});
             nerimo::SweepSummary summary;
             for (int i = 0; i < measured; ++i) {
                 const nerimo::Reply reply =
@@ -271,11 +274,8 @@ class OutputsTest : public QObject {
             sweep(i % 17, 2, 3);
         }
         const QDateTime heard = clock.now;
-        for (const bool logged : {false, true}) {  // only as the activity log gets it
-            activityLogged = logged;
-            publisher.ActivityChanged({145012500, QStringLiteral("Net"), 16, heard, heard, 1},
-                                      nerimo::ActivityEvent::Ended);
-        }
+        publisher.ActivityChanged({145012500, QStringLiteral("Net"), 16, heard, heard, 1},
+                                  nerimo::ActivityEvent::Ended);
         sweep(5, 2, 2);  // stopped after two steps: published, but not the scan
         QVERIFY(broker.published.isEmpty());
         QCOMPARE(publisher.Dropped(), 3);
@@ -320,13 +320,11 @@ class OutputsTest : public QObject {
                                           clock,
                                           {"h", 1883, false, {}, "band", "s1", {}, {}},
                                           QStringLiteral("/dev/ttyUSB0"),
-                                          [] { return QStringLiteral("FM"); },
-                                          [] { return false; },
                                           say,
                                           say,
                                           say});
         const auto sweep = [&](int steps) {
-            publisher.SweepBegan({145000000, 12500, steps - 1});
+            publisher.SweepBegan({{145000000, 12500, steps}, clock.now, nerimo::Mode::Am});
             nerimo::SweepSummary summary;
             for (int i = 0; i < steps; ++i) {
                 publisher.Measured(145000000 + i * 12500, i % 17, nerimo::Reply::Answered);
@@ -361,6 +359,7 @@ class OutputsTest : public QObject {
             QCOMPARE(parts[i].value("part").toInt(), i + 1);
             QCOMPARE(parts[i].value("parts").toInt(), parts.size());
             QCOMPARE(parts[i].value("timestamp"), parts[0].value("timestamp"));
+            QCOMPARE(parts[i].value("mode"), "AM");  // the sweep's own, as it began
             QCOMPARE(parts[i].value("hz_lo").toInteger(),
                      i == 0 ? 145000000 : parts[i - 1].value("hz_hi").toInteger() + 12500);
         }
@@ -528,8 +527,7 @@ class OutputsTest : public QObject {
     // where the span or the start changes, old rows keeping theirs; the last 10,000 rows kept;
     // a log loaded before the rows of the run, its dB scaled over its own range.
     void historyKeepsTheSweeps() {
-        const nerimo::testing::FixedClock clock;
-        nerimo::HistoryModel history(clock);
+        nerimo::HistoryModel history;
         Sweep(history, 145000000, {1, 2, 3});
         Sweep(history, 145000000, {0, 0, 0}, false);
         Sweep(history, 145000000, {4, 5}, true, 3);  // stopped short of its last step
@@ -541,7 +539,7 @@ class OutputsTest : public QObject {
         QCOMPARE(history.section(rows[2].section).firstHertz, 146000000LL);
         QCOMPARE(history.Value(rows[1], 1), std::optional<double>(5));
         QCOMPARE(history.Value(rows[1], 2), std::nullopt);
-        QCOMPARE(rows[0].time, clock.now);
+        QCOMPARE(rows[0].time, QDateTime(QDate(2026, 12, 7), QTime(10, 20, 30)));
 
         std::vector<nerimo::LoggedSweep> logged = {
             {QDateTime(QDate(2026, 12, 6), QTime(9, 0)), 144000000, 10000, {-50, -10, NAN}}};

@@ -31,8 +31,9 @@ struct Receivers {
     nerimo::SerialReceiver serial{settings, port, messages, retry};
     nerimo::HamlibReceiver hamlib{settings, radio, messages, retry};
     nerimo::Lockouts lockouts;
-    nerimo::Sweep serialSweep{settings, lockouts, serial, plot, panel, scheduler};
-    nerimo::Sweep hamlibSweep{settings, lockouts, hamlib, plot, panel, scheduler};
+    nerimo::testing::FixedClock clock;
+    nerimo::Sweep serialSweep{settings, lockouts, serial, plot, panel, scheduler, clock};
+    nerimo::Sweep hamlibSweep{settings, lockouts, hamlib, plot, panel, scheduler, clock};
 
     Receivers() {
         port.open = true;
@@ -285,7 +286,7 @@ class ReceiversTest : public QObject {
         k.settings.rigModel = 1020;
         k.settings.settleMs = 20;
         k.hamlib.OpenPort([](const nerimo::OpenOutcome&) {});
-        k.hamlibSweep.UsePlan({145000001, 7, 2});
+        k.hamlibSweep.UsePlan({145000001, 7, 3});
         k.hamlibSweep.RunSweep();
         QVERIFY(
             k.scheduler.RunUntil([&] { return k.radio.calls.filter(" Hz at").size() >= 3; }, 1));

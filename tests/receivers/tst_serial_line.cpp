@@ -43,7 +43,8 @@ class SerialLineTest : public QObject {
         StampingPanel stamps;
         nerimo::SerialReceiver receiver{settings, serial, messages, retry};
         nerimo::Lockouts lockouts;
-        nerimo::Sweep sweep{settings, lockouts, receiver, plot, stamps, timer};
+        nerimo::testing::FixedClock clock;
+        nerimo::Sweep sweep{settings, lockouts, receiver, plot, stamps, timer, clock};
 
         explicit Line(const QString& device) {
             settings.device = device.toLocal8Bit();

@@ -24,7 +24,8 @@ QString Summary(const Settings& s) {
     QStringList words = {s.mode == nerimo::Mode::Am ? QStringLiteral("A") : QStringLiteral("N")};
     for (const double value :
          {double(s.spanMHz), s.startMHz, double(s.grid), double(s.clearAtStart), double(s.comPort),
-          double(s.colorIndex), double(s.pauseSeconds)}) {
+          double(s.colorIndex),
+          double(s.pause.kind == nerimo::Pause::Kind::Hold ? 99 : s.pause.seconds)}) {
         words << QString::number(value);
     }
     if (s.rigModel != 0 || s.rigSpeed != 0) {
@@ -128,7 +129,7 @@ class SettingsTest : public QObject {
             {"FM_AM=a\nSPAN=2\nMHZ=0\nGRID=1.5\nCLEAR_SCREEN=2\nCOM=0\nCOLOR=3.5\nPAUSE=50",
              "N 1 145 0 0 1 0 0"},
             {"FM_AM=AM\nSPAN=7.6\nMHZ=-3\nCOLOR=-1\nPAUSE=99\n", "N 8 0.1 0 0 1 0 99"},
-            {"MHZ=2100\nCOM=-2\nPAUSE=-5\n", "N 1 2035 0 0 -2 0 -5"},
+            {"MHZ=2100\nCOM=-2\nPAUSE=-5\n", "N 1 2035 0 0 -2 0 0"},
             {"MHZ=2030\n", "N 1 2030 0 0 1 0 0"},
             {"MHZ=2030\nSPAN=8\n", "N 8 2028 0 0 1 0 0"},
             // Each range's ends: the last value kept and the first replaced.
@@ -236,24 +237,24 @@ class SettingsTest : public QObject {
         row("user without a password", {"--mqtt", "mqtt://h", "--mqtt-user", "me"}, 2);
     }
 
-    // --range as rtl_power takes it: the first frequency, the step and the steps after the
-    // first, the high end included when a whole number of steps away; or the reason.
+    // --range as rtl_power takes it: the first frequency, the step and the count of steps, the
+    // high end included when a whole number of steps away; or the reason.
     void readsRanges_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("plan");
         const QList<QPair<const char*, const char*>> rows = {
-            {"144M:148M:25k", "144000000 25000 160"},
-            {"145M:146M", "145000000 12500 80"},
-            {"1.5G:1.5001G:12.5k", "1500000000 12500 8"},
-            {"100000:200K:1k", "100000 1000 100"},
-            {"145M:145.01M:3k", "145000000 3000 3"},
-            {"145M:145M", "145000000 12500 0"},
-            {" 145M : 146M ", "145000000 12500 80"},
+            {"144M:148M:25k", "144000000 25000 161"},
+            {"145M:146M", "145000000 12500 81"},
+            {"1.5G:1.5001G:12.5k", "1500000000 12500 9"},
+            {"100000:200K:1k", "100000 1000 101"},
+            {"145M:145.01M:3k", "145000000 3000 4"},
+            {"145M:145M", "145000000 12500 1"},
+            {" 145M : 146M ", "145000000 12500 81"},
             {"148M:144M", "HIGH is below LOW"},
             {"145M:146M:0", "at least 1 Hz"},
             {"145M", "not 145M."},
             {"145M:146M:0.4", "at least 1 Hz"},
-            {"145M:146M:0.5", "145000000 1 1000000"},
+            {"145M:146M:0.5", "145000000 1 1000001"},
             {"145M:146M:1k:2", "takes LOW:HIGH[:STEP]"},
             {"145X:146M", "takes LOW:HIGH[:STEP]"},
             {"-1M:146M", "takes LOW:HIGH[:STEP]"},
@@ -271,7 +272,7 @@ class SettingsTest : public QObject {
         QCOMPARE(read ? QStringLiteral("%1 %2 %3")
                             .arg(read->firstHertz)
                             .arg(read->stepHertz)
-                            .arg(read->steps)
+                            .arg(read->count)
                       : QString(),
                  read ? plan : QString());
         QVERIFY2(read || error.contains(plan), qPrintable(error));

@@ -38,6 +38,13 @@ void AddRows(const QList<Row>& rows) {
     }
 }
 
+// PAUSE= as a number: 99 a hold, 1 to 10 a dwell, anything else none.
+inline Pause PauseFor(int seconds) {
+    return seconds == 99                  ? Pause{Pause::Kind::Hold, 0}
+           : seconds > 0 && seconds <= 10 ? Pause{Pause::Kind::Dwell, seconds}
+                                          : Pause{};
+}
+
 // The C library and Qt on a comma-decimal locale, as Qt's start-up leaves them on such a system;
 // false when the system has no such locale.
 inline bool UseCommaLocale() {
@@ -199,7 +206,7 @@ struct FakeReceiver : Receiver {
 struct RecordingListener : SweepListener {
     QList<QPair<int, Reply>> steps;
     QList<SweepSummary> sweeps;
-    void SweepBegan(const SweepPlan&) override {}
+    void SweepBegan(const SweepStart&) override {}
     void Measured(long long, int level, Reply reply) override { steps << qMakePair(level, reply); }
     void SweepEnded(const SweepSummary& summary) override { sweeps << summary; }
 };

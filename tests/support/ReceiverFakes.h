@@ -83,8 +83,8 @@ struct FakeRadio : Radio {
         calls << QStringLiteral("open %1 %2").arg(settings.model).arg(settings.path);
         Reply([this, done] { done(result); });
     }
-    void SetMode(bool am, Done done) override {
-        calls << (am ? QStringLiteral("mode AM") : QStringLiteral("mode FM"));
+    void SetMode(Mode mode, Done done) override {
+        calls << QStringLiteral("mode ") + ModeName(mode);
         Reply([this, done] { done(result); });
     }
     void SetFrequency(double hertz, Done done) override {
