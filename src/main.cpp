@@ -47,8 +47,17 @@ struct Platform {
     nerimo::platform::SystemClock clock;
 
     nerimo::Services Services() {
-        return {program, files, messages, port,   radio, scheduler,
-                retry,   log,   activity, broker, clock};
+        return {.program = program,
+                .files = files,
+                .messages = messages,
+                .port = port,
+                .radio = radio,
+                .scheduler = scheduler,
+                .retry = retry,
+                .log = log,
+                .activity = activity,
+                .broker = broker,
+                .clock = clock};
     }
 };
 

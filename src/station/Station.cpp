@@ -1,12 +1,24 @@
 #include "Station.h"
 
+#include <QDeadlineTimer>
+
 #include "LockoutsFile.h"
+#include "Report.h"
+#include "SettingsFile.h"
 
 namespace nerimo {
 
+Settings LoadRunSettings(const CommandLine& options, const Program& program, FileAccess& files) {
+    return LoadSettings({program.Folder(), program.UserFolder(), options.settingsPath,
+                         options.device, program.Installed(), options.settleMs},
+                        files);
+}
+
 Station::Station(const Settings& settings, const Services& services, Panel& panel,
                  Surface& plotSurface)
-    : files_(services.files),
+    : settings_(settings),
+      files_(services.files),
+      messages_(services.messages),
       broker_(services.broker),
       clock_(services.clock),
       serial_(settings, services.port, services.messages, services.retry),
@@ -24,16 +36,43 @@ Station::Station(const Settings& settings, const Services& services, Panel& pane
     activity_.Listen(activityLog_);
 }
 
-void Station::PublishTo(const BrokerOptions& options,
-                        std::function<void(const QString& why)> refused,
-                        std::function<void(const QString& why)> rejected,
-                        std::function<void(const QString& line)> note) {
-    publisher_.emplace(SweepPublisher::Parts{broker_, clock_, options, receiver_->Name(),
-                                             std::move(refused), std::move(rejected),
-                                             std::move(note)});
+void Station::PublishTo(const BrokerOptions& options, std::function<void()> refused) {
+    const auto tell = [this](const QString& why) { messages_.Notify(why); };
+    publisher_.emplace(
+        SweepPublisher::Parts{broker_, clock_, options, receiver_->Name(),
+                              [tell, refused = std::move(refused)](const QString& why) {
+                                  tell(why);
+                                  refused();
+                              },
+                              tell, [](const QString& line) { Report(line); }});
     sweep_.Listen(*publisher_);
     activityLog_.Listen(*publisher_);
     publisher_->Start();
+}
+
+FrequencyLists Station::ReadLists(const CommandLine& options, const QString& bookmarksPath,
+                                  bool mustExist) {
+    const QString lockouts =
+        options.lockoutsPath.isEmpty() ? LockoutsBeside(settings_.file) : options.lockoutsPath;
+    const FrequencyLists lists = ReadFrequencyLists(
+        files_, lockouts, mustExist && !options.lockoutsPath.isEmpty(), bookmarksPath);
+    UseLists(lists, lockouts);
+    return lists;
+}
+
+PictureCaption Station::Caption(int spanMHz, Mode mode) const {
+    const auto& rows = history_.rows();
+    return {settings_.startMHz, spanMHz, rows.empty() ? QDateTime() : rows.back().time, mode,
+            receiver_->Name()};
+}
+
+int Station::Finish(int brokerDeadlineMs) {
+    const QDeadlineTimer deadline(brokerDeadlineMs);
+    sweep_.End();
+    const int lost =
+        publisher_ ? publisher_->Finish(int(deadline.remainingTime())) + publisher_->Dropped() : 0;
+    receiver_->ClosePort();
+    return lost;
 }
 
 void Station::UseLists(const FrequencyLists& lists, const QString& lockoutsPath) {

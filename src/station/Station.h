@@ -5,12 +5,14 @@
 #include "AppendFile.h"
 #include "Broker.h"
 #include "Clock.h"
+#include "CommandLine.h"
 #include "FileAccess.h"
 #include "FrequencyLists.h"
 #include "HamlibReceiver.h"
 #include "HistoryModel.h"
 #include "MessageBox.h"
 #include "Panel.h"
+#include "Picture.h"
 #include "Plot.h"
 #include "Program.h"
 #include "Radio.h"
@@ -26,7 +28,7 @@
 namespace nerimo {
 
 // The platform's services, which the window and a survey reach through these seams, so that tests
-// can put fakes in their place.
+// can put fakes in their place. Built with designated initialisers: several have the same type.
 struct Services {
     Program& program;
     FileAccess& files;
@@ -41,10 +43,15 @@ struct Services {
     const Clock& clock;    // the time of day of log rows and a survey's lines
 };
 
+// The settings of a run: the file that the command line and the program's place choose, with
+// --device and --settle over it. Throws StartupError as LoadSettings does.
+Settings LoadRunSettings(const CommandLine& options, const Program& program, FileAccess& files);
+
 // Everything a run of sweeps needs, assembled in one place from the settings, for the window and
 // for a survey alike: the receiver the settings choose (the receiver's own protocol, or Hamlib
 // for RIG=), the plot on the given surface, the frequencies locked out and named, the sweep, and
-// listening to it the sweep log, the history and the activities with their log.
+// listening to it the sweep log, the history, the activities with their log and the sensor; its
+// pictures' caption and its end. The window and a survey only present it.
 class Station {
   public:
     Station(const Settings& settings, const Services& services, Panel& panel, Surface& plotSurface);
@@ -60,14 +67,22 @@ class Station {
     FileAccess& files() { return files_; }
     const Bookmarks& bookmarks() const { return bookmarks_; }
 
-    // The lists read at the start, the lockouts to be written back to `lockoutsPath`.
-    void UseLists(const FrequencyLists& lists, const QString& lockoutsPath);
-    // Publishes the sweeps, the activities and the state to an MQTT broker from now on;
-    // `refused` hears once if the broker will not take the sensor, `rejected` once a topic if it
-    // takes the sensor but not its messages, `note` when it goes and comes back.
-    void PublishTo(const BrokerOptions& options, std::function<void(const QString& why)> refused,
-                   std::function<void(const QString& why)> rejected,
-                   std::function<void(const QString& line)> note);
+    // Reads and uses the lockouts (--lockouts, or lockouts.csv beside the settings file, written
+    // back as they change) and the named frequencies of `bookmarksPath`; what was skipped, and
+    // what cannot be used at all, for the client to say. A --lockouts file that is not there is
+    // refused when it `mustExist` (a survey, which never writes it).
+    FrequencyLists ReadLists(const CommandLine& options, const QString& bookmarksPath,
+                             bool mustExist);
+    // Publishes the sweeps, the activities and the state to an MQTT broker from now on. What the
+    // broker does is said as the user sees messages (a refusal of a topic once, the broker gone
+    // and back on standard error); `refused` hears once that it will not take the sensor at all.
+    void PublishTo(const BrokerOptions& options, std::function<void()> refused);
+    // What a picture of the plot says of itself, for the span and mode it shows.
+    PictureCaption Caption(int spanMHz, Mode mode) const;
+    // Ends the run: the sweep under way logged as far as it went, the sensor "offline" with
+    // what waits handed over within the deadline, the port let go. The messages that never
+    // reached the broker.
+    int Finish(int brokerDeadlineMs);
     // The publisher, once PublishTo made it.
     SweepPublisher* publisher() { return publisher_ ? &*publisher_ : nullptr; }
     // The named frequencies of another file, and the lockouts its skipped channels make.
@@ -79,11 +94,14 @@ class Station {
     bool RemoveLockout(long long stepHertz, QString* error);
 
   private:
+    void UseLists(const FrequencyLists& lists, const QString& lockoutsPath);
     // The lockouts file as it is on disk now, changed, written back whole in its place.
     bool RewriteLockouts(const std::function<QByteArray(const QByteArray&)>& change,
                          QString* error);
 
+    const Settings& settings_;
     FileAccess& files_;
+    MessageBox& messages_;
     Broker& broker_;
     const Clock& clock_;
     SerialReceiver serial_;

@@ -67,10 +67,7 @@ int Survey::Run() {
 }
 
 std::optional<int> Survey::Prepare() {
-    const QString lockouts =
-        options_.lockoutsPath.isEmpty() ? LockoutsBeside(settings_.file) : options_.lockoutsPath;
-    const FrequencyLists lists = ReadFrequencyLists(
-        services_.files, lockouts, !options_.lockoutsPath.isEmpty(), options_.bookmarksPath);
+    const FrequencyLists lists = station_->ReadLists(options_, options_.bookmarksPath, true);
     for (const QString& note : lists.notes) {
         Report(note);
     }
@@ -79,7 +76,6 @@ std::optional<int> Survey::Prepare() {
         Report(lists.refusal);
         return kUsage;
     }
-    station_->UseLists(lists, lockouts);
     if (options_.range) {
         if (const std::optional<QString> why = station_->receiver().RefusesPlan(*options_.range)) {
             Report(*why);
@@ -93,13 +89,7 @@ std::optional<int> Survey::Prepare() {
         return kNotWritten;
     }
     if (options_.broker) {
-        station_->PublishTo(
-            *options_.broker,
-            [this](const QString& why) {
-                Report(why);
-                EndSoon(kNotWritten);
-            },
-            [](const QString& why) { Report(why); }, [](const QString& line) { Report(line); });
+        station_->PublishTo(*options_.broker, [this] { EndSoon(kNotWritten); });
     }
     return std::nullopt;
 }
@@ -150,7 +140,7 @@ void Survey::Finish(int status) {
     }
     finished_ = true;
     status_ = status;
-    station_->sweep().End();  // the sweep under way is logged as far as it went
+    const int lost = station_->Finish(kBrokerDeadlineMs);  // the last sweep logged as it went
     if (status_ == kUsage) {  // a range the radio refused once open: the logs it made go too
         station_->log().Discard();
         station_->activityLog().Discard();
@@ -158,9 +148,7 @@ void Survey::Finish(int status) {
     if (status_ == kDone && LogFailed()) {  // the activities still going on, written at the end
         status_ = kNotWritten;
     }
-    if (SweepPublisher* publisher = station_->publisher()) {
-        const int left = publisher->Finish(kBrokerDeadlineMs);
-        const int lost = left + publisher->Dropped();
+    if (const SweepPublisher* publisher = station_->publisher()) {
         if (lost > 0) {
             Report(QStringLiteral("%1 never reached the broker at %2.")
                        .arg(Counted(lost, "message", "messages"), options_.broker->host));
@@ -181,15 +169,11 @@ void Survey::Finish(int status) {
     if (answered_) {
         SavePictures();
     }
-    station_->receiver().ClosePort();
     QCoreApplication::exit(status_);
 }
 
 void Survey::SavePictures() {
-    const auto& rows = station_->history().rows();
-    const PictureCaption caption{settings_.startMHz, settings_.spanMHz,
-                                 rows.empty() ? QDateTime() : rows.back().time, settings_.mode,
-                                 station_->receiver().Name()};
+    const PictureCaption caption = station_->Caption(settings_.spanMHz, settings_.mode);
     const std::pair<QString, QImage> pictures[] = {
         {options_.picturePath,
          options_.picturePath.isEmpty()

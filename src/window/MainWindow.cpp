@@ -115,13 +115,8 @@ bool MainWindow::Load() {
     activities_.emplace();
     station_->activity().Listen(*activities_);
     if (options_.broker) {
-        // A refusal is said where the user looks, once, and never in a box that waits.
-        const auto tell = [this](const QString& why) {
-            Report(why);
-            services_.messages.Notify(why);
-        };
-        station_->PublishTo(*options_.broker, tell, tell,
-                            [](const QString& line) { Report(line); });
+        // A refusal is said in a message that does not wait; the window sweeps on.
+        station_->PublishTo(*options_.broker, [] {});
     }
     history_ = std::make_unique<HistoryWindow>(station_->history(), *activities_, *state_,
                                                services_.messages,
@@ -156,12 +151,10 @@ void MainWindow::StartLog(const QString& path) {
 }
 
 void MainWindow::ReadLists() {
-    const QString lockouts =
-        options_.lockoutsPath.isEmpty() ? LockoutsBeside(settings_.file) : options_.lockoutsPath;
     // A lockouts file named but not there yet is made at the first lockout.
-    const FrequencyLists lists = ReadFrequencyLists(
-        services_.files, lockouts, false,
-        options_.bookmarksPath.isEmpty() ? state_->BookmarksPath() : options_.bookmarksPath);
+    const FrequencyLists lists = station_->ReadLists(
+        options_,
+        options_.bookmarksPath.isEmpty() ? state_->BookmarksPath() : options_.bookmarksPath, false);
     QStringList said = lists.notes;
     if (!lists.refusal.isEmpty()) {
         said << lists.refusal;
@@ -172,7 +165,6 @@ void MainWindow::ReadLists() {
     if (!said.isEmpty()) {
         services_.messages.Notify(said.join('\n'));
     }
-    station_->UseLists(lists, lockouts);
 }
 
 void MainWindow::StartActivityLog(const QString& path) {

@@ -56,10 +56,18 @@ class WindowTest : public QObject {
               const nerimo::CommandLine& options = {}) {
         QLocale::setDefault(QLocale(QLatin1String(locale)));
         files_.next = {nerimo::FileRead::Outcome::Read, settings, {}};
-        form_ = std::make_unique<nerimo::MainWindow>(
-            nerimo::Services{program_, files_, messages_, port_, radio_, scheduler_, retry_, log_,
-                             activityLog_, broker_, clock_},
-            options);
+        form_ = std::make_unique<nerimo::MainWindow>(nerimo::Services{.program = program_,
+                                                                      .files = files_,
+                                                                      .messages = messages_,
+                                                                      .port = port_,
+                                                                      .radio = radio_,
+                                                                      .scheduler = scheduler_,
+                                                                      .retry = retry_,
+                                                                      .log = log_,
+                                                                      .activity = activityLog_,
+                                                                      .broker = broker_,
+                                                                      .clock = clock_},
+                                                     options);
         QVERIFY(form_->Load());
         form_->show();
         QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
