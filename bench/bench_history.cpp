@@ -13,10 +13,10 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "DiskFileAccess.h"
 #include "HistoryWindow.h"
 #include "ProcessFigures.h"
 #include "QtMessageBox.h"
-#include "SystemClock.h"
 
 namespace {
 
@@ -63,12 +63,13 @@ class PaintCounter : public QObject {
 struct Window {
     explicit Window(const QString& folder)
         : state(folder + QStringLiteral("/Nerimo.ini")),
-          window(model, activities, state, messages, [](long long) {}) {
+          window(model, activities, state, messages, files, [](long long) {}) {
         window.view().installEventFilter(&paints);
         window.show();
         QCoreApplication::processEvents();
     }
     nerimo::platform::QtMessageBox messages{QStringLiteral("Nerimo")};
+    nerimo::platform::DiskFileAccess files;
     nerimo::WindowState state;
     HistoryModel model;
     nerimo::ActivityTable activities;

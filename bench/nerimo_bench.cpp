@@ -24,8 +24,8 @@
 #include <cstdio>
 #include <optional>
 
-#include "OutputFakes.h"
 #include "ProcessFigures.h"
+#include "SensorFakes.h"
 #include "SweepPublisher.h"
 #include "TestBroker.h"
 

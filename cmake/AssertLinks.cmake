@@ -1,6 +1,7 @@
-# nerimo_assert_links(TARGET ALLOWED Qt6::Core ...): stops the configuration when TARGET, with
-# everything it links in turn, links a Qt module or a package target other than those allowed.
-# So a library that must not reach the window (the core) cannot come to, one include at a time.
+# nerimo_assert_links(TARGET ALLOWED Qt6::Core core ...): stops the configuration when TARGET,
+# with everything it links in turn, links a Qt module, a package target or one of our own
+# libraries (NERIMO_LIBRARIES) other than those allowed. So a library that must not reach the
+# window (the core) cannot come to, one include at a time, and no arrow points upward.
 
 # The targets TARGET links, directly and through the libraries it links.
 function(nerimo_links_of target out)
@@ -39,11 +40,11 @@ function(nerimo_assert_links target)
     cmake_parse_arguments(ASSERT "" "" "ALLOWED" ${ARGN})
     nerimo_links_of(${target} linked)
     foreach(library IN LISTS linked)
-        if(library MATCHES "^(Qt6::|PkgConfig::)" AND NOT library IN_LIST ASSERT_ALLOWED
+        if((library MATCHES "^(Qt6::|PkgConfig::)" OR library IN_LIST NERIMO_LIBRARIES)
+           AND NOT library IN_LIST ASSERT_ALLOWED AND NOT library STREQUAL target
            AND NOT library STREQUAL "Qt6::Platform")
             message(FATAL_ERROR
-                "${target} links ${library}: it may link only ${ASSERT_ALLOWED} (and our own "
-                "libraries that keep to the same)")
+                "${target} links ${library}: it may link only ${ASSERT_ALLOWED}")
         endif()
     endforeach()
 endfunction()

@@ -104,8 +104,9 @@ int main(int argc, char* argv[]) {
         // Help, the version, the port list and a bad option are answered before anything of a
         // window is loaded, so they need no display.
         const QCoreApplication reading(argc, argv);
+        nerimo::platform::DiskFileAccess files;
         if (const std::optional<int> status =
-                nerimo::ParseCommandLine(QCoreApplication::arguments(), &options)) {
+                nerimo::ParseCommandLine(QCoreApplication::arguments(), files, &options)) {
             return *status;
         }
         if (options.checkSettings) {
@@ -114,7 +115,8 @@ int main(int argc, char* argv[]) {
                                              program.UserFolder(),
                                              options.settingsPath,
                                              {},
-                                             program.Installed()});
+                                             program.Installed()},
+                                            files);
         }
         if (options.listPorts) {
             std::printf(

@@ -1,7 +1,5 @@
 #include "ActivityLog.h"
 
-#include <QFileInfo>
-
 #include "Frequency.h"
 
 namespace nerimo {
@@ -37,7 +35,6 @@ ActivityLog::ActivityLog(AppendFile& file, MessageBox& messages)
     : file_(file), messages_(messages) {}
 
 bool ActivityLog::Start(const QString& path) {
-    const bool fresh = QFileInfo(path).size() == 0;
     QString error;
     logging_ = file_.Open(path, &error);
     path_ = path;
@@ -46,7 +43,7 @@ bool ActivityLog::Start(const QString& path) {
                            .arg(path, error));
         return false;
     }
-    return !fresh || Write(kHeader);
+    return file_.Size() > 0 || Write(kHeader);
 }
 
 void ActivityLog::Stop() {

@@ -13,6 +13,8 @@ class AppendFile {
 
     // Opens for appending, creating it when missing; false with the reason.
     virtual bool Open(const QString& path, QString* error) = 0;
+    // The bytes the file holds (0 for a device or a pipe).
+    virtual qint64 Size() const = 0;
     // Writes the piece and flushes it; false with the reason, nothing of it left behind.
     virtual bool Append(const QByteArray& piece, QString* error) = 0;
     virtual void Close() = 0;

@@ -38,7 +38,21 @@ FileRead DiskFileAccess::Read(const QString& path) {
     if (file.error() != QFileDevice::NoError) {
         return {FileRead::Outcome::Unreadable, {}, file.errorString()};
     }
-    return {FileRead::Outcome::Read, bytes, {}};
+    return {FileRead::Outcome::Read, bytes, {}, file.permissions()};
+}
+
+std::unique_ptr<QIODevice> DiskFileAccess::OpenForReading(const QString& path, QString* error) {
+    // A pipe would hold the reader, and whoever waits for it, until something wrote.
+    if (const std::optional<QString> why = NotAFile(path)) {
+        *error = *why;
+        return nullptr;
+    }
+    auto file = std::make_unique<QFile>(path);
+    if (!file->open(QIODevice::ReadOnly)) {
+        *error = file->errorString();
+        return nullptr;
+    }
+    return file;
 }
 
 bool DiskFileAccess::Replace(const QString& path, const QByteArray& bytes, QString* error) {

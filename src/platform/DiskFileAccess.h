@@ -8,6 +8,7 @@ class DiskFileAccess : public FileAccess {
   public:
     FileRead ReadOrCreate(const QString& path) override;
     FileRead Read(const QString& path) override;
+    std::unique_ptr<QIODevice> OpenForReading(const QString& path, QString* error) override;
     bool Replace(const QString& path, const QByteArray& bytes, QString* error) override;
 };
 

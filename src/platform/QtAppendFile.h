@@ -11,6 +11,7 @@ class QtAppendFile : public AppendFile {
   public:
     bool Open(const QString& path, QString* error) override;
     bool Append(const QByteArray& piece, QString* error) override;
+    qint64 Size() const override { return file_.size(); }
     void Close() override { file_.close(); }
     void Discard() override;
 

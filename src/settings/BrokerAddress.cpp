@@ -4,8 +4,6 @@
 #include <QRegularExpression>
 #include <QUrl>
 
-#include "FileKind.h"
-
 namespace nerimo {
 
 bool ParseBrokerUrl(const QString& url, BrokerOptions* options, QString* error) {
@@ -28,19 +26,18 @@ bool ParseBrokerUrl(const QString& url, BrokerOptions* options, QString* error) 
     return true;
 }
 
-bool ReadCredentials(const QString& path, BrokerOptions* options, QString* error) {
-    if (const std::optional<QString> why = NotAFile(path)) {
-        *error = QStringLiteral("The credentials file %1 cannot be read: %2.").arg(path, *why);
-        return false;
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+bool ReadCredentials(FileAccess& files, const QString& path, BrokerOptions* options,
+                     QString* error) {
+    const FileRead file = files.Read(path);
+    if (file.outcome != FileRead::Outcome::Read) {
         *error = QStringLiteral("The credentials file %1 cannot be read: %2.")
-                     .arg(path, file.errorString());
+                     .arg(path, file.outcome == FileRead::Outcome::Missing
+                                    ? QStringLiteral("there is no such file")
+                                    : file.error);
         return false;
     }
     // Another who may write it may swap the password for one of theirs, or read it back.
-    if (file.permissions() &
+    if (file.permissions &
         (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther)) {
         *error = QStringLiteral(
                      "The credentials file %1 may be read or written by others; make it the "
@@ -48,7 +45,8 @@ bool ReadCredentials(const QString& path, BrokerOptions* options, QString* error
                      .arg(path);
         return false;
     }
-    const QString line = QString::fromUtf8(file.readLine()).remove('\r').remove('\n');
+    const QString line =
+        QString::fromUtf8(file.bytes.left(file.bytes.indexOf('\n'))).remove('\r').remove('\n');
     const qsizetype colon = line.indexOf(':');
     if (colon <= 0) {
         *error = QStringLiteral(

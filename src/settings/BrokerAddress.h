@@ -3,6 +3,7 @@
 #include <QString>
 
 #include "BrokerOptions.h"
+#include "FileAccess.h"
 
 namespace nerimo {
 
@@ -12,6 +13,7 @@ bool ParseBrokerUrl(const QString& url, BrokerOptions* options, QString* error);
 
 // The user and password from a file's first line, "user:password"; false, with the reason, when
 // it cannot be read, holds no such line, or may be read by others than its owner.
-bool ReadCredentials(const QString& path, BrokerOptions* options, QString* error);
+bool ReadCredentials(FileAccess& files, const QString& path, BrokerOptions* options,
+                     QString* error);
 
 }  // namespace nerimo

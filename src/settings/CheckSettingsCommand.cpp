@@ -1,35 +1,30 @@
 #include "CheckSettingsCommand.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <cstdio>
 
-#include "FileKind.h"
 #include "Report.h"
 #include "SettingsCheck.h"
 
 namespace nerimo {
 
-int RunSettingsCheck(const SettingsSource& source) {
+int RunSettingsCheck(const SettingsSource& source, FileAccess& files) {
     auto [path, place] = SettingsFileOf(source);
+    FileRead file = files.Read(path);
     // As a start would: a copy whose own folder takes no file uses the user's own.
-    if (place == SettingsPlace::BesideProgram && !QFileInfo::exists(path) &&
+    if (place == SettingsPlace::BesideProgram && file.outcome == FileRead::Outcome::Missing &&
         !QFileInfo(source.programFolder).isWritable()) {
         path = source.userFolder + QStringLiteral("/Nerimo.ini");
         place = SettingsPlace::UserFolder;
+        file = files.Read(path);
     }
-    if (const std::optional<QString> why = NotAFile(path)) {
-        Report(QStringLiteral("The settings file %1 cannot be read: %2.").arg(path, *why));
-        return 2;
+    if (file.outcome == FileRead::Outcome::Unreadable ||
+        file.outcome == FileRead::Outcome::NotAFile) {
+        Report(QStringLiteral("The settings file %1 cannot be read: %2.").arg(path, file.error));
+        return file.outcome == FileRead::Outcome::NotAFile ? 2 : 1;
     }
-    QFile file(path);
-    const bool exists = file.exists();
-    if (exists && !file.open(QIODevice::ReadOnly)) {
-        Report(QStringLiteral("The settings file %1 cannot be read: %2.")
-                   .arg(path, file.errorString()));
-        return 1;
-    }
-    const SettingsCheck check = CheckSettings(exists ? file.readAll() : QByteArray());
+    const bool exists = file.outcome == FileRead::Outcome::Read;
+    const SettingsCheck check = CheckSettings(file.bytes);
     std::printf("%s", SettingsCheckReport(path, SettingsPlaceText(place), exists, check)
                           .toLocal8Bit()
                           .constData());

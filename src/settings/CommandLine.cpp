@@ -33,7 +33,8 @@ constexpr int kLongestPrefix = 1000;  // bytes of a topic's level
 // --mqtt and the options that go with it, into `options->broker`; the exit status when they are
 // wrong.
 std::optional<int> ReadBrokerOptions(const QCommandLineParser& parser,
-                                     const QList<QCommandLineOption>& given, CommandLine* options) {
+                                     const QList<QCommandLineOption>& given, FileAccess& files,
+                                     CommandLine* options) {
     const QCommandLineOption& url = given[0];
     if (!parser.isSet(url)) {
         for (const QCommandLineOption& option : given.mid(1)) {
@@ -75,7 +76,8 @@ std::optional<int> ReadBrokerOptions(const QCommandLineParser& parser,
         return Usage(
             QStringLiteral("--mqtt-credentials and --mqtt-user go one without the other."));
     }
-    if (parser.isSet(given[4]) && !ReadCredentials(parser.value(given[4]), &broker, &error)) {
+    if (parser.isSet(given[4]) &&
+        !ReadCredentials(files, parser.value(given[4]), &broker, &error)) {
         return Usage(error);
     }
     if (parser.isSet(given[5])) {
@@ -93,7 +95,8 @@ std::optional<int> ReadBrokerOptions(const QCommandLineParser& parser,
 
 }  // namespace
 
-std::optional<int> ParseCommandLine(const QStringList& arguments, CommandLine* options) {
+std::optional<int> ParseCommandLine(const QStringList& arguments, FileAccess& files,
+                                    CommandLine* options) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Nerimo turns a serial-controlled wide-band receiver into a slow spectrum analyser. With\n"
@@ -283,7 +286,7 @@ std::optional<int> ParseCommandLine(const QStringList& arguments, CommandLine* o
         }
     }
     if (const std::optional<int> status = ReadBrokerOptions(
-            parser, {mqtt, mqttCa, mqttTopic, sensorId, credentials, mqttUser}, options)) {
+            parser, {mqtt, mqttCa, mqttTopic, sensorId, credentials, mqttUser}, files, options)) {
         return *status;
     }
     if (options->headless && options->logPath.isEmpty()) {

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "BrokerOptions.h"
+#include "FileAccess.h"
 #include "SweepPlan.h"
 
 namespace nerimo {
@@ -33,6 +34,8 @@ struct CommandLine {
 // Reads the arguments (the program's name first). Returns the exit status when the program is to
 // end at once: 0 after printing the help or the version, 2 after saying what is wrong with an
 // unknown option or a missing or bad value; nothing when it is to run with `options`.
-std::optional<int> ParseCommandLine(const QStringList& arguments, CommandLine* options);
+// The files it reads (credentials) through `files`.
+std::optional<int> ParseCommandLine(const QStringList& arguments, FileAccess& files,
+                                    CommandLine* options);
 
 }  // namespace nerimo

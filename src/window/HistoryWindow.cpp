@@ -24,7 +24,8 @@ constexpr int kRememberAfterMs = 500;
 }  // namespace
 
 HistoryWindow::HistoryWindow(HistoryModel& model, ActivityTable& activities, WindowState& state,
-                             MessageBox& messages, const std::function<void(long long hertz)>& tune)
+                             MessageBox& messages, FileAccess& files,
+                             const std::function<void(long long hertz)>& tune)
     : model_(model),
       state_(state),
       messages_(messages),
@@ -32,7 +33,8 @@ HistoryWindow::HistoryWindow(HistoryModel& model, ActivityTable& activities, Win
       activityView_(new QTableView(this)),
       readout_(new QLabel(this)),
       loaded_(new QLabel(this)),
-      progress_(new QProgressBar(this)) {
+      progress_(new QProgressBar(this)),
+      loader_(files) {
     setObjectName(QStringLiteral("historyWindow"));
     setWindowTitle(QStringLiteral("Nerimo history"));
     readout_->setObjectName(QStringLiteral("historyReadout"));

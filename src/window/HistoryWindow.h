@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include "ActivityTable.h"
+#include "FileAccess.h"
 #include "HistoryModel.h"
 #include "HistoryView.h"
 #include "LogLoader.h"
@@ -27,7 +28,8 @@ class HistoryWindow : public QMainWindow {
     // `tune`: a click on a cell, or a double-click on an activity, asks the receiver to tune
     // there.
     HistoryWindow(HistoryModel& model, ActivityTable& activities, WindowState& state,
-                  MessageBox& messages, const std::function<void(long long hertz)>& tune);
+                  MessageBox& messages, FileAccess& files,
+                  const std::function<void(long long hertz)>& tune);
     ~HistoryWindow() override;
 
     // Loads a log in the rtl_power layout off the window's thread, a progress bar meanwhile; its

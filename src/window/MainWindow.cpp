@@ -119,7 +119,7 @@ bool MainWindow::Load() {
         station_->PublishTo(*options_.broker, [] {});
     }
     history_ = std::make_unique<HistoryWindow>(station_->history(), *activities_, *state_,
-                                               services_.messages,
+                                               services_.messages, services_.files,
                                                [this](long long hertz) { TuneTo(hertz); });
     SetupWindow();
     scanning_ = false;

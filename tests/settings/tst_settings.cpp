@@ -281,9 +281,10 @@ class SettingsTest : public QObject {
         QFETCH(QStringList, arguments);
         QFETCH(int, status);
         QFETCH(QString, chosen);
+        FakeFileAccess files;
         nerimo::CommandLine options;
         const std::optional<int> ended =
-            nerimo::ParseCommandLine(QStringList{"nerimo"} + arguments, &options);
+            nerimo::ParseCommandLine(QStringList{"nerimo"} + arguments, files, &options);
         QCOMPARE(ended.value_or(-1), status);
         if (!ended) {
             QCOMPARE(QStringLiteral("%1 %2 %3 %4")
@@ -324,12 +325,10 @@ class SettingsTest : public QObject {
         QString error;
         bool ok = nerimo::ParseBrokerUrl(url, &options, &error);
         if (ok && !credentials.isEmpty()) {
-            QTemporaryDir dir;
-            QFile file(dir.filePath("credentials"));
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(credentials) > 0);
-            file.close();
-            QVERIFY(file.setPermissions(QFile::Permissions(mode)));
-            ok = nerimo::ReadCredentials(file.fileName(), &options, &error);
+            FakeFileAccess files;
+            files.byPath["/c"] = {
+                nerimo::FileRead::Outcome::Read, credentials, {}, QFile::Permissions(mode)};
+            ok = nerimo::ReadCredentials(files, "/c", &options, &error);
         }
         QVERIFY2(!error.contains("s3cret"), qPrintable(error));
         QCOMPARE(ok ? QStringLiteral("%1 %2 %3 %4 %5")

@@ -20,7 +20,6 @@
 #include "MessageBox.h"
 #include "Panel.h"
 #include "PlotGeometry.h"
-#include "Program.h"
 #include "Receiver.h"
 #include "Scheduler.h"
 #include "Surface.h"
@@ -51,20 +50,6 @@ inline bool UseCommaLocale() {
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     return std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
 }
-
-struct FakeProgram : Program {
-    int endCalls = 0;
-    std::function<void()> showRequested;
-    QString folder = QStringLiteral("/opt/nerimo");
-    QString Folder() const override { return folder; }
-    QString UserFolder() const override { return QStringLiteral("/home/ham/.config/nerimo"); }
-    bool Installed() const override { return false; }
-    bool AnotherInstanceRunning(const QString&) override { return false; }
-    void OnShowRequested(std::function<void()> handler) override {
-        showRequested = std::move(handler);
-    }
-    void EndNow() override { ++endCalls; }
-};
 
 struct FakeMessageBox : MessageBox {
     QStringList shown;     // modal

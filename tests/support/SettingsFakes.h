@@ -2,6 +2,8 @@
 
 // Settings files in memory.
 
+#include <QBuffer>
+#include <QFile>
 #include <QHash>
 #include <QStringList>
 
@@ -23,6 +25,22 @@ struct FakeFileAccess : FileAccess {
     // `refusal` when it is set.
     FileRead Read(const QString& path) override {
         return byPath.value(path, {FileRead::Outcome::Missing, {}, {}});
+    }
+    // A file of `byPath` in memory, else the disk's: the logs a test writes for the history.
+    std::unique_ptr<QIODevice> OpenForReading(const QString& path, QString* error) override {
+        std::unique_ptr<QIODevice> device;
+        if (byPath.contains(path)) {
+            auto buffer = std::make_unique<QBuffer>();
+            buffer->setData(byPath[path].bytes);
+            device = std::move(buffer);
+        } else {
+            device = std::make_unique<QFile>(path);
+        }
+        if (!device->open(QIODevice::ReadOnly)) {
+            *error = device->errorString();
+            return nullptr;
+        }
+        return device;
     }
     QString refusal;
     bool Replace(const QString& path, const QByteArray& bytes, QString* error) override {

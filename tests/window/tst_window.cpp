@@ -5,7 +5,9 @@
 #include "MainWindow.h"
 #include "OutputFakes.h"
 #include "ReceiverFakes.h"
+#include "SensorFakes.h"
 #include "SettingsFakes.h"
+#include "StationFakes.h"
 #include "Waterfall.h"
 #include "WindowPlace.h"
 

@@ -1,9 +1,6 @@
 #include "LogLoader.h"
 
-#include <QFile>
 #include <algorithm>
-
-#include "FileKind.h"
 
 namespace nerimo {
 
@@ -46,28 +43,22 @@ void LogLoader::Load(const QString& path, Progress progress, Done done) {
             },
             Qt::QueuedConnection);
     };
-    thread_.reset(QThread::create([path, cancelled, handBack, progress, done] {
-        QFile file(path);
+    thread_.reset(QThread::create([this, path, cancelled, handBack, progress, done] {
         auto log = std::make_shared<LoadedLog>();
-        // A pipe would hold the thread, and the window's close with it, until something wrote.
-        if (const std::optional<QString> why = NotAFile(path)) {
-            log->error = *why;
-        } else if (!file.open(QIODevice::ReadOnly)) {
-            log->error = file.errorString();
-        }
-        if (!log->error.isEmpty()) {
+        const std::unique_ptr<QIODevice> file = files_.OpenForReading(path, &log->error);
+        if (!file) {
             handBack([log, done] { done(*log); });
             return;
         }
         // Only what the file holds now: a log the run appends to meanwhile has those rows already.
-        const qint64 total = file.size();
+        const qint64 total = file->size();
         LogReader reader;
         qint64 bytesRead = 0;
         while (!*cancelled && bytesRead < total && reader.Refusal().isEmpty()) {
-            const QByteArray piece = file.read(std::min(kPieceBytes, total - bytesRead));
-            if (piece.isEmpty()) {  // an error, or a file cut shorter meanwhile
-                if (file.error() != QFileDevice::NoError) {
-                    log->error = file.errorString();
+            const QByteArray piece = file->read(std::min(kPieceBytes, total - bytesRead));
+            if (piece.isEmpty()) {  // a file cut shorter meanwhile, or an error
+                if (!file->atEnd()) {
+                    log->error = file->errorString();
                 }
                 break;
             }

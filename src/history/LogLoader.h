@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 
+#include "FileAccess.h"
 #include "LogReader.h"
 
 namespace nerimo {
@@ -30,6 +31,7 @@ class LogLoader : public QObject {
     using Progress = std::function<void(qint64 done, qint64 total)>;
     using Done = std::function<void(const LoadedLog& log)>;
 
+    explicit LogLoader(FileAccess& files) : files_(files) {}
     ~LogLoader() override;
 
     // Starts loading the file; one that is loading already is given up.
@@ -39,6 +41,7 @@ class LogLoader : public QObject {
     void Cancel();
 
   private:
+    FileAccess& files_;  // opened from the loading thread
     std::unique_ptr<QThread> thread_;
     std::shared_ptr<std::atomic<bool>> cancelled_;
 };

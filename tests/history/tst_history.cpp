@@ -1,0 +1,229 @@
+#include <QtTest>
+#include <cmath>
+#include <limits>
+
+#include "CoreFakes.h"
+#include "HistoryModel.h"
+#include "LogReader.h"
+
+using nerimo::testing::AddRows;
+
+namespace {
+
+struct LogText {
+    const char* name;
+    QByteArray text;
+    int sweeps;                // read
+    QList<float> firstValues;  // of the first sweep; NaN where a hop left a gap
+    long long firstHertz;
+    int malformed;
+    nerimo::HistoryUnit unit;
+    QString refusal = {};  // the start of why the log is refused, with nothing read
+};
+
+// The lowest of the values that are there.
+double Lowest(const QList<float>& values) {
+    double lowest = INFINITY;
+    for (const float value : values) {
+        lowest = std::isnan(value) ? lowest : std::min(lowest, double(value));
+    }
+    return lowest;
+}
+
+// A sweep of `steps` steps into the history, as the sweep tells it, measured as far as the levels
+// go.
+void Sweep(nerimo::HistoryModel& history, long long first, const QList<int>& levels,
+           bool measured = true, int steps = 0) {
+    history.SweepBegan({{first, 12500, int(steps > 0 ? steps : levels.size())},
+                        QDateTime(QDate(2026, 12, 7), QTime(10, 20, 30))});
+    nerimo::SweepSummary summary;
+    for (qsizetype i = 0; i < levels.size(); ++i) {
+        const nerimo::Reply reply = measured ? nerimo::Reply::Answered : nerimo::Reply::NoReceiver;
+        history.Measured(first + i * 12500, levels[i], reply);
+        summary.Count(reply);
+    }
+    history.SweepEnded(summary);
+}
+
+}  // namespace
+
+// A band over time: the history of the live run, and the logs read back into histories of their
+// own.
+class HistoryTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    // A log in the layout of rtl_power's CSV: rows with the same date and time are one sweep in
+    // pieces, each value at its own frequency; a line that is no such row is skipped and
+    // counted; whole levels 0 to 16 are the program's own, anything else dB. Fed in pieces cut
+    // anywhere, even inside a line.
+    void logsAreReadBack_data() {
+        const float gap = std::numeric_limits<float>::quiet_NaN();
+        AddRows<LogText>({
+            {"the program's own",
+             "2026-12-07, 10:20:30, 145000000, 145025000, 12500, 1, 0, 7, 16\n"
+             "2026-12-07, 10:20:45, 145000000, 145025000, 12500, 1, 1, 2, 3\n",
+             2,
+             {0, 7, 16},
+             145000000,
+             0,
+             nerimo::HistoryUnit::Level},
+            {"rtl_power's hops joined",
+             "2026-12-07, 10:20:30, 144000000, 144020000, 10000, 3, -40.5, -41.0\n"
+             "2026-12-07, 10:20:30, 144020000, 144040000, 10000, 3, -39.5, -12.25\r\n"
+             "2026-12-07, 10:20:35, 144000000, 144020000, 10000, 3, -40.5, -41.0\n",
+             2,
+             {-40.5f, -41.0f, -39.5f, -12.25f},
+             144000000,
+             0,
+             nerimo::HistoryUnit::Decibel},
+            {"a hop left out",
+             "2026-12-07, 10:20:30, 144000000, 144010000, 10000, 3, -40\n"
+             "2026-12-07, 10:20:30, 144030000, 144040000, 10000, 3, -30\n",
+             1,
+             {-40, gap, gap, -30},
+             144000000,
+             0,
+             nerimo::HistoryUnit::Decibel},
+            {"malformed lines",
+             "an earlier survey\n"
+             "2026-12-07, 10:20:30, 145000000, 145012500, 12500, 1, 3, x\n"
+             "2026-12-07, 10:20:30, 145000000\n"
+             "2026-13-07 10:20:30, 145000000, 145012500, 12500, 1, 3, 4\n"
+             "2026-12-07, 10:20:31, 145000000, 145012500, 0, 1, 3, 4\n"
+             "\n"
+             "2026-12-07, 10:20:45, 145000000, 145012500, 12500, 1, 5, 6",
+             1,
+             {5, 6},
+             145000000,
+             5,
+             nerimo::HistoryUnit::Level},
+            // A fast radio: three sweeps in one second, each its own.
+            {"sweeps that share a second",
+             "2026-12-07, 10:20:30, 145000000, 145012500, 12500, 1, 1, 2\n"
+             "2026-12-07, 10:20:30, 145000000, 145012500, 12500, 1, 3, 4\n"
+             "2026-12-07, 10:20:30, 145000000, 145012500, 12500, 1, 5, 6\n",
+             3,
+             {1, 2},
+             145000000,
+             0,
+             nerimo::HistoryUnit::Level},
+            {"hops in reverse, joined",
+             "2026-12-07, 10:20:30, 144020000, 144040000, 10000, 3, -39.5, -12.25\n"
+             "2026-12-07, 10:20:30, 144000000, 144020000, 10000, 3, -40.5, -41.0\n",
+             1,
+             {-40.5f, -41.0f, -39.5f, -12.25f},
+             144000000,
+             0,
+             nerimo::HistoryUnit::Decibel},
+            // rtl_power's bin with no power is a step with no value, never part of the range.
+            {"no power, and numbers cut short",
+             "2026-12-07, 10:20:30, 144000000, 144030000, 10000, 3, -inf, -40.5, nan, inf\n"
+             "2026-12-07, 10:20:35, 144000000, 144010000, 10000, 3, -52., -40\n",
+             1,
+             {gap, -40.5f, gap, gap},
+             144000000,
+             1,
+             nerimo::HistoryUnit::Decibel},
+            {"hops 500 MHz apart at 1 Hz",
+             "2026-12-07, 10:20:30, 100000000, 100000001, 1, 1, -40, -41\n"
+             "2026-12-07, 10:20:30, 600000000, 600000001, 1, 1, -40, -41\n",
+             0,
+             {},
+             0,
+             0,
+             nerimo::HistoryUnit::Decibel,
+             "line 2: its sweep, from 100,000,000 Hz on at a step of 1 Hz, would be more than "
+             "1,000,000 columns"},
+            {"hops that add up to too wide a sweep",
+             "2026-12-07, 10:20:30, 100000000, 100000001, 1, 1, -40, -41\n"
+             "2026-12-07, 10:20:30, 101000000, 101000001, 1, 1, -40, -41\n",
+             0,
+             {},
+             0,
+             0,
+             nerimo::HistoryUnit::Decibel,
+             "line 2: its sweep, from 100,000,000 Hz on at a step of 1 Hz, would be 1,000,002 "
+             "columns"},
+        });
+    }
+    void logsAreReadBack() {
+        QFETCH(LogText, row);
+        for (const qsizetype cut : {qsizetype(1), qsizetype(37), row.text.size() - 1}) {
+            nerimo::LogReader reader;
+            reader.Feed(QByteArrayView(row.text).first(cut));
+            reader.Feed(QByteArrayView(row.text).sliced(cut));
+            reader.Finish();
+            QVERIFY2(reader.Refusal().startsWith(row.refusal) &&
+                         reader.Refusal().isEmpty() == row.refusal.isEmpty(),
+                     qPrintable(reader.Refusal()));
+            QCOMPARE(int(reader.sweeps().size()), row.sweeps);
+            if (row.sweeps == 0) {
+                continue;
+            }
+            // Of every row here the lowest value is in its first sweep.
+            QCOMPARE(reader.Low(), Lowest(row.firstValues));
+            QCOMPARE(reader.Malformed(), row.malformed);
+            QCOMPARE(reader.Unit(), row.unit);
+            const nerimo::LoggedSweep& first = reader.sweeps().front();
+            QCOMPARE(first.firstHertz, row.firstHertz);
+            QCOMPARE(first.values.size(), size_t(row.firstValues.size()));
+            for (qsizetype i = 0; i < row.firstValues.size(); ++i) {
+                const float value = first.values[size_t(i)];
+                QVERIFY(std::isnan(row.firstValues[i]) ? std::isnan(value)
+                                                       : value == row.firstValues[i]);
+            }
+        }
+    }
+
+    // A log that would ask for more than a history holds is refused, not held: a line longer
+    // than 64 MB (a file with no line end), without keeping it whole.
+    void logsThatAskTooMuch() {
+        nerimo::LogReader reader;
+        const QByteArray piece(1 << 20, '7');
+        for (int i = 0; i < 70; ++i) {
+            reader.Feed(piece);
+        }
+        reader.Finish();
+        QCOMPARE(reader.Refusal(), QStringLiteral("line 1 is longer than 64 MB"));
+        QVERIFY(reader.sweeps().empty());
+    }
+
+    // The history: a row for each sweep that measured, none for one that did not; a new section
+    // where the span or the start changes, old rows keeping theirs; the last 10,000 rows kept;
+    // a log loaded before the rows of the run, its dB scaled over its own range.
+    void historyKeepsTheSweeps() {
+        nerimo::HistoryModel history;
+        Sweep(history, 145000000, {1, 2, 3});
+        Sweep(history, 145000000, {0, 0, 0}, false);
+        Sweep(history, 145000000, {4, 5}, true, 3);  // stopped short of its last step
+        Sweep(history, 146000000, {7, 8, 9});
+        const auto& rows = history.rows();
+        QCOMPARE(rows.size(), size_t(3));
+        QCOMPARE(rows[0].section, rows[1].section);
+        QVERIFY(rows[2].section != rows[1].section);
+        QCOMPARE(history.section(rows[2].section).firstHertz, 146000000LL);
+        QCOMPARE(history.Value(rows[1], 1), std::optional<double>(5));
+        QCOMPARE(history.Value(rows[1], 2), std::nullopt);
+        QCOMPARE(rows[0].time, QDateTime(QDate(2026, 12, 7), QTime(10, 20, 30)));
+
+        std::vector<nerimo::LoggedSweep> logged = {
+            {QDateTime(QDate(2026, 12, 6), QTime(9, 0)), 144000000, 10000, {-50, -10, NAN}}};
+        history.Load(logged, nerimo::HistoryUnit::Decibel, -50, -10, true);
+        QCOMPARE(rows.size(), size_t(4));
+        QCOMPARE(history.Value(rows[0], 0), std::optional<double>(-50));
+        QCOMPARE(history.Value(rows[0], 1), std::optional<double>(-10));
+        QCOMPARE(history.Value(rows[0], 2), std::nullopt);
+        QCOMPARE(history.Value(rows[3], 0), std::optional<double>(7));  // the run's, after it
+
+        for (int i = 0; i < 10001; ++i) {
+            Sweep(history, 145000000, {i % 17});
+        }
+        QCOMPARE(rows.size(), nerimo::HistoryModel::kCapacity);
+        QCOMPARE(history.Value(rows.back(), 0), std::optional<double>(10000 % 17));
+        QCOMPARE(history.Value(rows.front(), 0), std::optional<double>(1));
+    }
+};
+
+QTEST_GUILESS_MAIN(HistoryTest)
+#include "tst_history.moc"

@@ -1,0 +1,194 @@
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QtTest>
+
+#include "CoreFakes.h"
+#include "SensorFakes.h"
+#include "SweepPublisher.h"
+
+// The band sensor's messages, on a broker in memory: what goes, in what order, what waits while
+// the broker is away, and what the broker will not take.
+class SensorTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    // The sensor's messages: each measured sweep and, retained, the last whole one and the
+    // state, in order once the broker takes them; while it is away up to 1,000 sweeps wait and
+    // the oldest go, counted; said once that it is away, back, or refuses us.
+    void publishesTheSweeps() {
+        nerimo::testing::FakeBroker broker;
+        nerimo::testing::FixedClock clock;
+        clock.now = QDateTime(QDate(2026, 12, 7), QTime(10, 20, 30), QTimeZone(3600));
+        QStringList said;
+        nerimo::SweepPublisher publisher({broker,
+                                          clock,
+                                          {"h", 1883, false, {}, "band", "s1", {}, {}},
+                                          QStringLiteral("/dev/ttyUSB0"),
+                                          [&](const QString& why) { said << "refused: " + why; },
+                                          [&](const QString& why) { said << "rejected: " + why; },
+                                          [&](const QString& line) { said << line; }});
+        // A sweep of 145 MHz and the steps after it, 12.5 kHz apart, its first level `first`.
+        const auto sweep = [&](int first, int steps, int measured, bool answered = true) {
+            publisher.SweepBegan({{145000000, 12500, steps + 1}, clock.now, nerimo::Mode::Fm});
+            nerimo::SweepSummary summary;
+            for (int i = 0; i < measured; ++i) {
+                const nerimo::Reply reply =
+                    answered ? nerimo::Reply::Answered : nerimo::Reply::NoReceiver;
+                publisher.Measured(145000000 + i * 12500, i == 0 ? first : 16, reply);
+                summary.Count(reply);
+            }
+            publisher.SweepEnded(summary);
+        };
+        publisher.Start();
+        QCOMPARE(broker.will, QByteArray("band/s1/status {\"since\":null,\"state\":\"offline\"}"));
+        sweep(3, 2, 3);
+        QVERIFY(broker.published.isEmpty());
+        broker.Say(nerimo::Broker::Event::Connected);
+        const QByteArray firstSweep =
+            "{\"device\":\"/dev/ttyUSB0\",\"hz_hi\":145025000,\"hz_lo\":145000000,\"id\":\"s1\","
+            "\"mode\":\"FM\",\"power\":[3,16,16],\"samples\":1,\"step\":12500,"
+            "\"timestamp\":\"2026-12-07T09:20:30Z\",\"unit\":\"level\"}";
+        QCOMPARE(broker.published,
+                 QList<QByteArray>({"band/s1/status {\"since\":\"2026-12-07T09:20:30Z\",\"state\":"
+                                    "\"online\"} (retained)",
+                                    "band/s1/sweep " + firstSweep,
+                                    "band/s1/scan " + firstSweep + " (retained)"}));
+
+        // Away: 1,003 sweeps and an activity wait, the three oldest sweeps dropped.
+        broker.published.clear();
+        broker.Say(nerimo::Broker::Event::Lost);
+        broker.Say(nerimo::Broker::Event::Lost);
+        for (int i = 0; i < 1002; ++i) {
+            sweep(i % 17, 2, 3);
+        }
+        const QDateTime heard = clock.now;
+        publisher.ActivityChanged({145012500, QStringLiteral("Net"), 16, heard, heard, 1},
+                                  nerimo::ActivityEvent::Ended);
+        sweep(5, 2, 2);  // stopped after two steps: published, but not the scan
+        QVERIFY(broker.published.isEmpty());
+        QCOMPARE(publisher.Dropped(), 3);
+        broker.Say(nerimo::Broker::Event::Connected);
+        QCOMPARE(broker.published.size(), 1000 + 1 + 1);
+        QVERIFY(broker.published[0].contains("\"power\":[3,16,16]"));     // the fourth
+        QVERIFY(broker.published[998].contains("\"power\":[15,16,16]"));  // the last whole
+        QVERIFY(broker.published[999].startsWith(
+            "band/s1/activity {\"Duration_Seconds\":0,\"End_Timestamp\":\"2026-12-07T09:20:30Z\","
+            "\"Frequency_Hz\":145012500,\"Frequency_MHz\":\"145.0125\",\"Max_Level\":16,"
+            "\"Name\":\"Net\""));
+        QVERIFY(broker.published[1000].contains("\"hz_hi\":145012500,"));
+        QVERIFY(broker.published[1001].startsWith("band/s1/scan "));
+        QVERIFY(broker.published[1001].contains("\"power\":[15,16,16]"));
+        QCOMPARE(said, QStringList({"The broker at h:1883 is away (a reason); the sweeps wait for "
+                                    "it.",
+                                    "The broker at h:1883 is back."}));
+
+        // No receiver: no sweep, and the state says so; refused: said once.
+        broker.published.clear();
+        sweep(0, 2, 3, false);
+        QCOMPARE(broker.published.size(), 1);
+        QVERIFY(broker.published[0].contains("\"state\":\"no receiver\"} (retained)"));
+        broker.Say(nerimo::Broker::Event::Refused);
+        broker.Say(nerimo::Broker::Event::Refused);
+        QCOMPARE(said.mid(2), QStringList("refused: The broker at h:1883 refused the sensor: a "
+                                          "reason."));
+        QCOMPARE(publisher.Finish(100), 1);  // "offline", never handed over
+        QVERIFY(broker.finished);
+    }
+
+    // What the broker takes: a sweep larger than its messages goes in parts, each with its own
+    // frequencies and the sweep's time, the retained one on a topic a part; a sweep too large
+    // even so is dropped and said once; a topic the broker refuses is said once and each message
+    // counted; a broker of MQTT 3.1.1 is said to hide its refusals.
+    void publishesWhatTheBrokerTakes() {
+        nerimo::testing::FakeBroker broker;
+        nerimo::testing::FixedClock clock;
+        QStringList said;
+        const auto say = [&](const QString& line) { said << line; };
+        nerimo::SweepPublisher publisher({broker,
+                                          clock,
+                                          {"h", 1883, false, {}, "band", "s1", {}, {}},
+                                          QStringLiteral("/dev/ttyUSB0"),
+                                          say,
+                                          say,
+                                          say});
+        const auto sweep = [&](int steps) {
+            publisher.SweepBegan({{145000000, 12500, steps}, clock.now, nerimo::Mode::Am});
+            nerimo::SweepSummary summary;
+            for (int i = 0; i < steps; ++i) {
+                publisher.Measured(145000000 + i * 12500, i % 17, nerimo::Reply::Answered);
+                summary.Count(nerimo::Reply::Answered);
+            }
+            publisher.SweepEnded(summary);
+        };
+        publisher.Start();
+        broker.largest = 300;
+        broker.Say(nerimo::Broker::Event::Connected);
+        broker.published.clear();
+        sweep(101);
+        QJsonArray levels;
+        QList<QJsonObject> parts;
+        QStringList scans;
+        for (const QByteArray& message : broker.published) {
+            const QByteArray topic = message.left(message.indexOf(' '));
+            const QByteArray payload = message.mid(topic.size() + 1).replace(" (retained)", "");
+            QVERIFY2(payload.size() <= 300, message.constData());
+            if (topic != "band/s1/sweep") {
+                scans << QString::fromLatin1(topic);
+                continue;
+            }
+            parts << QJsonDocument::fromJson(payload).object();
+            for (const QJsonValue level : parts.last().value("power").toArray()) {
+                levels.append(level);
+            }
+        }
+        QVERIFY(parts.size() > 1);
+        QCOMPARE(levels.size(), 101);
+        for (qsizetype i = 0; i < parts.size(); ++i) {
+            QCOMPARE(parts[i].value("part").toInt(), i + 1);
+            QCOMPARE(parts[i].value("parts").toInt(), parts.size());
+            QCOMPARE(parts[i].value("timestamp"), parts[0].value("timestamp"));
+            QCOMPARE(parts[i].value("mode"), "AM");  // the sweep's own, as it began
+            QCOMPARE(parts[i].value("hz_lo").toInteger(),
+                     i == 0 ? 145000000 : parts[i - 1].value("hz_hi").toInteger() + 12500);
+        }
+        for (int i = 0; i < 101; ++i) {
+            QCOMPARE(levels[i].toInt(), i % 17);
+        }
+        QCOMPARE(parts.last().value("hz_hi").toInteger(), 146250000);
+        QCOMPARE(scans.size(), parts.size());
+        QCOMPARE(scans.first(), QStringLiteral("band/s1/scan/1"));
+        QCOMPARE(said, QStringList(QStringLiteral("The broker at h:1883 takes messages of up to "
+                                                  "300 bytes; a sweep of 101 steps goes in %1 "
+                                                  "parts.")
+                                       .arg(parts.size())));
+
+        // Too large even a step a part: dropped, counted, said once.
+        broker.largest = 50;
+        broker.published.clear();
+        sweep(3);
+        sweep(3);
+        QVERIFY(broker.published.isEmpty());
+        QCOMPARE(publisher.Dropped(), 2 + 2);  // the sweeps, and the last whole one retained
+        QCOMPARE(said.size(), 2);
+        QVERIFY2(said[1].startsWith("A sweep of 3 steps is too large for the broker at h:1883, "
+                                    "even in parts; raise max_packet_size"),
+                 qPrintable(said[1]));
+
+        said.clear();
+        broker.Say(nerimo::Broker::Event::Rejected, "band/s1/sweep: not authorised");
+        broker.Say(nerimo::Broker::Event::Rejected, "band/s1/sweep: not authorised");
+        broker.Say(nerimo::Broker::Event::Rejected, "band/s1/scan: not authorised");
+        broker.Say(nerimo::Broker::Event::OldProtocol);
+        QCOMPARE(publisher.Rejected(), 3);
+        QCOMPARE(said, QStringList({"The broker at h:1883 refuses to take band/s1/sweep: not "
+                                    "authorised.",
+                                    "The broker at h:1883 refuses to take band/s1/scan: not "
+                                    "authorised.",
+                                    "The broker at h:1883 speaks MQTT 3.1.1 only: a message it "
+                                    "refuses cannot be told from one it takes."}));
+    }
+};
+
+QTEST_GUILESS_MAIN(SensorTest)
+#include "tst_sensor.moc"
