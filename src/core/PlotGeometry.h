@@ -15,7 +15,8 @@ inline constexpr int kBottomMargin = 11;  // the origin of the level axis
 inline constexpr int kFirstPointX = 44;   // the first point of every sweep
 inline constexpr int kLastPointX = 684;   // the last point of a full sweep
 inline constexpr int kBaselineY = 339;    // level 0
-inline constexpr int kGridRightX = 685;   // the baseline and horizontal grid lines end here
+inline constexpr int kPixelsPerLevel = 21;
+inline constexpr int kGridRightX = 685;  // the baseline and horizontal grid lines end here
 inline constexpr int kScaleTickBottomY = 10;
 // On the 8 MHz span the points start this much further right than the step count gives.
 inline constexpr int kWideSpanShift = 7;

@@ -6,6 +6,7 @@
 
 #include "Fonts.h"
 #include "ProgramIcon.h"
+#include "WindowLook.h"
 
 namespace nerimo {
 
@@ -13,7 +14,6 @@ namespace {
 
 const QColor kBlack(0, 0, 0);
 const QColor kWhite(255, 255, 255);
-const QColor kPanelGrey(64, 64, 64);
 
 constexpr double kDefaultPoints = 8.25;
 
@@ -97,12 +97,12 @@ Controls BuildControls(QWidget* window) {
         MakeLabel(c.titleStrip, "creditLabel", {360, 8, 289, 25}, kBlack, kWhite, normal);
     c.minimiseButton = MakeButton(c.titleStrip, "minimiseButton", {712, 8, 25, 17},
                                   QColor(128, 128, 128), QStringLiteral("-"), SansFont(13.5, true));
-    c.closeButton = MakeButton(c.titleStrip, "closeButton", {744, 8, 25, 17}, QColor(255, 128, 128),
-                               QStringLiteral(" X"), SansFont(9.75, true));
+    c.closeButton = MakeButton(c.titleStrip, "closeButton", kCloseButtonPlace,
+                               QColor(255, 128, 128), QStringLiteral(" X"), SansFont(9.75, true));
 
-    c.startButton = MakeButton(window, "startButton", {120, 40, 33, 17}, QColor(0, 255, 0),
+    c.startButton = MakeButton(window, "startButton", kStartButtonPlace, kScanGreen,
                                QStringLiteral("start"), normal);
-    c.stopButton = MakeButton(window, "stopButton", {120, 40, 33, 17}, QColor(255, 0, 0),
+    c.stopButton = MakeButton(window, "stopButton", kStartButtonPlace, kPauseRed,
                               QStringLiteral("stop"), normal);
     c.continueButton = MakeButton(window, "continueButton", {120, 80, 49, 17}, QColor(255, 255, 0),
                                   QStringLiteral("continue"), normal);
@@ -125,13 +125,13 @@ Controls BuildControls(QWidget* window) {
     c.span8Button =
         MakeOption(c.spanGroup, "span8Button", {104, 0, 57, 33}, QStringLiteral("8 MHz"), normal);
 
-    c.statusLabel = MakeLabel(window, "statusLabel", {576, 56, 185, 15}, kPanelGrey, kWhite, bold);
+    c.statusLabel = MakeLabel(window, "statusLabel", kStatusPlace, kPanelGrey, kWhite, bold);
     c.tunedLabel = MakeLabel(window, "tunedLabel", {576, 72, 185, 15}, kPanelGrey, kWhite, bold);
 
-    c.plotView = Place(new platform::SurfaceWidget(window, MakeRgb(0, 0, 0)), "plotView",
-                       {64, 136, 720, 350});
+    c.plotView =
+        Place(new platform::SurfaceWidget(window, MakeRgb(0, 0, 0)), "plotView", kPlotPlace);
     c.scaleStrip = Place(new platform::SurfaceWidget(window, MakeRgb(0, 0, 0)), "scaleStrip",
-                         {64, 487, 720, 15});
+                         kScaleStripPlace);
 
     c.startFrequencyLabel =
         MakeLabel(window, "startFrequencyLabel", {104, 504, 116, 17}, kPanelGrey, kWhite, bold);

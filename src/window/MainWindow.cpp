@@ -18,21 +18,14 @@
 #include "ProgramIcon.h"
 #include "Report.h"
 #include "SettingsFile.h"
+#include "WindowLook.h"
 #include "WindowPlace.h"
 
 namespace nerimo {
 
 namespace {
 
-constexpr int kWindowWidth = 812;
-constexpr int kWindowHeight = 541;
 constexpr int kBrokerDeadlineMs = 1000;  // for the last messages, at the close
-const QColor kWindowGrey(64, 64, 64);
-const QColor kScanGreen(0, 255, 0);
-const QColor kPauseRed(255, 0, 0);  // also "no receiver"
-const QString kProgramName = QStringLiteral("Nerimo");
-const QString kVersionText = QStringLiteral("v.2.4 - 03/04/2014");
-const QString kCreditText = QStringLiteral("Made by the Nerimo team");
 
 }  // namespace
 
@@ -42,11 +35,11 @@ MainWindow::MainWindow(const Services& services, CommandLine options)
       options_(std::move(options)),
       ui_(BuildControls(this)) {
     setObjectName(QStringLiteral("mainWindow"));
-    setFixedSize(kWindowWidth, kWindowHeight);
+    setFixedSize(kWindowSize);
     setFont(SansFont(8.25));
     setWindowIcon(ProgramIcon());
     QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, kWindowGrey);
+    palette.setColor(QPalette::Window, kPanelGrey);
     palette.setColor(QPalette::WindowText, Qt::white);
     setPalette(palette);
     setAutoFillBackground(true);
@@ -135,7 +128,7 @@ void MainWindow::SetupWindow() {
     ui_.gridBox->setChecked(settings_.grid);
 
     QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, kWindowGrey);
+    palette.setColor(QPalette::Window, kPanelGrey);
     setPalette(palette);
     ui_.plotView->SetPixelSize(kPlotWidth, kPlotHeight);
     ui_.scaleStrip->SetPixelSize(kPlotWidth, kScaleHeight);

@@ -11,7 +11,7 @@ MarksMenu::MarksMenu(const Parts& parts)
     : QObject(parts.window),
       parts_(parts),
       lockOut_(new QAction(QStringLiteral("Lock out"), this)),
-      removeLockout_(new QAction(QStringLiteral("Remove lockout"), this)) {
+      removeLockout_(new QAction(QStringLiteral("&Remove lockout"), this)) {
     auto* lockouts = new QAction(QStringLiteral("Lockouts…"), this);
     auto* bookmarks = new QAction(QStringLiteral("Bookmarks…"), this);
     parts_.menu.insertActions(parts_.before, {lockOut_, removeLockout_, lockouts, bookmarks});
@@ -38,8 +38,10 @@ MarksMenu::MarksMenu(const Parts& parts)
 void MarksMenu::PointAt(std::optional<long long> stepHertz) {
     step_ = stepHertz;
     const bool locked = step_ && parts_.station.lockouts().Locks(*step_);
-    lockOut_->setText(step_ ? QStringLiteral("Lock out %1 MHz").arg(QLatin1String(FreqText(*step_)))
-                            : QStringLiteral("Lock out"));
+    // L and R in the open menu, as its underlined letters show.
+    lockOut_->setText(step_
+                          ? QStringLiteral("&Lock out %1 MHz").arg(QLatin1String(FreqText(*step_)))
+                          : QStringLiteral("&Lock out"));
     lockOut_->setEnabled(step_ && !locked);
     removeLockout_->setEnabled(locked);
 }

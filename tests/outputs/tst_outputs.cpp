@@ -5,6 +5,7 @@
 #include "FrequencyAtX.h"
 #include "OutputFakes.h"
 #include "Picture.h"
+#include "PlotGeometry.h"
 #include "Sweep.h"
 #include "SweepLog.h"
 
@@ -178,7 +179,7 @@ class OutputsTest : public QObject {
             {145, 1, QDateTime(QDate(2026, 12, 7), QTime(10, 20, 30)), nerimo::Mode::Fm, "/dev/x"});
         QCOMPARE(picture.size(), QSize(720, 406));
         QCOMPARE(picture.pixel(44, 339), qRgb(0, 255, 0));
-        QCOMPARE(picture.pixel(0, 350), qRgb(64, 64, 64));
+        QCOMPARE(picture.pixel(0, nerimo::kPlotHeight), qRgb(64, 64, 64));  // the window's grey
         QCOMPARE(picture.pixel(0, 351), qRgb(255, 255, 255));
         int text = 0;  // light pixels of the caption's two lines
         for (int y = 366; y < 406; ++y) {

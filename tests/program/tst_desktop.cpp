@@ -60,9 +60,13 @@ class DesktopTest : public QObject {
         // survey ends too, with status 3, no receiver, for the script that started it. Both have
         // temporary folders of their own, as a service with a private /tmp has.
         QProcess cover;
-        cover.start("display",
-                    {"-geometry", QStringLiteral("+%1+%2").arg(rig.origin.x()).arg(rig.origin.y()),
-                     "-size", "812x541", "xc:blue"});
+        cover.start(
+            "display",
+            {"-geometry", QStringLiteral("+%1+%2").arg(rig.origin.x()).arg(rig.origin.y()), "-size",
+             QStringLiteral("%1x%2")
+                 .arg(nerimo::kWindowSize.width())
+                 .arg(nerimo::kWindowSize.height()),
+             "xc:blue"});
         QVERIFY(
             QTest::qWaitFor([&] { return Count(rig.Shot(), kStatus, Qt::blue) > 1000; }, 10000));
         const QTemporaryDir privateTmp;

@@ -10,6 +10,7 @@
 
 #include <QSerialPortInfo>
 #include <QtTest>
+#include <functional>
 
 #include "Palette.h"
 #include "Rig.h"
@@ -70,18 +71,32 @@ enum class Receiver { None, Serial, PluggedInLater, Rigctld, SilentRigctld };
 // One survey: how it is started, and what it must come to.
 struct Survey {
     const char* name;
-    Receiver receiver;
-    QStringList receiverOptions;
-    QByteArray settings;  // besides MHZ= and SPAN=; "%1" is the rig's folder
-    QStringList options;  // besides --headless and --log; "%1" is the rig's folder
-    int status;
-    QList<QByteArray> said;  // on standard error
-    int rows;                // whole rows appended to the log
-    bool sends = true;       // whether the receiver gets any command
-    QByteArray notSaid = {};
+    Receiver receiver = Receiver::Serial;
+    QStringList receiverOptions = {};
     QByteArray band = kBand;
-    const char* removed = nullptr;  // a folder of the rig's, removed at the first command
+    QByteArray settings = {};  // besides MHZ= and SPAN=
+    QStringList options = {};  // besides --headless and --log; "%1" is the rig's folder
+    int status = 0;
+    QList<QByteArray> said = {};  // on standard error
+    QByteArray notSaid = {};
+    int rows = 0;                                    // whole rows appended to the log
+    bool sends = true;                               // whether the receiver gets any command
+    bool unprivileged = false;                       // run as user 65534, whom permission bits stop
+    std::function<void(HeadlessRig&)> setUp = {};    // before it starts
+    std::function<void(HeadlessRig&)> started = {};  // once all have started
+    std::function<void(HeadlessRig&)> after = {};    // once it has ended, checked
 };
+
+// A folder of the rig's made before the survey and removed once the receiver has its first
+// command.
+std::pair<std::function<void(HeadlessRig&)>, std::function<void(HeadlessRig&)>> RemovedFolder(
+    const char* folder) {
+    return {[folder](HeadlessRig& rig) { QVERIFY(QDir(rig.dir.path()).mkdir(folder)); },
+            [folder](HeadlessRig& rig) {
+                QVERIFY(QTest::qWaitFor([&] { return !rig.Log().isEmpty(); }, 10000));
+                QVERIFY(QDir(rig.Path(folder)).removeRecursively());
+            }};
+}
 
 // A port of 127.0.0.1 that takes connections and never answers, as long as the test runs: a
 // rigctld whose radio is off.
@@ -95,6 +110,186 @@ QByteArray SilentPort() {
     ::listen(server, 16);
     ::getsockname(server, reinterpret_cast<sockaddr*>(&address), &size);
     return QByteArray::number(ntohs(address.sin_port));
+}
+
+// The surveys, each a case of surveyStatuses.
+const QList<Survey>& Surveys() {
+    static const QByteArray missing = "No such file or directory";
+    static const auto pictures = RemovedFolder("pictures");
+    static const auto logs = RemovedFolder("logs");
+    static const QList<Survey> surveys = {
+        {.name = "two sweeps and a picture",
+         .options = {"--sweeps", "2", "--picture", "%1/plot.png", "--history-picture",
+                     "%1/history.png"},
+         .said = {"Nerimo: sweep 2 at ", ": strongest level 14 at 145.5000 MHz; "},
+         .rows = 2,
+         // The signal where it is, the progress lines as the rows say, and the pictures of the
+         // plot and of the history with its peak.
+         .after =
+             [](HeadlessRig& rig) {
+                 const QList<QByteArray> rows = rig.Rows();
+                 for (const QByteArray& row : rows.mid(1, 2)) {
+                     const QList<QByteArray> levels = WholeRow(row).mid(6);
+                     QCOMPARE(levels.size(), 81);
+                     QCOMPARE(levels[40].trimmed(), QByteArray("14"));
+                 }
+                 QVERIFY(rig.Errors().contains("Nerimo: sweep 2 at " +
+                                               rows[2].left(20).replace(",", "") + ":"));
+                 const QImage picture(rig.Path("plot.png"));
+                 QCOMPARE(picture.width(), nerimo::kPlotWidth);
+                 QCOMPARE(picture.pixelColor(StepPoint(40, 14) - kPlot), kGreen);
+                 // The history's two rows of 8 pixels under the frame's top, the signal's cell in
+                 // the colour of its level, the rows below them empty.
+                 const QImage history(rig.Path("history.png"));
+                 QCOMPARE(history.size(), QSize(900, 620));
+                 const QColor level14 =
+                     QColor::fromRgb(nerimo::Colours(nerimo::Palette::Viridis)[223]);
+                 QCOMPARE(history.pixelColor(458, 13), level14);
+                 QCOMPARE(history.pixelColor(458, 21), level14);
+                 QCOMPARE(history.pixelColor(458, 29), QColor(0, 0, 0));
+             }},
+        // SIGTERM in its first sweep: the steps it measured are its row, and no windowing
+        // platform was ever loaded, whatever QT_QPA_PLATFORM says.
+        {.name = "ended by a signal",
+         .said = {"Nerimo: sweep 1 at "},
+         .rows = 1,
+         .started =
+             [](HeadlessRig& rig) {
+                 QVERIFY(QTest::qWaitFor([&] { return rig.Log().size() >= 20; }, 10000));
+                 QFile maps(QStringLiteral("/proc/%1/maps").arg(rig.program.processId()));
+                 QVERIFY(maps.open(QIODevice::ReadOnly));
+                 QVERIFY(!maps.readAll().contains("/platforms/"));
+                 rig.program.terminate();
+             },
+         .after = [](HeadlessRig& rig) { QVERIFY(WholeRow(rig.Rows()[1]).size() - 6 >= 19); }},
+        // A signal a step wide there in the first sweep only, and one always there but locked
+        // out in lockouts.csv beside the settings file; a gqrx file names the first. Its one
+        // activity, named, its row exact; none at the locked-out step.
+        {.name = "activities",
+         .band = "145.5 1 14 20\n145.25 1 12\n",
+         .options = {"--sweeps", "2", "--activity", "%1/activity.csv", "--bookmarks",
+                     "%1/bookmarks.csv"},
+         .said = {"MHz; 1 activity started.\n", "MHz; 0 activities started.\n"},
+         .rows = 2,
+         .setUp =
+             [](HeadlessRig& rig) {
+                 rig.Write("bookmarks.csv",
+                           "# Frequency ; Name ; Modulation ; Bandwidth ; Tags\n"
+                           "145500000 ; Calling, north ; Narrow FM ; 10000 ; \n");
+                 rig.Write("lockouts.csv", "Frequency_Hz\n145250000\n");
+             },
+         .after =
+             [](HeadlessRig& rig) {
+                 QFile file(rig.Path("activity.csv"));
+                 QVERIFY(file.open(QIODevice::ReadOnly));
+                 const QList<QByteArray> lines = file.readAll().split('\n');
+                 QCOMPARE(lines.size(), 3);
+                 QCOMPARE(lines[0],
+                          QByteArray("Frequency_Hz,Frequency_MHz,Name,Max_Level,Start_Timestamp,"
+                                     "End_Timestamp,Duration_Seconds,Sweeps"));
+                 static const QRegularExpression row(QStringLiteral(
+                     "^145500000,145\\.5000,\"Calling, north\",14,(\\d{4}-\\d\\d-\\d\\dT\\d\\d:"
+                     "\\d\\d:\\d\\dZ),\\1,0,1$"));
+                 QVERIFY2(row.match(QString::fromLatin1(lines[1])).hasMatch(),
+                          lines[1].constData());
+             }},
+        {.name = "log refused",
+         .status = 1,
+         .said = {"sweeps.csv cannot be opened for writing: Permission denied"},
+         .sends = false,
+         .unprivileged = true,
+         .setUp =
+             [](HeadlessRig& rig) {
+                 QFile::setPermissions(rig.Path("sweeps.csv"), QFile::ReadOwner | QFile::ReadOther);
+                 QFile::setPermissions(rig.dir.path(), QFile::Permissions(0x7777));
+             }},
+        // A full disk ends the survey after its first sweep, the half row taken back.
+        {.name = "full device",
+         .options = {"--log", "/dev/full", "--sweeps", "2"},
+         .status = 1,
+         .said = {"/dev/full cannot be written (No space left on device); logging has stopped.",
+                  "Nerimo: sweep 1 at "},
+         .after = [](HeadlessRig& rig) { QVERIFY(rig.Log().size() <= 82); }},
+        {.name = "disk full in a row",
+         .options = {"--sweeps", "2"},
+         .status = 1,
+         .said = {"sweeps.csv cannot be written (File too large); logging has stopped."},
+         .setUp = [](HeadlessRig& rig) { rig.FullAfter(100); },  // the earlier line, half a row
+         .after = [](HeadlessRig& rig) { QVERIFY(rig.Log().size() <= 82); }},
+        // Rows that would go to a file no longer in any folder.
+        {.name = "log's folder removed",
+         .options = {"--log", "%1/logs/sweeps.csv", "--sweeps", "2"},
+         .status = 1,
+         .said = {"/logs/sweeps.csv cannot be written (the file, or its folder, was removed); "
+                  "logging has stopped."},
+         .setUp = logs.first,
+         .started = logs.second},
+        {.name = "rigctld that answers nothing",
+         .receiver = Receiver::SilentRigctld,
+         .settings = "RIG=2\n",
+         .status = 3,
+         .said = {"Check that rigctld runs there and that its radio is switched on, or give "
+                  "another address: set DEVICE=host:port in "},
+         .notSaid = "Plug the receiver in",
+         .sends = false},
+        {.name = "missing device",
+         .receiver = Receiver::None,
+         .status = 3,
+         .said = {"/receiver: " + missing +
+                      ". Plug the receiver in, or choose its port: nerimo --list-ports lists "
+                      "them; set DEVICE= in ",
+                  "/Nerimo.ini."},
+         .sends = false},
+        {.name = "plugged in later",
+         .receiver = Receiver::PluggedInLater,
+         .options = {"--wait-for-receiver", "--sweeps", "1"},
+         .said = {"Waiting for the receiver at ", "receiver is back.", "Nerimo: sweep 1 at "},
+         .rows = 1},
+        {.name = "lost past --give-up-after",
+         .receiverOptions = {"--hangup-after", "90"},
+         .options = {"--give-up-after", "2"},
+         .status = 3,
+         .said = {"is gone; trying again every 2 s.", "Nerimo: sweep 2: no receiver.",
+                  "has been away for 2 s; the survey ends."},
+         .rows = 1},
+        {.name = "unknown model",
+         .receiver = Receiver::None,
+         .settings = "RIG=99999\n",
+         .status = 3,
+         .said = {"Nerimo: Hamlib has no radio model 99999 (rigctl -l lists them).\n"},
+         .notSaid = "COM",
+         .sends = false},
+        {.name = "bad picture",
+         .options = {"--picture", "%1/none/plot.png"},
+         .status = 1,
+         .said = {"plot.png cannot be written: " + missing + "."},
+         .sends = false},
+        // Its folder there at the start and gone at the end: the picture is not written.
+        {.name = "picture's folder removed",
+         .options = {"--sweeps", "1", "--picture", "%1/pictures/plot.png"},
+         .status = 1,
+         .said = {"plot.png cannot be written: "},
+         .rows = 1,
+         .setUp = pictures.first,
+         .started = pictures.second},
+        {.name = "garbage strength",
+         .receiver = Receiver::Rigctld,
+         .receiverOptions = {"--garbage-strength"},
+         .settings = "RIG=2\n",
+         .options = {"--give-up-after", "17"},
+         .status = 3,
+         .said = {"Nerimo: sweep 1: the receiver answered none of its 81 steps.",
+                  "has answered none of its last 8 steps"},
+         .notSaid = "is gone"},
+        {.name = "silent receiver",
+         .receiverOptions = {"--silent-after", "3"},
+         .options = {"--give-up-after", "3"},
+         .status = 3,
+         .said = {"has answered none of its last 8 steps: check that it is switched on",
+                  "has been away for 3 s"},
+         .rows = 1},
+    };
+    return surveys;
 }
 
 }  // namespace
@@ -324,290 +519,50 @@ class HeadlessTest : public QObject {
         }
     }
 
-    // Surveys at once, each with its exit status (0 done, 1 a file not written, 3 no receiver),
-    // what it said on standard error, and the whole rows it appended to a log that held a line
-    // before.
+    // Unattended surveys, each a case of its own with its exit status (0 done, 1 a file not
+    // written, 3 no receiver), what it said on standard error, and the whole rows it appended to
+    // a log that held a line before. All start together, at the first case, and run side by
+    // side.
+    void surveyStatuses_data() {
+        QTest::addColumn<int>("index");
+        for (qsizetype i = 0; i < Surveys().size(); ++i) {
+            QTest::newRow(Surveys()[i].name) << int(i);
+        }
+    }
     void surveyStatuses() {
-        const QByteArray missing = "No such file or directory";
-        const QList<Survey> surveys = {
-            {"two sweeps and a picture",
-             Receiver::Serial,
-             {},
-             {},
-             {"--sweeps", "2", "--picture", "%1/plot.png", "--history-picture", "%1/history.png"},
-             0,
-             {"Nerimo: sweep 2 at ", ": strongest level 14 at 145.5000 MHz; "},
-             2},
-            {"ended by a signal", Receiver::Serial, {}, {}, {}, 0, {"Nerimo: sweep 1 at "}, 1},
-            // A signal a step wide there in the first sweep only, and one always there but locked
-            // out in lockouts.csv beside the settings file; a gqrx file names the first.
-            {"activities",
-             Receiver::Serial,
-             {},
-             {},
-             {"--sweeps", "2", "--activity", "%1/activity.csv", "--bookmarks", "%1/bookmarks.csv"},
-             0,
-             {"MHz; 1 activity started.\n", "MHz; 0 activities started.\n"},
-             2,
-             true,
-             {},
-             "145.5 1 14 20\n145.25 1 12\n"},
-            {"log refused",
-             Receiver::Serial,
-             {},
-             {},
-             {},
-             1,
-             {"sweeps.csv cannot be opened for writing: Permission denied"},
-             0,
-             false},
-            {"full device",
-             Receiver::Serial,
-             {},
-             {},
-             {"--log", "/dev/full", "--sweeps", "2"},
-             1,
-             {"/dev/full cannot be written (No space left on device); logging has stopped.",
-              "Nerimo: sweep 1 at "},
-             0},
-            {"disk full in a row",
-             Receiver::Serial,
-             {},
-             {},
-             {"--sweeps", "2"},
-             1,
-             {"sweeps.csv cannot be written (File too large); logging has stopped."},
-             0},
-            // Rows that would go to a file no longer in any folder.
-            {"log's folder removed",
-             Receiver::Serial,
-             {},
-             {},
-             {"--log", "%1/logs/sweeps.csv", "--sweeps", "2"},
-             1,
-             {"/logs/sweeps.csv cannot be written (the file, or its folder, was removed); "
-              "logging has stopped."},
-             0,
-             true,
-             {},
-             kBand,
-             "logs"},
-            {"rigctld that answers nothing",
-             Receiver::SilentRigctld,
-             {},
-             "RIG=2\n",
-             {},
-             3,
-             {"Check that rigctld runs there and that its radio is switched on, or give another "
-              "address: set DEVICE=host:port in "},
-             0,
-             false,
-             "Plug the receiver in"},
-            {"missing device",
-             Receiver::None,
-             {},
-             {},
-             {},
-             3,
-             {"/receiver: " + missing +
-                  ". Plug the receiver in, or choose its port: nerimo "
-                  "--list-ports lists them; set DEVICE= in ",
-              "/Nerimo.ini."},
-             0,
-             false},
-            {"plugged in later",
-             Receiver::PluggedInLater,
-             {},
-             {},
-             {"--wait-for-receiver", "--sweeps", "1"},
-             0,
-             {"Waiting for the receiver at ", "receiver is back.", "Nerimo: sweep 1 at "},
-             1},
-            {"lost past --give-up-after",
-             Receiver::Serial,
-             {"--hangup-after", "90"},
-             {},
-             {"--give-up-after", "2"},
-             3,
-             {"is gone; trying again every 2 s.", "Nerimo: sweep 2: no receiver.",
-              "has been away for 2 s; the survey ends."},
-             1},
-            {"unknown model",
-             Receiver::None,
-             {},
-             "RIG=99999\n",
-             {},
-             3,
-             {"Nerimo: Hamlib has no radio model 99999 (rigctl -l lists them).\n"},
-             0,
-             false,
-             "COM"},
-            {"bad picture",
-             Receiver::Serial,
-             {},
-             {},
-             {"--picture", "%1/none/plot.png"},
-             1,
-             {"plot.png cannot be written: " + missing + "."},
-             0,
-             false},
-            // Its folder there at the start and gone at the end: the picture is not written.
-            {"picture's folder removed",
-             Receiver::Serial,
-             {},
-             {},
-             {"--sweeps", "1", "--picture", "%1/pictures/plot.png"},
-             1,
-             {"plot.png cannot be written: "},
-             1,
-             true,
-             {},
-             kBand,
-             "pictures"},
-            {"garbage strength",
-             Receiver::Rigctld,
-             {"--garbage-strength"},
-             "RIG=2\n",
-             {"--give-up-after", "17"},
-             3,
-             {"Nerimo: sweep 1: the receiver answered none of its 81 steps.",
-              "has answered none of its last 8 steps"},
-             0,
-             true,
-             "is gone"},
-            {"silent receiver",
-             Receiver::Serial,
-             {"--silent-after", "3"},
-             {},
-             {"--give-up-after", "3"},
-             3,
-             {"has answered none of its last 8 steps: check that it is switched on",
-              "has been away for 3 s"},
-             1},
-        };
-        std::vector<std::unique_ptr<HeadlessRig>> rigs;
-        for (const Survey& survey : surveys) {
-            auto& rig = *rigs.emplace_back(std::make_unique<HeadlessRig>());
-            rig.Write("sweeps.csv", "an earlier survey\n");
-            QByteArray device = rig.Path("receiver").toLocal8Bit();
-            if (survey.receiver == Receiver::Serial) {
-                rig.StartReceiver(survey.band, survey.receiverOptions);
-            } else if (survey.receiver == Receiver::Rigctld) {
-                device = "127.0.0.1:" + rig.StartRigctld(kBand, "0", survey.receiverOptions);
-            } else if (survey.receiver == Receiver::SilentRigctld) {
-                device = "127.0.0.1:" + SilentPort();
-            }
-            if (survey.removed) {
-                QVERIFY(QDir(rig.dir.path()).mkdir(survey.removed));
-            }
-            QStringList options =
-                QStringList{"--headless", "--log", rig.Path("sweeps.csv")} + survey.options;
-            options.replaceInStrings(QStringLiteral("%1"), rig.dir.path());
-            const bool refused = QByteArray(survey.name) == "log refused";
-            if (QByteArray(survey.name) == "activities") {
-                rig.Write("bookmarks.csv",
-                          "# Frequency ; Name ; Modulation ; Bandwidth ; Tags\n"
-                          "145500000 ; Calling, north ; Narrow FM ; 10000 ; \n");
-                rig.Write("lockouts.csv", "Frequency_Hz\n145250000\n");
-            }
-            if (QByteArray(survey.name) == "disk full in a row") {
-                rig.FullAfter(100);  // the earlier line and half the first row
-            }
-            if (refused) {
-                QFile::setPermissions(rig.Path("sweeps.csv"), QFile::ReadOwner | QFile::ReadOther);
-                QFile::setPermissions(rig.dir.path(), QFile::Permissions(0x7777));
-            }
-            rig.StartProgram("MHZ=145\nSPAN=1\n" + survey.settings + "DEVICE=" + device, refused,
-                             options);
-            if (survey.receiver == Receiver::PluggedInLater) {
-                QTimer::singleShot(2000, [&rig] { rig.StartReceiver(kBand); });
-            }
+        QFETCH(int, index);
+        if (surveys_.empty()) {
+            StartSurveys();
         }
-        for (qsizetype i = 0; i < surveys.size(); ++i) {
-            if (const char* folder = surveys[i].removed) {
-                HeadlessRig& rig = *rigs[size_t(i)];
-                QVERIFY(QTest::qWaitFor([&] { return !rig.Log().isEmpty(); }, 10000));
-                QVERIFY(QDir(rig.Path(folder)).removeRecursively());
-            }
+        const Survey& survey = Surveys()[index];
+        HeadlessRig& rig = *surveys_[size_t(index)];
+        QVERIFY(rig.Ended(60000));
+        const QByteArray errors = rig.Errors();
+        qInfo("status %d\n%s", rig.program.exitCode(), errors.constData());
+        QCOMPARE(rig.program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(rig.program.exitCode(), survey.status);
+        for (const QByteArray& text : survey.said) {
+            QVERIFY2(errors.contains(text), text.constData());
         }
-        auto& signalled = *rigs[1];
-        HeadlessRig& active = *rigs[2];
-        QVERIFY(QTest::qWaitFor([&] { return signalled.Log().size() >= 20; }, 10000));
-        // No windowing platform is loaded, whatever QT_QPA_PLATFORM says.
-        QFile maps(QStringLiteral("/proc/%1/maps").arg(signalled.program.processId()));
-        QVERIFY(maps.open(QIODevice::ReadOnly));
-        QVERIFY(!maps.readAll().contains("/platforms/"));
-        signalled.program.terminate();
-
-        for (qsizetype i = 0; i < surveys.size(); ++i) {
-            const Survey& survey = surveys[i];
-            HeadlessRig& rig = *rigs[size_t(i)];
-            QVERIFY2(rig.Ended(60000), survey.name);
-            const QByteArray errors = rig.Errors();
-            qInfo("%s: status %d\n%s", survey.name, rig.program.exitCode(), errors.constData());
-            QVERIFY2(rig.program.exitStatus() == QProcess::NormalExit &&
-                         rig.program.exitCode() == survey.status,
-                     qPrintable(QStringLiteral("%1: status %2; %3")
-                                    .arg(survey.name)
-                                    .arg(rig.program.exitCode())
-                                    .arg(QString::fromLocal8Bit(errors))));
-            for (const QByteArray& text : survey.said) {
-                QVERIFY2(errors.contains(text), qPrintable(survey.name + (": " + errors)));
-            }
-            QVERIFY2(survey.notSaid.isEmpty() || !errors.contains(survey.notSaid), survey.name);
-            // Every line is the program's (a coverage build's counters, which a survey run as
-            // another user cannot write, say so too).
-            for (const QByteArray& line : errors.split('\n')) {
-                QVERIFY2(line.isEmpty() || line.startsWith("Nerimo: ") ||
-                             line.startsWith("libgcov profiling error:"),
-                         line.constData());
-            }
-            const QList<QByteArray> rows = rig.Rows();
-            QCOMPARE(rows.value(0), QByteArray("an earlier survey"));
-            QVERIFY2(rows.size() == survey.rows + 2 && rows.last().isEmpty(), survey.name);
-            for (const QByteArray& row : rows.mid(1, survey.rows)) {
-                QVERIFY2(!WholeRow(row).isEmpty(), row.constData());
-            }
-            QVERIFY2(rig.Log().isEmpty() != survey.sends, survey.name);
+        QVERIFY(survey.notSaid.isEmpty() || !errors.contains(survey.notSaid));
+        // Every line is the program's (a coverage build's counters, which a survey run as another
+        // user cannot write, say so too).
+        for (const QByteArray& line : errors.split('\n')) {
+            QVERIFY2(line.isEmpty() || line.startsWith("Nerimo: ") ||
+                         line.startsWith("libgcov profiling error:"),
+                     line.constData());
         }
-
-        // The two whole sweeps: the signal where it is, the progress lines as the rows say, and
-        // the pictures of the plot and of the history with its peak.
-        HeadlessRig& whole = *rigs[0];
-        const QList<QByteArray> rows = whole.Rows();
-        for (const QByteArray& row : rows.mid(1, 2)) {
-            const QList<QByteArray> levels = WholeRow(row).mid(6);
-            QCOMPARE(levels.size(), 81);
-            QCOMPARE(levels[40].trimmed(), QByteArray("14"));
+        const QList<QByteArray> rows = rig.Rows();
+        QCOMPARE(rows.value(0), QByteArray("an earlier survey"));
+        QCOMPARE(rows.size(), survey.rows + 2);
+        QVERIFY(rows.last().isEmpty());
+        for (const QByteArray& row : rows.mid(1, survey.rows)) {
+            QVERIFY2(!WholeRow(row).isEmpty(), row.constData());
         }
-        QVERIFY(whole.Errors().contains("Nerimo: sweep 2 at " + rows[2].left(20).replace(",", "") +
-                                        ":"));
-        const QImage picture(whole.Path("plot.png"));
-        QCOMPARE(picture.width(), 720);
-        QCOMPARE(picture.pixelColor(44 + 8 * 40, 339 - 21 * 14), QColor(0, 255, 0));
-        // The history's two rows of 8 pixels under the frame's top, the signal's cell in the
-        // colour of its level, the rows below them empty.
-        const QImage history(whole.Path("history.png"));
-        QCOMPARE(history.size(), QSize(900, 620));
-        const QColor level14 = QColor::fromRgb(nerimo::Colours(nerimo::Palette::Viridis)[223]);
-        QCOMPARE(history.pixelColor(458, 13), level14);
-        QCOMPARE(history.pixelColor(458, 21), level14);
-        QCOMPARE(history.pixelColor(458, 29), QColor(0, 0, 0));
-        // The activity of the first sweep, named, its row exact; none at the locked-out step.
-        QFile file(active.Path("activity.csv"));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QList<QByteArray> lines = file.readAll().split('\n');
-        QCOMPARE(lines.size(), 3);
-        QCOMPARE(lines[0], QByteArray("Frequency_Hz,Frequency_MHz,Name,Max_Level,Start_Timestamp,"
-                                      "End_Timestamp,Duration_Seconds,Sweeps"));
-        static const QRegularExpression row(QStringLiteral(
-            "^145500000,145\\.5000,\"Calling, north\",14,(\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:"
-            "\\d\\dZ),\\1,0,1$"));
-        QVERIFY2(row.match(QString::fromLatin1(lines[1])).hasMatch(), lines[1].constData());
-        // Ended in its first sweep, the steps it measured are its row.
-        QVERIFY(WholeRow(rigs[1]->Rows()[1]).size() - 6 >= 19);
-        // A full disk ends the survey after its first sweep, the half row taken back.
-        QVERIFY(rigs[4]->Log().size() <= 82 && rigs[5]->Log().size() <= 82);
+        QCOMPARE(!rig.Log().isEmpty(), survey.sends);
+        if (survey.after) {
+            survey.after(rig);
+        }
     }
 
     // A survey over a range of its own: every step from LOW to HIGH, HIGH included, sent as the
@@ -686,6 +641,41 @@ class HeadlessTest : public QObject {
             }
         }
     }
+
+  private:
+    // Every survey of Surveys(), at once, each on a receiver of its own.
+    void StartSurveys() {
+        for (const Survey& survey : Surveys()) {
+            auto& rig = *surveys_.emplace_back(std::make_unique<HeadlessRig>());
+            rig.Write("sweeps.csv", "an earlier survey\n");
+            QByteArray device = rig.Path("receiver").toLocal8Bit();
+            if (survey.receiver == Receiver::Serial) {
+                rig.StartReceiver(survey.band, survey.receiverOptions);
+            } else if (survey.receiver == Receiver::Rigctld) {
+                device = "127.0.0.1:" + rig.StartRigctld(kBand, "0", survey.receiverOptions);
+            } else if (survey.receiver == Receiver::SilentRigctld) {
+                device = "127.0.0.1:" + SilentPort();
+            }
+            if (survey.setUp) {
+                survey.setUp(rig);
+            }
+            QStringList options =
+                QStringList{"--headless", "--log", rig.Path("sweeps.csv")} + survey.options;
+            options.replaceInStrings(QStringLiteral("%1"), rig.dir.path());
+            rig.StartProgram("MHZ=145\nSPAN=1\n" + survey.settings + "DEVICE=" + device,
+                             survey.unprivileged, options);
+            if (survey.receiver == Receiver::PluggedInLater) {
+                QTimer::singleShot(2000, [&rig] { rig.StartReceiver(kBand); });
+            }
+        }
+        for (qsizetype i = 0; i < Surveys().size(); ++i) {
+            if (Surveys()[i].started) {
+                Surveys()[i].started(*surveys_[size_t(i)]);
+            }
+        }
+    }
+
+    std::vector<std::unique_ptr<HeadlessRig>> surveys_;
 };
 
 QTEST_GUILESS_MAIN(HeadlessTest)

@@ -14,7 +14,9 @@
 #include <QScreen>
 #include <QtTest>
 
+#include "PlotGeometry.h"
 #include "ProcessFigures.h"
+#include "WindowLook.h"
 
 namespace nerimo::testing {
 
@@ -136,21 +138,21 @@ inline QByteArray SweepCommand(int step, char mode = 'N') {
     return QByteArray::number(145.0 + step * 0.0125, 'f', 4) + mode;
 }
 
-// Places in the window, in window pixels.
-inline constexpr QPoint kStartStop(136, 48);
-inline constexpr QRect kStartStopFace(121, 41, 31, 15);
-inline constexpr QPoint kClose(756, 16);
-inline constexpr QRect kStatus(576, 56, 185, 15);
-inline constexpr QPoint kPlot(64, 136);
+// Places in the window, in window pixels, from the program's own design.
+inline constexpr QPoint kStartStop = kStartButtonPlace.center();
+inline constexpr QRect kStartStopFace = kStartButtonPlace.adjusted(1, 1, -1, -1);  // no edge
+inline constexpr QPoint kClose = kCloseButtonPlace.center();
+inline constexpr QRect kStatus = kStatusPlace;
+inline constexpr QPoint kPlot = kPlotPlace.topLeft();
 
-inline const QColor kGreen(0, 255, 0);
-inline const QColor kRed(255, 0, 0);
+inline const QColor kGreen = kScanGreen;
+inline const QColor kRed = kPauseRed;
 inline const QColor kBlack(0, 0, 0);
 inline const QColor kGridGrey(128, 128, 128);
 
 // The point of a 1 MHz sweep's step at a level, in window pixels.
 inline QPoint StepPoint(int step, int level) {
-    return kPlot + QPoint(44 + 8 * step, 339 - 21 * level);
+    return kPlot + QPoint(StepX(step, PixelsPerStepFor(1)), kBaselineY - kPixelsPerLevel * level);
 }
 
 // Pixels of a colour in an area. Smoothed text blends its colour with the panel, so for `text` a
@@ -164,8 +166,8 @@ inline int Count(const QImage& image, const QRect& area, const QColor& colour, b
         for (int x = area.left(); x <= area.right(); ++x) {
             const QColor pixel = image.pixelColor(x, y);
             const int near = distance(pixel, colour);
-            count += text ? near < distance(pixel, QColor(64, 64, 64)) &&
-                                near < distance(pixel, kBlack) && near < distance(pixel, Qt::white)
+            count += text ? near < distance(pixel, kPanelGrey) && near < distance(pixel, kBlack) &&
+                                near < distance(pixel, Qt::white)
                           : near == 0;
         }
     }
@@ -189,7 +191,8 @@ inline QStringList Windows() {
 struct DesktopRig : Rig {
     using Rig::Rig;
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    const QPoint origin{(screen.width() - 812) / 2, (screen.height() - 541) / 2};
+    const QPoint origin{(screen.width() - kWindowSize.width()) / 2,
+                        (screen.height() - kWindowSize.height()) / 2};
 
     void PointAt(QPoint place, bool click = false) const {
         const QPoint at = origin + place;
@@ -200,7 +203,7 @@ struct DesktopRig : Rig {
     // The window as it stands on the screen.
     QImage Shot() const {
         return QGuiApplication::primaryScreen()
-            ->grabWindow(0, origin.x(), origin.y(), 812, 541)
+            ->grabWindow(0, origin.x(), origin.y(), kWindowSize.width(), kWindowSize.height())
             .toImage()
             .convertToFormat(QImage::Format_RGB32);
     }

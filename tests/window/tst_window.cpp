@@ -1,3 +1,5 @@
+#include <QAbstractItemModelTester>
+#include <QSortFilterProxyModel>
 #include <QtTest>
 #include <memory>
 
@@ -9,6 +11,7 @@
 #include "SettingsFakes.h"
 #include "StationFakes.h"
 #include "Waterfall.h"
+#include "WindowLook.h"
 #include "WindowPlace.h"
 
 namespace {
@@ -91,10 +94,12 @@ class WindowTest : public QObject {
         return qobject_cast<QMenu*>(QApplication::activePopupWidget());
     }
     // The menu's item of that text.
+    // A menu's item by its text as the menu shows it, its underlined letter's "&" left out.
     static QAction* Item(const QMenu* menu, const QString& text) {
         const QList<QAction*> items = menu->actions();
-        const auto it = std::find_if(items.begin(), items.end(),
-                                     [&](const QAction* item) { return item->text() == text; });
+        const auto it = std::find_if(items.begin(), items.end(), [&](const QAction* item) {
+            return QString(item->text()).remove(QLatin1Char('&')) == text;
+        });
         return it == items.end() ? nullptr : *it;
     }
     void Click(const QString& name) { QTest::mouseClick(Control(name), Qt::LeftButton); }
@@ -178,15 +183,15 @@ class WindowTest : public QObject {
         }
         const QImage window = form_->grab().toImage();
         QVERIFY(face == 0 || window.pixel(control->mapTo(form_.get(), QPoint(3, 3))) == face);
-        QCOMPARE(window.pixelColor(20, 300), QColor(64, 64, 64));
+        QCOMPARE(window.pixelColor(20, 300), nerimo::kPanelGrey);
         QVERIFY(Idle());
         PointAt(45);  // one column a step on 8 MHz
         QCOMPARE(Caption("readoutLabel"), QStringLiteral("1145,5125 MHz"));
-        QCOMPARE(form_->size(), QSize(812, 541));
+        QCOMPARE(form_->size(), nerimo::kWindowSize);
         QCOMPARE(form_->minimumSize(), form_->maximumSize());
         QVERIFY(form_->windowFlags().testFlag(Qt::FramelessWindowHint));
         // The offscreen screen is 800 pixels wide: the window starts at its left edge.
-        QCOMPARE(form_->pos(), QPoint(0, (800 - 541) / 2));
+        QCOMPARE(form_->pos(), QPoint(0, (800 - nerimo::kWindowSize.height()) / 2));
         // The credit line shows while the pointer is over the title strip, its labels or " X",
         // and goes when it reaches the window's background.
         QTest::mouseMove(control, QPoint(2, 2));
@@ -195,7 +200,7 @@ class WindowTest : public QObject {
             QStringList{"titleStrip", "titleLabel", "creditLabel", "closeButton"}.contains(
                 control->objectName());
         QCOMPARE(Caption("creditLabel"),
-                 credit ? "Made by the Nerimo team   v.2.4 - 03/04/2014" : "");
+                 credit ? nerimo::kCreditText + "   " + nerimo::kVersionText : "");
         QTest::mouseMove(form_.get(), QPoint(20, 300));
         QCOMPARE(Caption("creditLabel"), QString());
     }
@@ -211,7 +216,7 @@ class WindowTest : public QObject {
         QVERIFY(Shown("stopButton") && !Shown("startButton"));
         QVERIFY(ChoicesEnabled(false));
         QCOMPARE(Caption("statusLabel"), QStringLiteral("scan"));
-        QCOMPARE(TextColour("statusLabel"), QColor(0, 255, 0));
+        QCOMPARE(TextColour("statusLabel"), nerimo::kScanGreen);
 
         QVERIFY(scheduler_.RunUntil([&] { return Shown("continueButton"); }, 5));
         QVERIFY(Control("continueButton")->isEnabled());
@@ -357,8 +362,9 @@ class WindowTest : public QObject {
 
         const QTemporaryDir dir;
         QVERIFY(form_->plotMenu().SavePicture(dir.filePath(QStringLiteral("plot.png"))));
-        const QImage onScreen =
-            form_->grab(QRect(64, 136, 720, 366)).toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage onScreen = form_->grab(nerimo::kPlotPlace.united(nerimo::kScaleStripPlace))
+                                    .toImage()
+                                    .convertToFormat(QImage::Format_RGB32);
         const QImage picture(dir.filePath(QStringLiteral("plot.png")));
         QCOMPARE(picture.copy(0, 0, 720, 366), onScreen);
         QCOMPARE(picture.height(), 406);
@@ -472,6 +478,44 @@ class WindowTest : public QObject {
         QCOMPARE(port_.written, QList<QByteArray>{"145.0125N"});
     }
 
+    // The activity table as a model a view can trust, through its whole life: rows added as
+    // activities start, changed as they are heard and end, shown in batches, the oldest dropped
+    // past 10,000; Qt's model tester checks every signal and index on the way.
+    void activityTableIsASoundModel() {
+        nerimo::ActivityTable table;
+        QSortFilterProxyModel sorted;
+        sorted.setSourceModel(&table);
+        sorted.setSortRole(nerimo::ActivityTable::SortRole);
+        sorted.sort(nerimo::ActivityTable::Strongest, Qt::DescendingOrder);
+        const QAbstractItemModelTester checkTable(
+            &table, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        const QAbstractItemModelTester checkSorted(
+            &sorted, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        const QDateTime time(QDate(2026, 12, 7), QTime(10, 0));
+        for (int i = 0; i < 10'050; ++i) {
+            nerimo::Activity activity{145000000 + 12500LL * (i % 641),
+                                      QStringLiteral("Net"),
+                                      i % 17,
+                                      time.addSecs(i),
+                                      time.addSecs(i),
+                                      1};
+            table.ActivityChanged(activity, nerimo::ActivityEvent::Started);
+            activity.strongest = 16;
+            ++activity.sweeps;
+            table.ActivityChanged(activity, nerimo::ActivityEvent::Heard);
+            table.ActivityChanged(activity, nerimo::ActivityEvent::Ended);
+            if (i % 997 == 0) {
+                table.Show();
+            }
+        }
+        table.Show();
+        QCOMPARE(table.rowCount(), int(nerimo::ActivityTable::kCapacity));
+        QCOMPARE(
+            table.index(0, nerimo::ActivityTable::FirstHeard).data(nerimo::ActivityTable::SortRole),
+            QVariant(time.addSecs(50)));  // the oldest 50 gone
+        QCOMPARE(table.index(0, nerimo::ActivityTable::Strongest).data().toInt(), 16);
+    }
+
     // The lists beside the settings file: a lockout read (a bad line reported), removed and made
     // from the menu, the file written each time and the scale strip's tick with it; a named
     // frequency after the read-out.
@@ -565,7 +609,7 @@ class WindowTest : public QObject {
     void opensWhollyOnTheScreen() {
         QFETCH(QRect, available);
         QFETCH(QPoint, place);
-        QCOMPARE(nerimo::PlaceOnScreen(available, QSize(812, 541)), place);
+        QCOMPARE(nerimo::PlaceOnScreen(available, nerimo::kWindowSize), place);
     }
 
     // What a desktop user expects of a window with no frame: the title strip drags it (not its
