@@ -356,7 +356,7 @@ class WindowTest : public QObject {
         QCOMPARE(items,
                  QStringList({"Save picture… Ctrl+S", "Log sweeps to… Ctrl+L", "Activity log to…",
                               "", "Max hold M", "Min hold N", "Average A", "Reset holds", "",
-                              "Lock out 145.4000 MHz", "Remove lockout", "Lockouts…", "Bookmarks…",
+                              "&Lock out 145.4000 MHz", "&Remove lockout", "Lockouts…", "Bookmarks…",
                               "", "History… Ctrl+H"}));
         menu->close();
 
