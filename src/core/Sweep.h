@@ -14,7 +14,7 @@
 
 namespace nerimo {
 
-// The sweep run: tunes the receiver step by step across the span, reads each level and plots it,
+// The sweep run: tunes the receiver step by step through its plan, reads each level and plots it,
 // pauses or holds on signals, sweep after sweep until a stop is seen. A state machine driven by
 // the scheduler: each point where window events may run is a return to the event loop, each wait
 // a timer, so the window stays responsive and the processor idles while the receiver answers.
