@@ -32,26 +32,29 @@ constexpr int kLongestPrefix = 1000;  // bytes of a topic's level
 
 // --mqtt and the options that go with it, into `options->broker`; the exit status when they are
 // wrong.
-std::optional<int> ReadBrokerOptions(const QCommandLineParser& parser,
-                                     const QList<QCommandLineOption>& given, FileAccess& files,
+std::optional<int> ReadBrokerOptions(const QCommandLineParser& parser, FileAccess& files,
                                      CommandLine* options) {
-    const QCommandLineOption& url = given[0];
-    if (!parser.isSet(url)) {
-        for (const QCommandLineOption& option : given.mid(1)) {
-            if (parser.isSet(option)) {
-                return Usage(QStringLiteral("--%1 goes with --mqtt.").arg(option.names().first()));
+    if (!parser.isSet(QStringLiteral("mqtt"))) {
+        for (const char* name :
+             {"mqtt-ca", "mqtt-topic", "sensor-id", "mqtt-credentials", "mqtt-user"}) {
+            if (parser.isSet(QLatin1String(name))) {
+                return Usage(QStringLiteral("--%1 goes with --mqtt.").arg(QLatin1String(name)));
             }
         }
         return std::nullopt;
     }
     BrokerOptions broker;
     QString error;
-    if (!ParseBrokerUrl(parser.value(url), &broker, &error)) {
+    if (!ParseBrokerUrl(parser.value(QStringLiteral("mqtt")), &broker, &error)) {
         return Usage(error);
     }
-    broker.caFile = parser.value(given[1]);
-    broker.prefix = parser.isSet(given[2]) ? parser.value(given[2]) : broker.prefix;
-    broker.sensorId = parser.isSet(given[3]) ? parser.value(given[3]) : QSysInfo::machineHostName();
+    broker.caFile = parser.value(QStringLiteral("mqtt-ca"));
+    if (parser.isSet(QStringLiteral("mqtt-topic"))) {
+        broker.prefix = parser.value(QStringLiteral("mqtt-topic"));
+    }
+    broker.sensorId = parser.isSet(QStringLiteral("sensor-id"))
+                          ? parser.value(QStringLiteral("sensor-id"))
+                          : QSysInfo::machineHostName();
     // A topic level may hold no wildcard, and the sensor's name no level of its own.
     static const QRegularExpression kWildcards(QStringLiteral("[#+]"));
     if (broker.prefix.isEmpty() || broker.prefix.contains(kWildcards) ||
@@ -72,33 +75,31 @@ std::optional<int> ReadBrokerOptions(const QCommandLineParser& parser,
         return Usage(QStringLiteral("--mqtt-topic and --sensor-id take up to %1 bytes each.")
                          .arg(kLongestPrefix));
     }
-    if (parser.isSet(given[4]) && parser.isSet(given[5])) {
+    const QString credentials = parser.value(QStringLiteral("mqtt-credentials"));
+    const QString user = parser.value(QStringLiteral("mqtt-user"));
+    if (!credentials.isEmpty() && !user.isEmpty()) {
         return Usage(
             QStringLiteral("--mqtt-credentials and --mqtt-user go one without the other."));
     }
-    if (parser.isSet(given[4]) &&
-        !ReadCredentials(files, parser.value(given[4]), &broker, &error)) {
+    if (!credentials.isEmpty() && !ReadCredentials(files, credentials, &broker, &error)) {
         return Usage(error);
     }
-    if (parser.isSet(given[5])) {
+    if (!user.isEmpty()) {
         if (!qEnvironmentVariableIsSet("NERIMO_MQTT_PASSWORD")) {
             return Usage(
                 QStringLiteral("--mqtt-user takes its password from "
                                "NERIMO_MQTT_PASSWORD, which is not set."));
         }
-        broker.user = parser.value(given[5]);
+        broker.user = user;
         broker.password = qEnvironmentVariable("NERIMO_MQTT_PASSWORD");
     }
     options->broker = broker;
     return std::nullopt;
 }
 
-}  // namespace
-
-std::optional<int> ParseCommandLine(const QStringList& arguments, FileAccess& files,
-                                    CommandLine* options) {
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
+// The options, and what --help says of each and of the program.
+void DescribeOptions(QCommandLineParser* parser) {
+    parser->setApplicationDescription(QStringLiteral(
         "Nerimo turns a serial-controlled wide-band receiver into a slow spectrum analyser. With\n"
         "no options it opens its window. Its settings are in Nerimo.ini beside the program or,\n"
         "where that folder takes no file (an installed copy), in ~/.config/nerimo/Nerimo.ini.\n\n"
@@ -215,57 +216,30 @@ std::optional<int> ParseCommandLine(const QStringList& arguments, FileAccess& fi
                                       QStringLiteral("Log in to the broker as USER, the password "
                                                      "from NERIMO_MQTT_PASSWORD."),
                                       QStringLiteral("USER"));
-    parser.addOptions({help,      version,  device,      settings,       checkSettings,
-                       listPorts, headless, log,         activity,       lockouts,
-                       bookmarks, sweeps,   picture,     historyPicture, wait,
-                       giveUp,    range,    settle,      mqtt,           mqttCa,
-                       mqttTopic, sensorId, credentials, mqttUser});
-    if (!parser.parse(arguments)) {
-        return Usage(parser.errorText());
-    }
-    if (!parser.positionalArguments().isEmpty()) {
-        return Usage(
-            QStringLiteral("Unknown argument: %1.").arg(parser.positionalArguments().first()));
-    }
-    if (parser.isSet(help)) {
-        std::printf("%s", qPrintable(parser.helpText()));
-        return 0;
-    }
-    if (parser.isSet(version)) {
-        std::printf("nerimo %s\n", NERIMO_VERSION);
-        return 0;
-    }
-    options->listPorts = parser.isSet(listPorts);
-    options->checkSettings = parser.isSet(checkSettings);
-    options->device = QFile::encodeName(parser.value(device));
-    options->settingsPath = parser.value(settings);
-    // A file may be created there; a folder never is.
-    if (const QString folder = QFileInfo(options->settingsPath).absolutePath();
-        parser.isSet(settings) && !QFileInfo(folder).isDir()) {
-        return Usage(
-            QStringLiteral("--settings %1: no such folder %2.").arg(options->settingsPath, folder));
-    }
-    options->headless = parser.isSet(headless);
-    options->logPath = parser.value(log);
-    options->activityPath = parser.value(activity);
-    options->lockoutsPath = parser.value(lockouts);
-    options->bookmarksPath = parser.value(bookmarks);
-    options->picturePath = parser.value(picture);
-    options->historyPicturePath = parser.value(historyPicture);
-    options->waitForReceiver = parser.isSet(wait);
-    const std::optional<int> count =
-        parser.isSet(sweeps) ? WholeNumber(parser.value(sweeps), 1) : 0;
+    parser->addOptions({help,      version,  device,      settings,       checkSettings,
+                        listPorts, headless, log,         activity,       lockouts,
+                        bookmarks, sweeps,   picture,     historyPicture, wait,
+                        giveUp,    range,    settle,      mqtt,           mqttCa,
+                        mqttTopic, sensorId, credentials, mqttUser});
+}
+
+// What a survey's options say of how long it runs and what it sweeps, into `options`; the exit
+// status when a value is wrong.
+std::optional<int> ReadSurveyOptions(const QCommandLineParser& parser, CommandLine* options) {
+    const auto set = [&parser](const char* name) { return parser.isSet(QLatin1String(name)); };
+    const auto value = [&parser](const char* name) { return parser.value(QLatin1String(name)); };
+    const std::optional<int> count = set("sweeps") ? WholeNumber(value("sweeps"), 1) : 0;
     if (!count) {
         return Usage(QStringLiteral("--sweeps takes a whole number of sweeps, 1 or more."));
     }
     options->sweeps = *count;
-    const std::optional<int> seconds = WholeNumber(parser.value(giveUp), 0);
+    const std::optional<int> seconds = WholeNumber(value("give-up-after"), 0);
     if (!seconds) {
         return Usage(QStringLiteral("--give-up-after takes a whole number of seconds, 0 or more."));
     }
     options->giveUpAfter = *seconds;
-    if (parser.isSet(settle)) {
-        const std::optional<int> ms = WholeNumber(parser.value(settle), 0);
+    if (set("settle")) {
+        const std::optional<int> ms = WholeNumber(value("settle"), 0);
         if (!ms || *ms > kLongestSettleMs) {
             return Usage(
                 QStringLiteral("--settle takes a whole number of milliseconds, 0 to "
@@ -273,28 +247,73 @@ std::optional<int> ParseCommandLine(const QStringList& arguments, FileAccess& fi
         }
         options->settleMs = *ms;
     }
-    if (parser.isSet(range)) {
+    if (set("range")) {
         QString error;
-        options->range = ParseRange(parser.value(range), &error);
+        options->range = ParseRange(value("range"), &error);
         if (!options->range) {
             return Usage(error);
         }
-        if (!parser.isSet(headless) || parser.isSet(picture)) {
+        if (!set("headless") || set("picture")) {
             return Usage(
                 QStringLiteral("--range goes with --headless, and draws no plot: "
                                "--history-picture shows its sweeps, not --picture."));
         }
     }
-    if (const std::optional<int> status = ReadBrokerOptions(
-            parser, {mqtt, mqttCa, mqttTopic, sensorId, credentials, mqttUser}, files, options)) {
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<int> ParseCommandLine(const QStringList& arguments, FileAccess& files,
+                                    CommandLine* options) {
+    QCommandLineParser parser;
+    DescribeOptions(&parser);
+    const auto set = [&parser](const char* name) { return parser.isSet(QLatin1String(name)); };
+    const auto value = [&parser](const char* name) { return parser.value(QLatin1String(name)); };
+    if (!parser.parse(arguments)) {
+        return Usage(parser.errorText());
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        return Usage(
+            QStringLiteral("Unknown argument: %1.").arg(parser.positionalArguments().first()));
+    }
+    if (set("help")) {
+        std::printf("%s", qPrintable(parser.helpText()));
+        return 0;
+    }
+    if (set("version")) {
+        std::printf("nerimo %s\n", NERIMO_VERSION);
+        return 0;
+    }
+    options->listPorts = set("list-ports");
+    options->checkSettings = set("check-settings");
+    options->device = QFile::encodeName(value("device"));
+    options->settingsPath = value("settings");
+    // A file may be created there; a folder never is.
+    if (const QString folder = QFileInfo(options->settingsPath).absolutePath();
+        set("settings") && !QFileInfo(folder).isDir()) {
+        return Usage(
+            QStringLiteral("--settings %1: no such folder %2.").arg(options->settingsPath, folder));
+    }
+    options->headless = set("headless");
+    options->logPath = value("log");
+    options->activityPath = value("activity");
+    options->lockoutsPath = value("lockouts");
+    options->bookmarksPath = value("bookmarks");
+    options->picturePath = value("picture");
+    options->historyPicturePath = value("history-picture");
+    options->waitForReceiver = set("wait-for-receiver");
+    if (const std::optional<int> status = ReadSurveyOptions(parser, options)) {
+        return *status;
+    }
+    if (const std::optional<int> status = ReadBrokerOptions(parser, files, options)) {
         return *status;
     }
     if (options->headless && options->logPath.isEmpty()) {
         return Usage(QStringLiteral("--headless needs --log FILE."));
     }
-    if (!options->headless &&
-        (parser.isSet(sweeps) || parser.isSet(picture) || parser.isSet(historyPicture) ||
-         parser.isSet(wait) || parser.isSet(giveUp))) {
+    if (!options->headless && (set("sweeps") || set("picture") || set("history-picture") ||
+                               set("wait-for-receiver") || set("give-up-after"))) {
         return Usage(
             QStringLiteral("--sweeps, --picture, --history-picture, --wait-for-receiver "
                            "and --give-up-after go with --headless."));
