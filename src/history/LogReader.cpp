@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 namespace nerimo {
 
@@ -162,82 +163,87 @@ void LogReader::ReadLine(QByteArrayView line) {
     if (line.trimmed().isEmpty()) {
         return;
     }
+    if (std::optional<Row> row = ParseRow(line)) {
+        Join(std::move(*row));
+    }
+}
+
+std::optional<LogReader::Row> LogReader::ParseRow(QByteArrayView line) {
     qsizetype at = 0;
     const QByteArrayView date = NextField(line, &at);
     const QByteArrayView time = NextField(line, &at);
-    long long low = 0;
+    Row row{date.toByteArray() + ' ' + time.toByteArray(), Stamp(date, time), 0, 0, {}};
     long long high = 0;
-    double step = 0;
     long long samples = 0;
-    const bool fixed = Parse(NextField(line, &at), &low) && Parse(NextField(line, &at), &high) &&
-                       Parse(NextField(line, &at), &step) && Parse(NextField(line, &at), &samples);
-    const QDateTime stamp = Stamp(date, time);
-    if (!fixed || !(step > 0) || high < low || at > line.size() || !stamp.isValid()) {
+    const bool fixed =
+        Parse(NextField(line, &at), &row.low) && Parse(NextField(line, &at), &high) &&
+        Parse(NextField(line, &at), &row.step) && Parse(NextField(line, &at), &samples);
+    if (!fixed || !(row.step > 0) || high < row.low || at > line.size() || !row.time.isValid()) {
         ++malformed_;
-        return;
+        return std::nullopt;
     }
-    std::vector<float> values;
     while (at <= line.size()) {
         float value = 0;
         if (!ParseValue(NextField(line, &at), &value)) {
             ++malformed_;
-            return;
+            return std::nullopt;
         }
-        if (values.size() >= size_t(kWidestSweep)) {
+        if (row.values.size() >= size_t(kWidestSweep)) {
             Refuse(QStringLiteral("line %1 holds more than %2 values; Nerimo takes up to %2 a "
                                   "sweep")
                        .arg(line_)
                        .arg(Count(kWidestSweep)));
-            return;
+            return std::nullopt;
         }
-        values.push_back(value);
+        row.values.push_back(value);
     }
+    return row;
+}
+
+void LogReader::Join(Row row) {
     // Another time, another step, or a frequency this sweep has measured: the next sweep.
-    const auto count = static_cast<long long>(values.size());
-    const double column = std::round((double(low) - double(baseHertz_)) / step);
+    const auto count = static_cast<long long>(row.values.size());
+    const double column = std::round((double(row.low) - double(baseHertz_)) / row.step);
     const bool sameSweep =
-        !pieces_.empty() && stamp_ == date.toByteArray() + ' ' + time.toByteArray() &&
-        step == stepHertz_ && std::none_of(pieces_.begin(), pieces_.end(), [&](const Piece& piece) {
+        !pieces_.empty() && stamp_ == row.stamp && row.step == stepHertz_ &&
+        std::none_of(pieces_.begin(), pieces_.end(), [&](const Piece& piece) {
             return column < double(piece.column + qsizetype(piece.values.size())) &&
                    double(piece.column) < column + double(count);
         });
-    if (sameSweep && std::abs(column) > double(kWidestSweep)) {
+    const auto tooWide = [&](const QString& columns) {
         Refuse(QStringLiteral("line %1: its sweep, from %2 Hz on at a step of %3 Hz, would be "
-                              "more than %4 columns; Nerimo takes up to %4 a sweep")
+                              "%4 columns; Nerimo takes up to %5 a sweep")
                    .arg(line_)
-                   .arg(Count(std::min(low, baseHertz_)))
-                   .arg(step)
-                   .arg(Count(kWidestSweep)));
+                   .arg(Count(std::min(row.low, baseHertz_)))
+                   .arg(row.step)
+                   .arg(columns, Count(kWidestSweep)));
+    };
+    if (sameSweep && std::abs(column) > double(kWidestSweep)) {
+        tooWide(QStringLiteral("more than ") + Count(kWidestSweep));
         return;
     }
     if (!sameSweep) {
         EndSweep();
-        stamp_ = date.toByteArray() + ' ' + time.toByteArray();
-        time_ = stamp;
-        baseHertz_ = low;
-        stepHertz_ = step;
+        stamp_ = row.stamp;
+        time_ = row.time;
+        baseHertz_ = row.low;
+        stepHertz_ = row.step;
         lowest_ = beyond_ = 0;
     }
     const long long first = sameSweep ? static_cast<long long>(column) : 0;
     const long long lowest = std::min(lowest_, first);
     const long long beyond = std::max(beyond_, first + count);
     if (beyond - lowest > kWidestSweep) {
-        Refuse(QStringLiteral("line %1: its sweep, from %2 Hz on at a step of %3 Hz, would be "
-                              "%4 columns; Nerimo takes up to %5 a sweep")
-                   .arg(line_)
-                   .arg(Count(std::min(low, baseHertz_)))
-                   .arg(step)
-                   .arg(Count(beyond - lowest))
-                   .arg(Count(kWidestSweep)));
+        tooWide(Count(beyond - lowest));
         return;
     }
     lowest_ = lowest;
     beyond_ = beyond;
-    for (const float value : values) {
+    for (const float value : row.values) {
         levels_ = levels_ && (std::isnan(value) ||
                               (value >= 0 && value <= kHighestLevel && value == std::floor(value)));
     }
-    pieces_.push_back({first, std::move(values)});
+    pieces_.push_back({first, std::move(row.values)});
 }
 
 void LogReader::EndSweep() {

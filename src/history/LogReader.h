@@ -4,6 +4,8 @@
 #include <QByteArrayView>
 #include <QString>
 #include <deque>
+#include <optional>
+#include <vector>
 
 #include "HistoryModel.h"
 
@@ -46,7 +48,20 @@ class LogReader {
         long long column = 0;  // from the first row's low frequency, in steps; below it negative
         std::vector<float> values;
     };
+    // A row of the log as it stands: its time stamp as written and as a time, its first
+    // frequency, its step and its values.
+    struct Row {
+        QByteArray stamp;
+        QDateTime time;
+        long long low = 0;
+        double step = 0;
+        std::vector<float> values;
+    };
     void ReadLine(QByteArrayView line);
+    // The row a line holds; nothing for a line that is none (counted), or one refused.
+    std::optional<Row> ParseRow(QByteArrayView line);
+    // The row into the sweep being joined, or as the first of the next.
+    void Join(Row row);
     void EndSweep();
     void Refuse(const QString& why);
 
