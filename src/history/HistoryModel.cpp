@@ -3,34 +3,33 @@
 #include <algorithm>
 #include <cmath>
 
-#include "Frequency.h"
-
 namespace nerimo {
 
 namespace {
 
-constexpr int kHighestLevel = 16;
-constexpr int kDecibelSteps = 254;  // cells 0 to 254 span a dB section's range
+constexpr double kHundredths = 100;
+
+// A value as a cell: to the hundredth, within what a cell holds.
+int16_t Cell(double value) {
+    return static_cast<int16_t>(std::clamp(std::lround(value * kHundredths), long(INT16_MIN + 1),
+                                           long(INT16_MAX)));
+}
 
 }  // namespace
 
 std::optional<double> HistoryModel::Value(const HistoryRow& row, int column) const {
-    if (column < 0 || column >= row.cells.size()) {
+    if (column < 0 || size_t(column) >= row.cells.size() || row.cells[size_t(column)] == kNoValue) {
         return std::nullopt;
     }
-    const auto cell = static_cast<uint8_t>(row.cells[column]);
-    if (cell == kNoValue) {
-        return std::nullopt;
-    }
-    const HistorySection& at = section(row.section);
-    if (at.unit == HistoryUnit::Level) {
-        return cell;
-    }
-    return at.low + (at.high - at.low) * cell / kDecibelSteps;
+    return row.cells[size_t(column)] / kHundredths;
 }
 
-double HistoryModel::Shade(uint8_t cell, HistoryUnit unit) {
-    return double(cell) / (unit == HistoryUnit::Level ? kHighestLevel : kDecibelSteps);
+double HistoryModel::Shade(int16_t cell, const HistorySection& section) {
+    if (cell == kNoValue) {
+        return -1;
+    }
+    const double span = section.high > section.low ? section.high - section.low : 1;
+    return std::clamp((cell / kHundredths - section.low) / span, 0.0, 1.0);
 }
 
 int HistoryModel::SectionFor(const HistorySection& wanted) {
@@ -38,7 +37,7 @@ int HistoryModel::SectionFor(const HistorySection& wanted) {
         const HistorySection& last = sections_.back();
         if (last.firstHertz == wanted.firstHertz && last.stepHertz == wanted.stepHertz &&
             last.steps == wanted.steps && last.unit == wanted.unit && last.low == wanted.low &&
-            last.high == wanted.high) {
+            last.high == wanted.high && last.decimals == wanted.decimals) {
             return int(sections_.size()) - 1;
         }
     }
@@ -54,7 +53,7 @@ void HistoryModel::Add(HistoryRow row) {
 }
 
 void HistoryModel::Load(const std::vector<LoggedSweep>& sweeps, HistoryUnit unit, double low,
-                        double high, bool keepRows) {
+                        double high, int decimals, bool keepRows) {
     std::deque<HistoryRow> kept;
     if (keepRows) {
         kept.swap(rows_);
@@ -62,26 +61,12 @@ void HistoryModel::Load(const std::vector<LoggedSweep>& sweeps, HistoryUnit unit
         rows_.clear();
         sections_.clear();
     }
-    const double span = high > low ? high - low : 1;
     for (const LoggedSweep& sweep : sweeps) {
-        HistorySection columns{sweep.firstHertz,
-                               sweep.stepHertz,
-                               int(sweep.values.size()),
-                               unit,
-                               unit == HistoryUnit::Level ? 0 : low,
-                               unit == HistoryUnit::Level ? double(kHighestLevel) : high};
-        QByteArray cells(qsizetype(sweep.values.size()), Qt::Uninitialized);
-        for (size_t i = 0; i < sweep.values.size(); ++i) {
-            const double value = sweep.values[i];
-            long cell = kNoValue;
-            if (!std::isnan(value)) {
-                cell =
-                    unit == HistoryUnit::Level
-                        ? std::lround(std::clamp(value, 0.0, double(kHighestLevel)))
-                        : std::lround(std::clamp((value - low) / span, 0.0, 1.0) * kDecibelSteps);
-            }
-            cells[qsizetype(i)] = static_cast<char>(cell);
-        }
+        const HistorySection columns{sweep.firstHertz, sweep.stepHertz, int(sweep.values.size()),
+                                     unit, low, high, decimals};
+        std::vector<int16_t> cells(sweep.values.size());
+        std::transform(sweep.values.begin(), sweep.values.end(), cells.begin(),
+                       [](float value) { return std::isnan(value) ? kNoValue : Cell(value); });
         Add({sweep.time, SectionFor(columns), std::move(cells)});
     }
     for (HistoryRow& row : kept) {
@@ -93,15 +78,15 @@ void HistoryModel::Load(const std::vector<LoggedSweep>& sweeps, HistoryUnit unit
 }
 
 void HistoryModel::SweepBegan(const SweepStart& start) {
-    sweep_ = {start.plan.firstHertz, start.plan.stepHertz, start.plan.count};
+    sweep_ = {start.plan.firstHertz, double(start.plan.stepHertz), start.plan.count};
     began_ = start.time;
-    cells_.fill(char(kNoValue), sweep_.steps);
+    cells_.assign(size_t(start.plan.count), kNoValue);
 }
 
 void HistoryModel::Measured(long long hertz, int level, Reply) {
-    const long long column = (hertz - sweep_.firstHertz) / sweep_.stepHertz;
-    if (column >= 0 && column < cells_.size()) {
-        cells_[qsizetype(column)] = static_cast<char>(level);
+    const auto column = std::llround(double(hertz - sweep_.firstHertz) / sweep_.stepHertz);
+    if (column >= 0 && size_t(column) < cells_.size()) {
+        cells_[size_t(column)] = Cell(level);
     }
 }
 
@@ -110,8 +95,7 @@ void HistoryModel::SweepEnded(const SweepSummary& summary) {
     if (!summary.Measured()) {
         return;
     }
-    // A copy of its own size: a shared buffer would keep the room it grew into at each detach.
-    Add({began_, SectionFor(sweep_), QByteArray(cells_.constData(), cells_.size())});
+    Add({began_, SectionFor(sweep_), cells_});
     if (changed_) {
         changed_(false);
     }

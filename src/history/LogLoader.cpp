@@ -76,6 +76,7 @@ void LogLoader::Load(const QString& path, Progress progress, Done done) {
         log->unit = reader.Unit();
         log->low = log->unit == HistoryUnit::Level ? 0 : reader.Low();
         log->high = log->unit == HistoryUnit::Level ? 16 : reader.High();
+        log->decimals = reader.Decimals();
         log->malformed = reader.Malformed();
         handBack([log, done] { done(*log); });
     }));

@@ -19,6 +19,7 @@ struct LoadedLog {
     HistoryUnit unit = HistoryUnit::Level;
     double low = 0;
     double high = 16;
+    int decimals = 0;   // of its values
     int malformed = 0;  // lines skipped
 };
 

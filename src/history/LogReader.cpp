@@ -41,43 +41,48 @@ qsizetype DigitsAt(QByteArrayView text, qsizetype at) {
     return count;
 }
 
-// A number as a log writes it: a sign, digits, a point with digits after it, an exponent
-// ("-52.25", "1e-3"); not "-52." or ".5", which no logger writes and which may be a cut field.
-bool NumberShape(QByteArrayView field) {
+// The decimals of a number as a log writes it: a sign, digits, a point with digits after it, an
+// exponent ("-52.25", "1e-3"); -1 for "-52." or ".5", which no logger writes and which may be a
+// cut field, or anything else.
+qsizetype Decimals(QByteArrayView field) {
     qsizetype at = !field.isEmpty() && (field[0] == '-' || field[0] == '+') ? 1 : 0;
     qsizetype digits = DigitsAt(field, at);
+    qsizetype decimals = 0;
     if (digits == 0) {
-        return false;
+        return -1;
     }
     at += digits;
     if (at < field.size() && field[at] == '.') {
-        digits = DigitsAt(field, at + 1);
-        if (digits == 0) {
-            return false;
+        decimals = DigitsAt(field, at + 1);
+        if (decimals == 0) {
+            return -1;
         }
-        at += 1 + digits;
+        at += 1 + decimals;
     }
     if (at < field.size() && (field[at] == 'e' || field[at] == 'E')) {
         ++at;
         at += at < field.size() && (field[at] == '-' || field[at] == '+') ? 1 : 0;
         digits = DigitsAt(field, at);
         if (digits == 0) {
-            return false;
+            return -1;
         }
         at += digits;
     }
-    return at == field.size();
+    return at == field.size() ? decimals : -1;
 }
 
-// A value: a number, or no value for what rtl_power writes of a bin with no power.
-bool ParseValue(QByteArrayView field, float* value) {
+// A value and its decimals: a number, or no value (0 decimals) for what rtl_power writes of a bin
+// with no power; false for anything else.
+bool ParseValue(QByteArrayView field, float* value, qsizetype* decimals) {
     for (const char* none : {"-inf", "inf", "+inf", "nan", "-nan"}) {
         if (field.compare(QByteArrayView(none), Qt::CaseInsensitive) == 0) {
             *value = kNoValue;
+            *decimals = 0;
             return true;
         }
     }
-    return NumberShape(field) && Parse(field, value) && std::isfinite(*value);
+    *decimals = Decimals(field);
+    return *decimals >= 0 && Parse(field, value) && std::isfinite(*value);
 }
 
 // A whole number of `digits` digits from `text` at `at`, or -1.
@@ -172,7 +177,7 @@ std::optional<LogReader::Row> LogReader::ParseRow(QByteArrayView line) {
     qsizetype at = 0;
     const QByteArrayView date = NextField(line, &at);
     const QByteArrayView time = NextField(line, &at);
-    Row row{date.toByteArray() + ' ' + time.toByteArray(), Stamp(date, time), 0, 0, {}};
+    Row row{date.toByteArray() + ' ' + time.toByteArray(), Stamp(date, time), 0, 0, {}, 0};
     long long high = 0;
     long long samples = 0;
     const bool fixed =
@@ -184,10 +189,12 @@ std::optional<LogReader::Row> LogReader::ParseRow(QByteArrayView line) {
     }
     while (at <= line.size()) {
         float value = 0;
-        if (!ParseValue(NextField(line, &at), &value)) {
+        qsizetype decimals = 0;
+        if (!ParseValue(NextField(line, &at), &value, &decimals)) {
             ++malformed_;
             return std::nullopt;
         }
+        row.decimals = std::max(row.decimals, int(decimals));
         if (row.values.size() >= size_t(kWidestSweep)) {
             Refuse(QStringLiteral("line %1 holds more than %2 values; Nerimo takes up to %2 a "
                                   "sweep")
@@ -243,6 +250,7 @@ void LogReader::Join(Row row) {
         levels_ = levels_ && (std::isnan(value) ||
                               (value >= 0 && value <= kHighestLevel && value == std::floor(value)));
     }
+    decimals_ = std::max(decimals_, row.decimals);
     pieces_.push_back({first, std::move(row.values)});
 }
 
@@ -250,8 +258,7 @@ void LogReader::EndSweep() {
     if (pieces_.empty()) {
         return;
     }
-    LoggedSweep sweep{time_, baseHertz_ + std::llround(double(lowest_) * stepHertz_),
-                      std::llround(stepHertz_),
+    LoggedSweep sweep{time_, baseHertz_ + std::llround(double(lowest_) * stepHertz_), stepHertz_,
                       std::vector<float>(size_t(beyond_ - lowest_), kNoValue)};
     for (const Piece& piece : pieces_) {
         std::copy(piece.values.begin(), piece.values.end(),

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <algorithm>
 #include <deque>
 #include <optional>
 #include <vector>
@@ -38,6 +39,8 @@ class LogReader {
     const QString& Refusal() const { return refusal_; }
     // Levels when every value is a whole number from 0 to 16 (the program's own log), else dB.
     HistoryUnit Unit() const;
+    // The most decimals any value was written with, at most 2: the precision a history keeps.
+    int Decimals() const { return std::min(decimals_, 2); }
     // The lowest and the highest value of the sweeps kept.
     double Low() const;
     double High() const;
@@ -56,6 +59,7 @@ class LogReader {
         long long low = 0;
         double step = 0;
         std::vector<float> values;
+        int decimals = 0;  // the most of any of its values
     };
     void ReadLine(QByteArrayView line);
     // The row a line holds; nothing for a line that is none (counted), or one refused.
@@ -80,6 +84,7 @@ class LogReader {
     long long beyond_ = 0;  // the column after the highest
     int malformed_ = 0;
     bool levels_ = true;  // every value so far a whole level
+    int decimals_ = 0;
     QString refusal_;
 };
 

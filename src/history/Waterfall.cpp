@@ -1,120 +1,210 @@
 #include "Waterfall.h"
 
+#include <QLocale>
+#include <QTimeZone>
 #include <algorithm>
+#include <cmath>
 
 namespace nerimo::waterfall {
 
 namespace {
 
-constexpr int kLongestRow = 8;
-constexpr int kTimeLabelEvery = 44;  // pixels between two time labels
+constexpr int kLabelGap = 40;  // the fewest pixels between two time labels
 constexpr int kLegendWidth = 14;
+constexpr int kTallestZoom = 64;
 constexpr QRgb kBackground = qRgb(0, 0, 0);
 constexpr QRgb kDivider = qRgb(255, 255, 255);
 const QColor kFrameGrey(64, 64, 64);
 const QColor kText(255, 255, 255);
+// The round times between two labels of the time axis, in seconds: the first that keeps the
+// labels apart is taken.
+constexpr qint64 kIntervals[] = {1,    5,    10,    30,    60,    300,   600,
+                                 1800, 3600, 10800, 21600, 43200, 86400, 604800};
 
-// The index, from the newest, of the row at a pixel row of the area; how many rows fit.
-size_t Visible(const HistoryModel& model, int areaHeight, int rowHeight) {
-    return std::min(model.rows().size(), size_t(areaHeight / rowHeight));
-}
-
-QString Megahertz(long long hertz) {
+QString Megahertz(double hertz) {
     return QString::number(hertz / 1e6, 'f', 4);
 }
 
+const HistoryRow& Sweep(const HistoryModel& model, size_t fromNewest) {
+    return model.rows()[model.rows().size() - 1 - fromNewest];
+}
+
+// Whether a new section begins with the sweep just above this one, counted from the newest.
+bool NewSectionAbove(const HistoryModel& model, size_t fromNewest) {
+    return fromNewest > 0 && fromNewest < model.rows().size() &&
+           Sweep(model, fromNewest).section != Sweep(model, fromNewest - 1).section;
+}
+
+// Seconds of the local clock, so that round hours and days fall where the clock shows them.
+qint64 LocalSeconds(const QDateTime& time) {
+    return time.toSecsSinceEpoch() + time.offsetFromUtc();
+}
+
 }  // namespace
+
+Zoom Zoom::In() const {
+    if (sweeps > 1) {
+        // 3 from 4, 6 from 8 ...; 2 from 3, 4 from 6 ...
+        const bool powerOfTwo = (sweeps & (sweeps - 1)) == 0;
+        return {1, sweeps == 2 ? 1 : powerOfTwo ? sweeps * 3 / 4 : sweeps * 2 / 3};
+    }
+    return {std::min(pixels * 2, kTallestZoom), 1};
+}
+
+Zoom Zoom::Out() const {
+    if (pixels > 1) {
+        return {pixels / 2, 1};
+    }
+    const bool powerOfTwo = (sweeps & (sweeps - 1)) == 0;
+    return {1, sweeps == 1 ? 2 : powerOfTwo ? sweeps * 3 / 2 : sweeps * 4 / 3};
+}
+
+Zoom Zoom::ToFit(size_t rows, int height, int tallest) {
+    if (rows == 0 || height <= 0) {
+        return {tallest, 1};
+    }
+    if (rows <= size_t(height)) {
+        return {std::clamp(int(size_t(height) / rows), 1, tallest), 1};
+    }
+    return {1, int((rows + size_t(height) - 1) / size_t(height))};
+}
+
+QString Zoom::Text() const {
+    if (sweeps > 1) {
+        return QStringLiteral("%1 sweeps a row").arg(sweeps);
+    }
+    return pixels > 1 ? QStringLiteral("%1 pixel rows a sweep").arg(pixels)
+                      : QStringLiteral("1 row a sweep");
+}
 
 QRect Area(QSize size) {
     return QRect(QPoint(0, 0), size).marginsRemoved(kMargins);
 }
 
-int RowHeight(size_t rows, int areaHeight) {
-    if (rows == 0) {
-        return kLongestRow;
+std::vector<Band> Bands(size_t rows, const Shown& shown, int height) {
+    std::vector<Band> bands;
+    const auto sweeps = size_t(shown.zoom.sweeps);
+    for (size_t newest = shown.skip;
+         newest < rows && int(bands.size()) * shown.zoom.pixels < height; newest += sweeps) {
+        const int top = int(bands.size()) * shown.zoom.pixels;
+        bands.push_back({newest, std::min(sweeps, rows - newest), top,
+                         std::min(shown.zoom.pixels, height - top)});
     }
-    return std::clamp(int(size_t(areaHeight) / rows), 1, kLongestRow);
+    return bands;
 }
 
 void DrawRow(const HistoryModel& model, const HistoryRow& row, Palette palette, QRgb* line,
              int width) {
     const std::array<QRgb, 256>& colours = Colours(palette);
     const HistorySection& section = model.section(row.section);
-    const auto cells = int(row.cells.size());
+    const auto cells = qint64(row.cells.size());
     for (int x = 0; x < width; ++x) {
-        const auto cell = static_cast<uint8_t>(row.cells[qsizetype(qint64(x) * cells / width)]);
-        line[x] = cell == HistoryModel::kNoValue
-                      ? kBackground
-                      : colours[size_t(HistoryModel::Shade(cell, section.unit) * 255 + 0.5)];
+        const double shade = HistoryModel::Shade(row.cells[size_t(x * cells / width)], section);
+        line[x] = shade < 0 ? kBackground : colours[size_t(shade * 255 + 0.5)];
     }
 }
 
-void DrawRows(const HistoryModel& model, Palette palette, int rowHeight, QImage* rows) {
+void DrawRows(const HistoryModel& model, Palette palette, const Shown& shown, QImage* rows) {
     rows->fill(kBackground);
-    const auto& all = model.rows();
-    const size_t shown = Visible(model, rows->height(), rowHeight);
-    for (size_t i = 0; i < shown; ++i) {
-        const HistoryRow& row = all[all.size() - 1 - i];
-        const int top = int(i) * rowHeight;
-        DrawRow(model, row, palette, reinterpret_cast<QRgb*>(rows->scanLine(top)), rows->width());
-        for (int y = top + 1; y < top + rowHeight; ++y) {
-            std::copy_n(rows->constScanLine(top), rows->bytesPerLine(), rows->scanLine(y));
+    const std::array<QRgb, 256>& colours = Colours(palette);
+    const int width = rows->width();
+    std::vector<float> strongest(static_cast<size_t>(width));
+    std::vector<size_t> columns(static_cast<size_t>(width));
+    size_t columnsFor = 0;  // the cells a row has that `columns` was made for
+    for (const Band& band : Bands(model.rows().size(), shown, rows->height())) {
+        std::fill(strongest.begin(), strongest.end(), -1.0f);
+        for (size_t i = band.newest; i < band.newest + band.count; ++i) {
+            const HistoryRow& row = Sweep(model, i);
+            const HistorySection& section = model.section(row.section);
+            if (columnsFor != row.cells.size()) {
+                columnsFor = row.cells.size();
+                for (int x = 0; x < width; ++x) {
+                    columns[size_t(x)] = size_t(qint64(x) * qint64(columnsFor) / width);
+                }
+            }
+            for (int x = 0; x < width; ++x) {
+                const auto shade =
+                    float(HistoryModel::Shade(row.cells[columns[size_t(x)]], section));
+                strongest[size_t(x)] = std::max(strongest[size_t(x)], shade);
+            }
         }
-        // A new section begins below the row before it: a line over its newest row.
-        if (i + 1 < shown && all[all.size() - 2 - i].section != row.section) {
-            std::fill_n(reinterpret_cast<QRgb*>(rows->scanLine(top + rowHeight - 1)), rows->width(),
+        auto* line = reinterpret_cast<QRgb*>(rows->scanLine(band.top));
+        for (int x = 0; x < width; ++x) {
+            const float shade = strongest[size_t(x)];
+            line[x] = shade < 0 ? kBackground : colours[size_t(shade * 255 + 0.5f)];
+        }
+        for (int y = band.top + 1; y < band.top + band.height; ++y) {
+            std::copy_n(rows->constScanLine(band.top), rows->bytesPerLine(), rows->scanLine(y));
+        }
+        // A new section begins with this band's oldest sweep: a line under it.
+        if (NewSectionAbove(model, band.newest + band.count)) {
+            std::fill_n(reinterpret_cast<QRgb*>(rows->scanLine(band.top + band.height - 1)), width,
                         kDivider);
         }
     }
 }
 
 void DrawFrame(QPainter& painter, QSize size, const HistoryModel& model, Palette palette,
-               int rowHeight) {
+               const Shown& shown) {
     const QRect area = Area(size);
     painter.fillRect(QRect(QPoint(0, 0), size), kFrameGrey);
     painter.setPen(kText);
     const QFontMetrics metrics = painter.fontMetrics();
-    const auto& rows = model.rows();
-    const size_t shown = Visible(model, area.height(), rowHeight);
+    const std::vector<Band> bands = Bands(model.rows().size(), shown, area.height());
 
-    // Time on the left, the date where it changes from the label below.
-    QDate dateAbove;
-    for (int y = 0; y < int(shown) * rowHeight; y += kTimeLabelEvery) {
-        const HistoryRow& row = rows[rows.size() - 1 - size_t(y / rowHeight)];
-        const int at = area.top() + y + metrics.ascent() / 2;
-        painter.drawLine(area.left() - 4, area.top() + y, area.left() - 1, area.top() + y);
-        painter.drawText(QRect(0, at - metrics.ascent(), area.left() - 6, metrics.height()),
-                         Qt::AlignRight, row.time.toString(QStringLiteral("HH:mm:ss")));
-        if (row.time.date() != dateAbove) {
-            painter.drawText(QRect(0, at - metrics.ascent() + metrics.height(), area.left() - 6,
-                                   metrics.height()),
-                             Qt::AlignRight, row.time.toString(QStringLiteral("yyyy-MM-dd")));
-            dateAbove = row.time.date();
+    // Time on the left: the newest shown at the top, then round times as far apart as keeps
+    // their labels apart, each with the date where it changes from the label above.
+    if (!bands.empty()) {
+        const QDateTime newest = Sweep(model, bands.front().newest).time;
+        const QDateTime oldest = Sweep(model, bands.back().newest + bands.back().count - 1).time;
+        const qint64 seconds = std::max<qint64>(1, oldest.secsTo(newest));
+        const int pixels = bands.back().top + bands.back().height;
+        qint64 interval = kIntervals[std::size(kIntervals) - 1];
+        for (const qint64 each : kIntervals) {
+            if (each * pixels >= seconds * kLabelGap) {
+                interval = each;
+                break;
+            }
+        }
+        const QString format = interval < 60 ? QStringLiteral("HH:mm:ss") : QStringLiteral("HH:mm");
+        QDate dateAbove;
+        int labelAbove = -kLabelGap;
+        const auto label = [&](int y, const QDateTime& time, const QString& text) {
+            if (y - labelAbove < kLabelGap / 2) {
+                return;
+            }
+            labelAbove = y;
+            const int at = area.top() + y;
+            painter.drawLine(area.left() - 4, at, area.left() - 1, at);
+            painter.drawText(QRect(0, at - metrics.height() / 2, area.left() - 6, metrics.height()),
+                             Qt::AlignRight, text);
+            if (time.date() != dateAbove) {
+                painter.drawText(
+                    QRect(0, at + metrics.height() / 2, area.left() - 6, metrics.height()),
+                    Qt::AlignRight, time.toString(QStringLiteral("yyyy-MM-dd")));
+                dateAbove = time.date();
+            }
+        };
+        label(0, newest, newest.toString(QStringLiteral("HH:mm:ss")));
+        for (size_t b = 0; b + 1 < bands.size(); ++b) {
+            const qint64 above = LocalSeconds(Sweep(model, bands[b].newest).time) / interval;
+            const qint64 below = LocalSeconds(Sweep(model, bands[b + 1].newest).time) / interval;
+            if (above != below) {
+                const QDateTime round = QDateTime::fromSecsSinceEpoch(
+                    above * interval - newest.offsetFromUtc(), newest.timeZone());
+                label(bands[b + 1].top, round, round.toString(format));
+            }
         }
     }
-    // Each section's range where it begins, on the rows.
-    for (size_t i = 0; i + 1 < shown; ++i) {
-        const HistoryRow& row = rows[rows.size() - 1 - i];
-        if (rows[rows.size() - 2 - i].section != row.section) {
-            const HistorySection& section = model.section(row.section);
-            const QString range =
-                QStringLiteral("%1 to %2 MHz from here")
-                    .arg(Megahertz(section.firstHertz),
-                         Megahertz(section.firstHertz + (section.steps - 1) * section.stepHertz));
-            const QRect box(area.left() + 4, area.top() + int(i + 1) * rowHeight - metrics.height(),
-                            metrics.horizontalAdvance(range) + 6, metrics.height());
-            painter.fillRect(box, QColor(0, 0, 0, 160));
-            painter.drawText(box, Qt::AlignCenter, range);
-        }
-    }
-    // The newest section's frequencies below: start, centre, end.
-    if (!rows.empty()) {
-        const HistorySection& section = model.section(rows.back().section);
-        const long long last = section.firstHertz + (section.steps - 1) * section.stepHertz;
+    // The frequencies of the section at the top below: start, centre, end.
+    if (!bands.empty()) {
+        const HistorySection& section = model.section(Sweep(model, bands.front().newest).section);
+        const double first = double(section.firstHertz);
+        const double last = section.HertzAt(section.steps - 1);
         const int y = area.bottom() + 1;
         for (const auto& [x, hertz, align] :
-             {std::tuple{area.left(), section.firstHertz, Qt::AlignLeft},
-              std::tuple{area.center().x(), (section.firstHertz + last) / 2, Qt::AlignHCenter},
+             {std::tuple{area.left(), first, Qt::AlignLeft},
+              std::tuple{area.center().x(), (first + last) / 2, Qt::AlignHCenter},
               std::tuple{area.right(), last, Qt::AlignRight}}) {
             painter.drawLine(x, y, x, y + 4);
             const int width = metrics.horizontalAdvance(Megahertz(hertz)) + 2;
@@ -128,10 +218,9 @@ void DrawFrame(QPainter& painter, QSize size, const HistoryModel& model, Palette
             Qt::AlignHCenter, QStringLiteral("MHz"));
     }
     // The legend: the palette from the weakest (below) to the strongest.
-    const HistoryUnit unit =
-        rows.empty() ? HistoryUnit::Level : model.section(rows.back().section).unit;
-    const double low = rows.empty() ? 0 : model.section(rows.back().section).low;
-    const double high = rows.empty() ? 16 : model.section(rows.back().section).high;
+    const HistorySection shownSection =
+        bands.empty() ? HistorySection()
+                      : model.section(Sweep(model, bands.front().newest).section);
     const QRect bar(area.right() + 10, area.top(), kLegendWidth, area.height());
     const std::array<QRgb, 256>& colours = Colours(palette);
     for (int y = 0; y < bar.height(); ++y) {
@@ -140,42 +229,105 @@ void DrawFrame(QPainter& painter, QSize size, const HistoryModel& model, Palette
         painter.drawLine(bar.left(), bar.top() + y, bar.right(), bar.top() + y);
     }
     painter.setPen(kText);
+    const bool levels = shownSection.unit == HistoryUnit::Level;
     for (int tick = 0; tick <= 4; ++tick) {
         const int y = bar.bottom() - (bar.height() - 1) * tick / 4;
-        const double value = low + (high - low) * tick / 4;
+        const double value = shownSection.low + (shownSection.high - shownSection.low) * tick / 4;
         painter.drawText(QRect(bar.right() + 3, y - metrics.height() / 2,
                                size.width() - bar.right() - 3, metrics.height()),
                          Qt::AlignLeft | Qt::AlignVCenter,
-                         QString::number(value, 'f', unit == HistoryUnit::Level ? 0 : 1));
+                         QString::number(value, 'f', levels ? 0 : 1));
     }
     painter.drawText(
         QRect(bar.left() - 4, bar.bottom() + 4, size.width() - bar.left() + 4, metrics.height()),
-        Qt::AlignLeft, unit == HistoryUnit::Level ? QStringLiteral("level") : QStringLiteral("dB"));
+        Qt::AlignLeft, levels ? QStringLiteral("level") : QStringLiteral("dB"));
 }
 
-std::optional<std::pair<const HistoryRow*, int>> CellAt(const HistoryModel& model, QPoint point,
-                                                        int width, int rowHeight) {
-    const auto& rows = model.rows();
-    if (point.x() < 0 || point.x() >= width || point.y() < 0) {
-        return std::nullopt;
-    }
-    const auto index = size_t(point.y() / rowHeight);
-    if (index >= rows.size()) {
-        return std::nullopt;
-    }
-    const HistoryRow& row = rows[rows.size() - 1 - index];
-    return std::pair{&row, int(qint64(point.x()) * row.cells.size() / width)};
-}
-
-QImage Picture(const HistoryModel& model, Palette palette, QSize size) {
-    QImage picture(size, QImage::Format_RGB32);
+void DrawDividers(QPainter& painter, QSize size, const HistoryModel& model, const Shown& shown) {
     const QRect area = Area(size);
-    const int rowHeight = RowHeight(model.rows().size(), area.height());
+    const QFontMetrics metrics = painter.fontMetrics();
+    painter.setPen(kText);
+    for (const Band& band : Bands(model.rows().size(), shown, area.height())) {
+        const size_t oldest = band.newest + band.count - 1;
+        if (!NewSectionAbove(model, oldest + 1)) {
+            continue;
+        }
+        const HistorySection& section = model.section(Sweep(model, oldest).section);
+        const QString range = QStringLiteral("%1 to %2 MHz from here")
+                                  .arg(Megahertz(double(section.firstHertz)),
+                                       Megahertz(section.HertzAt(section.steps - 1)));
+        const int bottom = area.top() + band.top + band.height - 1;
+        const QRect box(area.left() + 4, std::max(area.top(), bottom - metrics.height()),
+                        metrics.horizontalAdvance(range) + 6, metrics.height());
+        painter.fillRect(box, QColor(0, 0, 0, 160));
+        painter.drawText(box, Qt::AlignCenter, range);
+    }
+}
+
+std::optional<std::pair<Band, int>> BandAt(const HistoryModel& model, const Shown& shown,
+                                           QPoint point, QSize area) {
+    if (point.x() < 0 || point.x() >= area.width() || point.y() < 0) {
+        return std::nullopt;
+    }
+    for (const Band& band : Bands(model.rows().size(), shown, area.height())) {
+        if (point.y() >= band.top && point.y() < band.top + band.height) {
+            const HistoryRow& row = Sweep(model, band.newest);
+            return std::pair{band,
+                             int(qint64(point.x()) * qint64(row.cells.size()) / area.width())};
+        }
+    }
+    return std::nullopt;
+}
+
+QImage Picture(const HistoryModel& model, Palette palette, QSize size, const QString& source) {
+    QImage picture(size.width(), size.height() + kCaptionHeight, QImage::Format_RGB32);
+    const QRect area = Area(size);
+    const Shown shown{Zoom::ToFit(model.rows().size(), area.height(), area.height()), 0};
     QPainter painter(&picture);
-    DrawFrame(painter, size, model, palette, rowHeight);
+    DrawFrame(painter, size, model, palette, shown);
     QImage rows(area.size(), QImage::Format_RGB32);
-    DrawRows(model, palette, rowHeight, &rows);
+    DrawRows(model, palette, shown, &rows);
     painter.drawImage(area.topLeft(), rows);
+    DrawDividers(painter, size, model, shown);
+
+    // The caption strip: what the rows are, in the picture itself.
+    const QRect strip(0, size.height(), size.width(), kCaptionHeight);
+    painter.fillRect(strip, kFrameGrey);
+    painter.setPen(kText);
+    const QFontMetrics metrics = painter.fontMetrics();
+    const auto& all = model.rows();
+    const QLocale english(QLocale::English, QLocale::UnitedStates);
+    QString first = QStringLiteral("no sweep yet");
+    QString second = QStringLiteral("palette %1").arg(PaletteName(palette).toLower());
+    if (!all.empty()) {
+        const HistorySection& section = model.section(all.back().section);
+        const size_t bands =
+            (all.size() + size_t(shown.zoom.sweeps) - 1) / size_t(shown.zoom.sweeps);
+        const QString utc = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+        first =
+            QStringLiteral("%1 to %2 MHz   %3 to %4 UTC   %5 in %6 (%7)")
+                .arg(Megahertz(double(section.firstHertz)),
+                     Megahertz(section.HertzAt(section.steps - 1)),
+                     all.front().time.toUTC().toString(utc), all.back().time.toUTC().toString(utc),
+                     english.toString(qulonglong(all.size())) +
+                         (all.size() == 1 ? QStringLiteral(" sweep") : QStringLiteral(" sweeps")),
+                     english.toString(qulonglong(bands)) +
+                         (bands == 1 ? QStringLiteral(" row") : QStringLiteral(" rows")),
+                     shown.zoom.Text());
+        second += section.unit == HistoryUnit::Level
+                      ? QStringLiteral("   level 0 to 16 (not dB)")
+                      : QStringLiteral("   %1 to %2 dB")
+                            .arg(section.low, 0, 'f', section.decimals)
+                            .arg(section.high, 0, 'f', section.decimals);
+    }
+    if (!source.isEmpty()) {
+        second += QStringLiteral("   from %1").arg(source);
+    }
+    painter.drawText(QRect(4, strip.top() + 3, strip.width() - 8, metrics.height()), Qt::AlignLeft,
+                     first);
+    painter.drawText(
+        QRect(4, strip.top() + 5 + metrics.height(), strip.width() - 8, metrics.height()),
+        Qt::AlignLeft, second);
     return picture;
 }
 

@@ -4,39 +4,80 @@
 #include <QMargins>
 #include <QPainter>
 #include <optional>
+#include <vector>
 
 #include "HistoryModel.h"
 #include "Palette.h"
 
 namespace nerimo {
 
-// The history drawn as a waterfall: the newest sweep at the top, one row a sweep, each sweep's
-// cells stretched across the width in its palette colour; a section's first row (a new span or
-// start) under a white divider with its range. Around it: the time of the rows on the left, in
-// local time with the date where it changes; the frequency axis of the newest section below; the
-// palette's legend on the right.
+// The history drawn as a waterfall: the newest sweep at the top, each sweep's cells stretched
+// across the width in its palette colour, as many sweeps as the zoom puts in a row; a section's
+// first row (a new span or start) under a white divider with its range written over the rows.
+// Around it: the time of the rows on the left, at round times, in local time with the date where
+// it changes; the frequency axis of the newest section shown below; the palette's legend on the
+// right.
 namespace waterfall {
 
 // Left for the time axis, top, right for the legend, bottom for the frequency axis.
 inline constexpr QMargins kMargins{92, 10, 76, 36};
+inline constexpr int kTallestRow = 8;  // pixel rows a sweep, when its rows follow the sweeps
+
+// How many pixel rows a sweep takes, or how many sweeps a pixel row shows (their strongest
+// value): one of the two is 1.
+struct Zoom {
+    int pixels = 1;
+    int sweeps = 1;
+
+    // One step closer (64, 32, 16 ... 2 pixel rows a sweep at most), or farther (2, 3, 4, 6, 8,
+    // 12 ... sweeps a row).
+    Zoom In() const;
+    Zoom Out() const;
+    // The zoom at which `rows` sweeps fill `height` pixel rows: each as tall as fits, up to
+    // `tallest`, or as many a row as they need.
+    static Zoom ToFit(size_t rows, int height, int tallest);
+    // In words: "1 row a sweep", "4 sweeps a row", "8 pixel rows a sweep".
+    QString Text() const;
+    bool operator==(const Zoom&) const = default;
+};
+
+// What a waterfall shows of its history: at which zoom, from how many sweeps below the newest.
+struct Shown {
+    Zoom zoom;
+    size_t skip = 0;
+};
+
+// One band of the rows: the sweeps it holds, counted from the newest (0), and its pixel rows.
+struct Band {
+    size_t newest = 0;
+    size_t count = 0;
+    int top = 0;
+    int height = 0;
+};
 
 // Where the rows go in a picture of this size.
 QRect Area(QSize size);
-// Pixels a row, as many as let the rows fill the area, from 1 to 8.
-int RowHeight(size_t rows, int areaHeight);
-// The newest rows, each `rowHeight` pixels, into an image the size of the area.
-void DrawRows(const HistoryModel& model, Palette palette, int rowHeight, QImage* rows);
-// One row's cells across a scan line of the given width.
+// The bands that the sweeps shown fill, from the top, in an area `height` pixels tall.
+std::vector<Band> Bands(size_t rows, const Shown& shown, int height);
+// The rows into an image the size of the area.
+void DrawRows(const HistoryModel& model, Palette palette, const Shown& shown, QImage* rows);
+// One sweep's cells across a scan line of the given width.
 void DrawRow(const HistoryModel& model, const HistoryRow& row, Palette palette, QRgb* line,
              int width);
-// The axes, the dividers' ranges and the legend around the area of a picture of this size.
+// The axes and the legend around the area of a picture of this size.
 void DrawFrame(QPainter& painter, QSize size, const HistoryModel& model, Palette palette,
-               int rowHeight);
-// The row and the column under a point of the area; nothing off the rows.
-std::optional<std::pair<const HistoryRow*, int>> CellAt(const HistoryModel& model, QPoint point,
-                                                        int width, int rowHeight);
-// A whole picture, rows and frame.
-QImage Picture(const HistoryModel& model, Palette palette, QSize size);
+               const Shown& shown);
+// Each section's range where it begins, written over the rows, so that no row hides it.
+void DrawDividers(QPainter& painter, QSize size, const HistoryModel& model, const Shown& shown);
+// The band and the column (of its newest sweep) under a point of the area; nothing off the rows.
+std::optional<std::pair<Band, int>> BandAt(const HistoryModel& model, const Shown& shown,
+                                           QPoint point, QSize area);
+// A picture of the whole history, fitted to the rows of a picture of this size, with a caption
+// strip under it: the range, the first and the last time in UTC, the sweeps and the rows, the
+// palette, the unit, and the file shown when it is a log (`source`).
+QImage Picture(const HistoryModel& model, Palette palette, QSize size, const QString& source);
+// The height a picture's caption strip adds.
+inline constexpr int kCaptionHeight = 40;
 
 }  // namespace waterfall
 

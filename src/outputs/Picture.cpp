@@ -1,5 +1,7 @@
 #include "Picture.h"
 
+#include <QFileInfo>
+#include <QImageWriter>
 #include <QPainter>
 #include <QSaveFile>
 #include <algorithm>
@@ -62,6 +64,20 @@ QImage PlotPicture(const QImage& plot, const QImage& scale, const PictureCaption
     return picture;
 }
 
+std::optional<QByteArray> PictureFormat(const QString& path) {
+    const QByteArray ending = QFileInfo(path).suffix().toLower().toLatin1();
+    if (ending.isEmpty() || !QImageWriter::supportedImageFormats().contains(ending)) {
+        return std::nullopt;
+    }
+    return ending;
+}
+
+QString PictureFormatsText() {
+    return QStringLiteral(
+        "its name must end in .png, or in the ending of another picture format Nerimo writes "
+        "(.jpg, .bmp)");
+}
+
 std::optional<QString> PictureRefused(const QString& path) {
     // Opened and never committed: the trial file goes again, and an old picture stays.
     QSaveFile trial(path);
@@ -73,12 +89,18 @@ std::optional<QString> PictureRefused(const QString& path) {
 }
 
 bool SavePicture(const QImage& picture, const QString& path, QString* error) {
+    // Never the bytes of one format under the name of another.
+    const std::optional<QByteArray> format = PictureFormat(path);
+    if (!format) {
+        *error = PictureFormatsText();
+        return false;
+    }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         *error = file.errorString();
         return false;
     }
-    if (!picture.save(&file, "PNG")) {
+    if (!picture.save(&file, format->constData())) {
         *error = file.error() == QFileDevice::NoError
                      ? QStringLiteral("the picture could not be made")
                      : file.errorString();

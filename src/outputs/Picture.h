@@ -24,12 +24,19 @@ struct PictureCaption {
 // level scale.
 QImage PlotPicture(const QImage& plot, const QImage& scale, const PictureCaption& caption);
 
+// The format a picture's file name asks for by its ending (".png", ".jpg"...), when Nerimo writes
+// it; nothing for any other ending, or none.
+std::optional<QByteArray> PictureFormat(const QString& path);
+// What the endings may be, for a message.
+QString PictureFormatsText();
+
 // Why a picture cannot be saved at `path` (its folder is missing, takes no file, or the path is a
 // folder), as the system says it; nothing when it can.
 std::optional<QString> PictureRefused(const QString& path);
 
-// Saves the picture as a PNG file. It is written beside the old file of that name and takes its
-// place only once whole, so a failure never leaves half a picture. False with the reason.
+// Saves the picture in the format its name's ending asks for (PNG for ".png"). It is written beside
+// the old file of that name and takes its place only once whole, so a failure never leaves half a
+// picture. False with the reason.
 bool SavePicture(const QImage& picture, const QString& path, QString* error);
 
 }  // namespace nerimo

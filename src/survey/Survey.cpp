@@ -33,6 +33,10 @@ int Survey::Run() {
         if (path.isEmpty()) {
             continue;
         }
+        if (!PictureFormat(path)) {
+            Report(QStringLiteral("The picture %1: %2.").arg(path, PictureFormatsText()));
+            return kUsage;
+        }
         if (const std::optional<QString> why = PictureRefused(path)) {
             Report(QStringLiteral("The picture %1 cannot be written: %2.").arg(path, *why));
             return kNotWritten;
@@ -182,7 +186,7 @@ void Survey::SavePictures() {
         {options_.historyPicturePath,
          options_.historyPicturePath.isEmpty()
              ? QImage()
-             : waterfall::Picture(station_->history(), Palette::Viridis, kHistoryPictureSize)},
+             : waterfall::Picture(station_->history(), Palette::Viridis, kHistoryPictureSize, {})},
     };
     for (const auto& [path, picture] : pictures) {
         QString error;

@@ -3,7 +3,9 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
+#include <QHBoxLayout>
 #include <QHeaderView>
+#include <QSignalBlocker>
 #include <QMenuBar>
 #include <QSortFilterProxyModel>
 #include <QSplitter>
@@ -26,21 +28,31 @@ constexpr int kRememberAfterMs = 500;
 HistoryWindow::HistoryWindow(HistoryModel& model, ActivityTable& activities, WindowState& state,
                              MessageBox& messages, FileAccess& files,
                              const std::function<void(long long hertz)>& tune)
-    : model_(model),
+    : live_(model),
       state_(state),
       messages_(messages),
       view_(new HistoryView(model, state.HistoryPalette(), this)),
+      scroll_(new QScrollBar(Qt::Vertical, this)),
       activityView_(new QTableView(this)),
       readout_(new QLabel(this)),
+      zoom_(new QLabel(this)),
       loaded_(new QLabel(this)),
       progress_(new QProgressBar(this)),
       loader_(files) {
     setObjectName(QStringLiteral("historyWindow"));
     setWindowTitle(QStringLiteral("Nerimo history"));
     readout_->setObjectName(QStringLiteral("historyReadout"));
+    zoom_->setObjectName(QStringLiteral("historyZoom"));
     loaded_->setObjectName(QStringLiteral("historyLoaded"));
+    scroll_->setObjectName(QStringLiteral("historyScroll"));
+    auto* waterfall = new QWidget(this);
+    auto* beside = new QHBoxLayout(waterfall);
+    beside->setContentsMargins(0, 0, 0, 0);
+    beside->setSpacing(0);
+    beside->addWidget(view_, 1);
+    beside->addWidget(scroll_);
     auto* split = new QSplitter(Qt::Vertical, this);
-    split->addWidget(view_);
+    split->addWidget(waterfall);
     split->addWidget(activityView_);
     split->setStretchFactor(0, 1);
     split->setSizes({kDefaultSize.height() - kActivitiesHeight, kActivitiesHeight});
@@ -62,6 +74,7 @@ HistoryWindow::HistoryWindow(HistoryModel& model, ActivityTable& activities, Win
     });
     restoreGeometry(state.HistoryGeometry());
 
+    AddViewMenu();
     QMenu* menu = menuBar()->addMenu(QStringLiteral("History"));
     menu->addAction(QStringLiteral("Open log…"), QKeySequence::Open, this,
                     &HistoryWindow::ChooseLog);
@@ -81,13 +94,22 @@ HistoryWindow::HistoryWindow(HistoryModel& model, ActivityTable& activities, Win
     }
 
     statusBar()->addWidget(readout_, 1);
+    statusBar()->addPermanentWidget(zoom_);
     statusBar()->addPermanentWidget(loaded_);
     statusBar()->addPermanentWidget(progress_);
     progress_->setMaximumWidth(160);
     progress_->hide();
     view_->onPointer = [this](const QString& text) { readout_->setText(text); };
     view_->onClick = tune;
-    model_.OnChanged([this](bool reloaded) { view_->ModelChanged(reloaded); });
+    view_->onShownChanged = [this] { ShownChanged(); };
+    connect(scroll_, &QScrollBar::valueChanged, this, [this](int band) { view_->ScrollTo(band); });
+    // The run's rows go to the run's view, never to a log's.
+    live_.OnChanged([this](bool reloaded) {
+        if (&view_->model() == &live_) {
+            view_->ModelChanged(reloaded);
+        }
+    });
+    ShownChanged();
 
     rememberPlace_.setSingleShot(true);
     rememberPlace_.setInterval(kRememberAfterMs);
@@ -96,7 +118,58 @@ HistoryWindow::HistoryWindow(HistoryModel& model, ActivityTable& activities, Win
 }
 
 HistoryWindow::~HistoryWindow() {
-    model_.OnChanged({});
+    live_.OnChanged({});
+}
+
+void HistoryWindow::AddViewMenu() {
+    QMenu* menu = menuBar()->addMenu(QStringLiteral("View"));
+    auto* whose = new QActionGroup(this);
+    thisRun_ = menu->addAction(QStringLiteral("This run"), this, [this] { ShowRows(live_); });
+    logItem_ = menu->addAction(QString(), this, [this] { ShowRows(log_); });
+    for (QAction* item : {thisRun_, logItem_}) {
+        item->setCheckable(true);
+        whose->addAction(item);
+    }
+    thisRun_->setChecked(true);
+    logItem_->setVisible(false);
+    menu->addSeparator();
+    auto* zooms = new QActionGroup(this);
+    zooms->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+    const std::tuple<const char*, HistoryView::Fit, waterfall::Zoom, QKeySequence> kFits[] = {
+        {"Newest sweeps", HistoryView::Fit::Newest, {}, QKeySequence(Qt::CTRL | Qt::Key_1)},
+        {"Fit all", HistoryView::Fit::All, {}, QKeySequence(Qt::CTRL | Qt::Key_0)},
+        {"One row a sweep", HistoryView::Fit::Chosen, {1, 1}, QKeySequence(Qt::CTRL | Qt::Key_2)},
+    };
+    for (const auto& [text, fit, zoom, key] : kFits) {
+        QAction* item = menu->addAction(QLatin1String(text), key, this,
+                                        [this, fit, zoom] { view_->SetFit(fit, zoom); });
+        item->setCheckable(true);
+        item->setChecked(fit == HistoryView::Fit::Newest);
+        zooms->addAction(item);
+        fits_ << item;
+    }
+}
+
+void HistoryWindow::ShowRows(const HistoryModel& model) {
+    view_->SetModel(model);
+    const bool log = &model == &log_;
+    (log ? logItem_ : thisRun_)->setChecked(true);
+    setWindowTitle(log ? QStringLiteral("Nerimo history: %1").arg(logName_)
+                       : QStringLiteral("Nerimo history"));
+}
+
+void HistoryWindow::ShownChanged() {
+    const waterfall::Shown& shown = view_->shown();
+    zoom_->setText(shown.zoom.Text());
+    const QSignalBlocker quiet(scroll_);
+    scroll_->setRange(0, view_->ScrollMaximum());
+    scroll_->setPageStep(view_->PageBands());
+    scroll_->setValue(view_->ScrollValue());
+    // A zoom of the wheel's is none of the menu's.
+    const HistoryView::Fit fit = view_->fit();
+    fits_[0]->setChecked(fit == HistoryView::Fit::Newest);
+    fits_[1]->setChecked(fit == HistoryView::Fit::All);
+    fits_[2]->setChecked(fit == HistoryView::Fit::Chosen && shown.zoom == waterfall::Zoom{});
 }
 
 void HistoryWindow::moveEvent(QMoveEvent* event) {
@@ -127,7 +200,17 @@ void HistoryWindow::LoadLog(const QString& path, bool keepRows) {
                     QStringLiteral("The log %1 cannot be read: %2.").arg(path, log.error));
                 return;
             }
-            model_.Load(log.sweeps, log.unit, log.low, log.high, keepRows);
+            // The run's own log, read at the start, goes before the run's rows; any other log is
+            // a view of its own.
+            if (keepRows) {
+                live_.Load(log.sweeps, log.unit, log.low, log.high, log.decimals, true);
+            } else {
+                logName_ = QFileInfo(path).fileName();
+                log_.Load(log.sweeps, log.unit, log.low, log.high, log.decimals, false);
+                logItem_->setText(QStringLiteral("Log: %1").arg(logName_));
+                logItem_->setVisible(true);
+                ShowRows(log_);
+            }
             loaded_->setText(QStringLiteral("%1 from %2; %3 skipped")
                                  .arg(Counted(qsizetype(log.sweeps.size()), "sweep", "sweeps"),
                                       QFileInfo(path).fileName(),
@@ -137,7 +220,8 @@ void HistoryWindow::LoadLog(const QString& path, bool keepRows) {
 
 bool HistoryWindow::SavePicture(const QString& path) {
     QString error;
-    if (nerimo::SavePicture(view_->Picture(), path, &error)) {
+    const QString source = &view_->model() == &log_ ? logName_ : QString();
+    if (nerimo::SavePicture(view_->Picture(source), path, &error)) {
         return true;
     }
     messages_.Show(QStringLiteral("The picture %1 cannot be written: %2.").arg(path, error));

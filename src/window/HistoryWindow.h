@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QProgressBar>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTimer>
 
@@ -49,14 +50,27 @@ class HistoryWindow : public QMainWindow {
   private:
     void ChooseLog();
     void ChoosePicture();
+    // "View": whose rows (the run's, a log's) and how many a pixel row.
+    void AddViewMenu();
+    // The view on these rows, and the window's title saying whose they are.
+    void ShowRows(const HistoryModel& model);
+    // The scroll bar and the status bar follow the view's zoom and scroll.
+    void ShownChanged();
 
-    HistoryModel& model_;
+    HistoryModel& live_;  // the run's
+    HistoryModel log_;    // a log opened, apart from the run
+    QString logName_;
     WindowState& state_;
     MessageBox& messages_;
     HistoryView* view_;
+    QScrollBar* scroll_;
     QTableView* activityView_;
     QLabel* readout_;
+    QLabel* zoom_;  // "4 sweeps a row"
     QLabel* loaded_;
+    QAction* thisRun_ = nullptr;
+    QAction* logItem_ = nullptr;
+    QList<QAction*> fits_;  // the zooms of the View menu
     QProgressBar* progress_;
     LogLoader loader_;
     QTimer rememberPlace_;  // the place saved once it has stopped changing

@@ -207,13 +207,19 @@ class HistoryTest : public QObject {
         QCOMPARE(history.Value(rows[1], 2), std::nullopt);
         QCOMPARE(rows[0].time, QDateTime(QDate(2026, 12, 7), QTime(10, 20, 30)));
 
-        std::vector<nerimo::LoggedSweep> logged = {
-            {QDateTime(QDate(2026, 12, 6), QTime(9, 0)), 144000000, 10000, {-50, -10, NAN}}};
-        history.Load(logged, nerimo::HistoryUnit::Decibel, -50, -10, true);
+        // A log's dB to the hundredth, and its step's fraction, as the file has them.
+        std::vector<nerimo::LoggedSweep> logged = {{QDateTime(QDate(2026, 12, 6), QTime(9, 0)),
+                                                    144000000,
+                                                    86805.5,
+                                                    {-50.25f, -33.44f, NAN}}};
+        history.Load(logged, nerimo::HistoryUnit::Decibel, -50.25, -33.44, 2, true);
         QCOMPARE(rows.size(), size_t(4));
-        QCOMPARE(history.Value(rows[0], 0), std::optional<double>(-50));
-        QCOMPARE(history.Value(rows[0], 1), std::optional<double>(-10));
+        QCOMPARE(history.Value(rows[0], 0), std::optional<double>(-50.25));
+        QCOMPARE(history.Value(rows[0], 1), std::optional<double>(-33.44));
         QCOMPARE(history.Value(rows[0], 2), std::nullopt);
+        QCOMPARE(history.section(rows[0].section).HertzAt(2), 144173611.0);
+        QCOMPARE(nerimo::HistoryModel::Shade(rows[0].cells[1], history.section(rows[0].section)),
+                 1.0);
         QCOMPARE(history.Value(rows[3], 0), std::optional<double>(7));  // the run's, after it
 
         for (int i = 0; i < 10001; ++i) {
