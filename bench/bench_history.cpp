@@ -142,6 +142,33 @@ int main(int argc, char* argv[]) {
         }
         std::sort(times.begin(), times.end());
         std::printf("add-median-ms %.4f\nadd-max-ms %.4f\n", times[times.size() / 2], times.last());
+
+        // Scrolled a page at a time from the newest to the oldest, and zoomed out and in a step
+        // at a time: each change drawn and on the screen.
+        nerimo::HistoryView& view = history.window.view();
+        const auto timed = [&](const std::function<void()>& change) {
+            const int paints = history.paints.paints;
+            QElapsedTimer each;
+            each.start();
+            change();
+            while (history.paints.paints == paints) {
+                QCoreApplication::processEvents();
+            }
+            return each.nsecsElapsed() / 1e6;
+        };
+        QList<double> moves;
+        for (int page = 1; page <= 20; ++page) {
+            moves << timed([&] { view.ScrollTo(page * view.ScrollMaximum() / 20); });
+        }
+        nerimo::waterfall::Zoom zoom;
+        for (int step = 0; step < 6; ++step) {
+            zoom = zoom.Out();
+            moves << timed([&] { view.SetFit(nerimo::HistoryView::Fit::Chosen, zoom); });
+        }
+        moves << timed([&] { view.SetFit(nerimo::HistoryView::Fit::All); });
+        std::sort(moves.begin(), moves.end());
+        std::printf("move-median-ms %.4f\nmove-max-ms %.4f\n", moves[moves.size() / 2],
+                    moves.last());
     }
 
     const QString log = WriteLog(dir.path());
@@ -165,7 +192,7 @@ int main(int argc, char* argv[]) {
     sinceTick.start();
     ask.start(50);
     history.window.LoadLog(log, false);
-    while (history.model.rows().size() < HistoryModel::kCapacity) {
+    while (history.window.view().model().rows().size() < HistoryModel::kCapacity) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     const double seconds = clock.nsecsElapsed() / 1e9;

@@ -528,18 +528,24 @@ class Bench {
                 }
             }
         }
-        if (figures.size() != 7) {
+        if (figures.size() != 9) {
             failures_ << QStringLiteral("no result from the history benchmark");
             return;
         }
+        // Two bytes a value, to the hundredth: twice the 6.8 MB of one byte a value.
         rows_ << Row{QStringLiteral("history: memory of 10,000 sweeps of 641 steps"),
                      QStringLiteral("%1 MB").arg(figures["ring-kib"] / 1024, 0, 'f', 1),
-                     QStringLiteral("<= 10 MB"), figures["ring-kib"] / 1024 <= 10};
+                     QStringLiteral("<= 14 MB"), figures["ring-kib"] / 1024 <= 14};
         rows_ << Row{QStringLiteral("history: a sweep added and repainted, 900 x 620 window, "
                                     "median (max %1 ms)")
                          .arg(figures["add-max-ms"], 0, 'f', 2),
                      QStringLiteral("%1 ms").arg(figures["add-median-ms"], 0, 'f', 3),
                      QStringLiteral("<= 2 ms"), figures["add-median-ms"] <= 2};
+        rows_ << Row{QStringLiteral("history: scrolled a page or zoomed a step, 10,000 sweeps of "
+                                    "641 steps, slowest of 27 (median %1 ms)")
+                         .arg(figures["move-median-ms"], 0, 'f', 2),
+                     QStringLiteral("%1 ms").arg(figures["move-max-ms"], 0, 'f', 2),
+                     QStringLiteral("<= 16 ms"), figures["move-max-ms"] <= 16};
         rows_ << Row{QStringLiteral("history: a %1 MB rtl_power log loaded")
                          .arg(figures["load-mb"], 0, 'f', 0),
                      QStringLiteral("%1 MB/s").arg(figures["load-mb-per-s"], 0, 'f', 1),

@@ -74,11 +74,14 @@ qsizetype Decimals(QByteArrayView field) {
 // A value and its decimals: a number, or no value (0 decimals) for what rtl_power writes of a bin
 // with no power; false for anything else.
 bool ParseValue(QByteArrayView field, float* value, qsizetype* decimals) {
-    for (const char* none : {"-inf", "inf", "+inf", "nan", "-nan"}) {
-        if (field.compare(QByteArrayView(none), Qt::CaseInsensitive) == 0) {
-            *value = kNoValue;
-            *decimals = 0;
-            return true;
+    // A number ends in a digit; only a field that does not may be a word.
+    if (!field.isEmpty() && (field.back() < '0' || field.back() > '9')) {
+        for (const char* none : {"-inf", "inf", "+inf", "nan", "-nan"}) {
+            if (field.compare(QByteArrayView(none), Qt::CaseInsensitive) == 0) {
+                *value = kNoValue;
+                *decimals = 0;
+                return true;
+            }
         }
     }
     *decimals = Decimals(field);

@@ -35,11 +35,6 @@ bool NewSectionAbove(const HistoryModel& model, size_t fromNewest) {
            Sweep(model, fromNewest).section != Sweep(model, fromNewest - 1).section;
 }
 
-// Seconds of the local clock, so that round hours and days fall where the clock shows them.
-qint64 LocalSeconds(const QDateTime& time) {
-    return time.toSecsSinceEpoch() + time.offsetFromUtc();
-}
-
 }  // namespace
 
 Zoom Zoom::In() const {
@@ -108,30 +103,46 @@ void DrawRows(const HistoryModel& model, Palette palette, const Shown& shown, QI
     rows->fill(kBackground);
     const std::array<QRgb, 256>& colours = Colours(palette);
     const int width = rows->width();
-    std::vector<float> strongest(static_cast<size_t>(width));
+    std::vector<float> strongest(static_cast<size_t>(width));  // shades, of the band's sections
+    std::vector<int16_t> raw(static_cast<size_t>(width));      // values, of one section's run
     std::vector<size_t> columns(static_cast<size_t>(width));
     size_t columnsFor = 0;  // the cells a row has that `columns` was made for
     for (const Band& band : Bands(model.rows().size(), shown, rows->height())) {
         std::fill(strongest.begin(), strongest.end(), -1.0f);
+        // Sweeps of one section compare as values, a cheap maximum; each run of a section is
+        // then turned into shades once.
+        int section = -1;
+        const auto shade = [&] {
+            if (section < 0) {
+                return;
+            }
+            const HistorySection& at = model.section(section);
+            for (size_t x = 0; x < raw.size(); ++x) {
+                strongest[x] = std::max(strongest[x], float(HistoryModel::Shade(raw[x], at)));
+            }
+        };
         for (size_t i = band.newest; i < band.newest + band.count; ++i) {
             const HistoryRow& row = Sweep(model, i);
-            const HistorySection& section = model.section(row.section);
+            if (row.section != section) {
+                shade();
+                section = row.section;
+                std::fill(raw.begin(), raw.end(), HistoryModel::kNoValue);
+            }
             if (columnsFor != row.cells.size()) {
                 columnsFor = row.cells.size();
                 for (int x = 0; x < width; ++x) {
                     columns[size_t(x)] = size_t(qint64(x) * qint64(columnsFor) / width);
                 }
             }
-            for (int x = 0; x < width; ++x) {
-                const auto shade =
-                    float(HistoryModel::Shade(row.cells[columns[size_t(x)]], section));
-                strongest[size_t(x)] = std::max(strongest[size_t(x)], shade);
+            for (size_t x = 0; x < raw.size(); ++x) {
+                raw[x] = std::max(raw[x], row.cells[columns[x]]);  // kNoValue is the least
             }
         }
+        shade();
         auto* line = reinterpret_cast<QRgb*>(rows->scanLine(band.top));
         for (int x = 0; x < width; ++x) {
-            const float shade = strongest[size_t(x)];
-            line[x] = shade < 0 ? kBackground : colours[size_t(shade * 255 + 0.5f)];
+            const float at = strongest[size_t(x)];
+            line[x] = at < 0 ? kBackground : colours[size_t(at * 255 + 0.5f)];
         }
         for (int y = band.top + 1; y < band.top + band.height; ++y) {
             std::copy_n(rows->constScanLine(band.top), rows->bytesPerLine(), rows->scanLine(y));
@@ -144,6 +155,55 @@ void DrawRows(const HistoryModel& model, Palette palette, const Shown& shown, QI
     }
 }
 
+std::vector<TimeLabel> TimeLabels(const HistoryModel& model, const Shown& shown, int height,
+                                  int gap) {
+    const std::vector<Band> bands = Bands(model.rows().size(), shown, height);
+    std::vector<TimeLabel> labels;
+    if (bands.empty()) {
+        return labels;
+    }
+    const QDateTime newest = Sweep(model, bands.front().newest).time;
+    const QDateTime oldest = Sweep(model, bands.back().newest + bands.back().count - 1).time;
+    const qint64 seconds = std::max<qint64>(1, oldest.secsTo(newest));
+    const int pixels = bands.back().top + bands.back().height;
+    qint64 interval = kIntervals[std::size(kIntervals) - 1];
+    for (const qint64 each : kIntervals) {
+        if (each * pixels >= seconds * gap) {
+            interval = each;
+            break;
+        }
+    }
+    const QString format = interval < 60 ? QStringLiteral("HH:mm:ss") : QStringLiteral("HH:mm");
+    QDate dateAbove;
+    const auto add = [&](int y, const QDateTime& time, const QString& text) {
+        if (!labels.empty() && y - labels.back().y < gap / 2) {
+            return;
+        }
+        const bool newDate = time.date() != dateAbove;
+        dateAbove = time.date();
+        labels.push_back(
+            {y, text, newDate ? time.toString(QStringLiteral("yyyy-MM-dd")) : QString()});
+    };
+    add(0, newest, newest.toString(QStringLiteral("HH:mm:ss")));
+    // Each round time of the local clock (as it stands at the newest sweep, which a change of
+    // summer time in view shifts by its hour) lies under the last band of its interval: found
+    // by halves among the bands, newest first.
+    const qint64 offset = newest.offsetFromUtc();
+    const qint64 newestSeconds = newest.toSecsSinceEpoch() + offset;
+    const qint64 oldestSeconds = oldest.toSecsSinceEpoch() + offset;
+    for (qint64 round = newestSeconds / interval * interval; round > oldestSeconds;
+         round -= interval) {
+        const auto below = std::partition_point(bands.begin(), bands.end(), [&](const Band& band) {
+            return Sweep(model, band.newest).time.toSecsSinceEpoch() + offset >= round;
+        });
+        if (below != bands.begin() && below != bands.end()) {
+            const QDateTime time = QDateTime::fromSecsSinceEpoch(round - offset, newest.timeZone());
+            add(below->top, time, time.toString(format));
+        }
+    }
+    return labels;
+}
+
 void DrawFrame(QPainter& painter, QSize size, const HistoryModel& model, Palette palette,
                const Shown& shown) {
     const QRect area = Area(size);
@@ -152,48 +212,15 @@ void DrawFrame(QPainter& painter, QSize size, const HistoryModel& model, Palette
     const QFontMetrics metrics = painter.fontMetrics();
     const std::vector<Band> bands = Bands(model.rows().size(), shown, area.height());
 
-    // Time on the left: the newest shown at the top, then round times as far apart as keeps
-    // their labels apart, each with the date where it changes from the label above.
-    if (!bands.empty()) {
-        const QDateTime newest = Sweep(model, bands.front().newest).time;
-        const QDateTime oldest = Sweep(model, bands.back().newest + bands.back().count - 1).time;
-        const qint64 seconds = std::max<qint64>(1, oldest.secsTo(newest));
-        const int pixels = bands.back().top + bands.back().height;
-        qint64 interval = kIntervals[std::size(kIntervals) - 1];
-        for (const qint64 each : kIntervals) {
-            if (each * pixels >= seconds * kLabelGap) {
-                interval = each;
-                break;
-            }
-        }
-        const QString format = interval < 60 ? QStringLiteral("HH:mm:ss") : QStringLiteral("HH:mm");
-        QDate dateAbove;
-        int labelAbove = -kLabelGap;
-        const auto label = [&](int y, const QDateTime& time, const QString& text) {
-            if (y - labelAbove < kLabelGap / 2) {
-                return;
-            }
-            labelAbove = y;
-            const int at = area.top() + y;
-            painter.drawLine(area.left() - 4, at, area.left() - 1, at);
-            painter.drawText(QRect(0, at - metrics.height() / 2, area.left() - 6, metrics.height()),
-                             Qt::AlignRight, text);
-            if (time.date() != dateAbove) {
-                painter.drawText(
-                    QRect(0, at + metrics.height() / 2, area.left() - 6, metrics.height()),
-                    Qt::AlignRight, time.toString(QStringLiteral("yyyy-MM-dd")));
-                dateAbove = time.date();
-            }
-        };
-        label(0, newest, newest.toString(QStringLiteral("HH:mm:ss")));
-        for (size_t b = 0; b + 1 < bands.size(); ++b) {
-            const qint64 above = LocalSeconds(Sweep(model, bands[b].newest).time) / interval;
-            const qint64 below = LocalSeconds(Sweep(model, bands[b + 1].newest).time) / interval;
-            if (above != below) {
-                const QDateTime round = QDateTime::fromSecsSinceEpoch(
-                    above * interval - newest.offsetFromUtc(), newest.timeZone());
-                label(bands[b + 1].top, round, round.toString(format));
-            }
+    // Time on the left.
+    for (const TimeLabel& label : TimeLabels(model, shown, area.height(), kLabelGap)) {
+        const int at = area.top() + label.y;
+        painter.drawLine(area.left() - 4, at, area.left() - 1, at);
+        painter.drawText(QRect(0, at - metrics.height() / 2, area.left() - 6, metrics.height()),
+                         Qt::AlignRight, label.text);
+        if (!label.date.isEmpty()) {
+            painter.drawText(QRect(0, at + metrics.height() / 2, area.left() - 6, metrics.height()),
+                             Qt::AlignRight, label.date);
         }
     }
     // The frequencies of the section at the top below: start, centre, end.

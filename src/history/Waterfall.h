@@ -55,10 +55,22 @@ struct Band {
     int height = 0;
 };
 
+// A label of the time axis: its pixel row in the area, its text, and the date under it where the
+// date changes from the label above.
+struct TimeLabel {
+    int y = 0;
+    QString text;
+    QString date;  // empty where it is the same as above
+};
+
 // Where the rows go in a picture of this size.
 QRect Area(QSize size);
 // The bands that the sweeps shown fill, from the top, in an area `height` pixels tall.
 std::vector<Band> Bands(size_t rows, const Shown& shown, int height);
+// The time axis of the sweeps shown: the newest at the top, then round times (every 10 s, 1 min,
+// 10 min, 1 h, 6 h, 1 day ... as far apart as keeps labels `gap` pixels apart), local time.
+std::vector<TimeLabel> TimeLabels(const HistoryModel& model, const Shown& shown, int height,
+                                  int gap);
 // The rows into an image the size of the area.
 void DrawRows(const HistoryModel& model, Palette palette, const Shown& shown, QImage* rows);
 // One sweep's cells across a scan line of the given width.

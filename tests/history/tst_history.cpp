@@ -5,6 +5,7 @@
 #include "CoreFakes.h"
 #include "HistoryModel.h"
 #include "LogReader.h"
+#include "Waterfall.h"
 
 using nerimo::testing::AddRows;
 
@@ -33,9 +34,9 @@ double Lowest(const QList<float>& values) {
 // A sweep of `steps` steps into the history, as the sweep tells it, measured as far as the levels
 // go.
 void Sweep(nerimo::HistoryModel& history, long long first, const QList<int>& levels,
-           bool measured = true, int steps = 0) {
-    history.SweepBegan({{first, 12500, int(steps > 0 ? steps : levels.size())},
-                        QDateTime(QDate(2026, 12, 7), QTime(10, 20, 30))});
+           bool measured = true, int steps = 0,
+           const QDateTime& time = QDateTime(QDate(2026, 12, 7), QTime(10, 20, 30))) {
+    history.SweepBegan({{first, 12500, int(steps > 0 ? steps : levels.size())}, time});
     nerimo::SweepSummary summary;
     for (qsizetype i = 0; i < levels.size(); ++i) {
         const nerimo::Reply reply = measured ? nerimo::Reply::Answered : nerimo::Reply::NoReceiver;
@@ -229,7 +230,89 @@ class HistoryTest : public QObject {
         QCOMPARE(history.Value(rows.back(), 0), std::optional<double>(10000 % 17));
         QCOMPARE(history.Value(rows.front(), 0), std::optional<double>(1));
     }
+
+    // Zooming in time: as tall as fits up to a limit, or as many sweeps a row as needed; a step
+    // in or out goes through 2, 3, 4, 6, 8 ... sweeps a row and 2, 4, 8 ... rows a sweep.
+    void zoomsInTime() {
+        using nerimo::waterfall::Zoom;
+        const QList<std::tuple<size_t, int, int, Zoom>> fits = {
+            {3, 574, 8, {8, 1}},   {3, 574, 574, {191, 1}}, {574, 574, 8, {1, 1}},
+            {575, 574, 8, {1, 2}}, {2000, 574, 8, {1, 4}},  {0, 574, 8, {8, 1}},
+        };
+        for (const auto& [rows, height, tallest, zoom] : fits) {
+            QCOMPARE(Zoom::ToFit(rows, height, tallest), zoom);
+        }
+        QStringList out;
+        for (Zoom zoom{4, 1}; zoom.sweeps < 16; zoom = zoom.Out()) {
+            out << zoom.Text();
+        }
+        QCOMPARE(out, QStringList({"4 pixel rows a sweep", "2 pixel rows a sweep", "1 row a sweep",
+                                   "2 sweeps a row", "3 sweeps a row", "4 sweeps a row",
+                                   "6 sweeps a row", "8 sweeps a row", "12 sweeps a row"}));
+        Zoom back{1, 12};
+        for (int i = 0; i < out.size() - 1; ++i) {
+            back = back.In();
+        }
+        QCOMPARE(back, Zoom({4, 1}));
+    }
+
+    // Six hours of sweeps a minute apart, one pixel row each: the time axis labels the newest
+    // sweep, then each round hour where it falls, the date where it changes (at midnight).
+    void timeAxisFallsOnRoundTimes() {
+        nerimo::HistoryModel history;
+        const QDateTime start(QDate(2026, 12, 7), QTime(20, 7, 0));
+        for (int i = 0; i < 360; ++i) {
+            Sweep(history, 145000000, {1}, true, 0, start.addSecs(60 * i));
+        }
+        const auto labels = nerimo::waterfall::TimeLabels(history, {{1, 1}, 0}, 574, 40);
+        QStringList seen;
+        for (const auto& label : labels) {
+            seen << QStringLiteral("%1 %2 %3").arg(label.y).arg(label.text, label.date).trimmed();
+        }
+        // The newest is 02:06; each hour's line lies under its first sweep, a pixel row a
+        // minute from the top; 02:00 is too near the top's label to be written.
+        QCOMPARE(seen, QStringList({"0 02:06:00 2026-12-08", "67 01:00", "127 00:00",
+                                    "187 23:00 2026-12-07", "247 22:00", "307 21:00"}));
+    }
+
+    // Pictures fit the whole history: three sweeps fill the rows' area, a band each; two
+    // thousand, four a pixel row, each row the strongest of its four; a new section's range is
+    // written over the rows, readable.
+    void picturesFitTheWholeHistory() {
+        const QSize size(900, 620);
+        const QRect area = nerimo::waterfall::Area(size);
+        const auto grey = [](int level) {
+            return QColor::fromRgb(
+                nerimo::Colours(nerimo::Palette::Grey)[size_t(level / 16.0 * 255 + 0.5)]);
+        };
+        nerimo::HistoryModel few;
+        for (const int level : {4, 8, 16}) {
+            Sweep(few, 145000000, {level, level});
+        }
+        const QImage three = nerimo::waterfall::Picture(few, nerimo::Palette::Grey, size, {});
+        QCOMPARE(three.size(), QSize(900, 620 + nerimo::waterfall::kCaptionHeight));
+        const int band = area.height() / 3;
+        for (const auto& [row, level] : {std::pair{0, 16}, std::pair{1, 8}, std::pair{2, 4}}) {
+            for (const int y : {row * band, row * band + band - 1}) {
+                QCOMPARE(three.pixelColor(area.left() + 10, area.top() + y), grey(level));
+            }
+        }
+
+        nerimo::HistoryModel many;
+        for (int i = 0; i < 2000; ++i) {
+            Sweep(many, i < 1000 ? 145000000 : 146000000, {i == 1995 ? 16 : 2, 2});
+        }
+        const QImage rows = nerimo::waterfall::Picture(many, nerimo::Palette::Grey, size, "a.csv");
+        // The newest four (1999 to 1996) in the first row, 1995 with its 16 in the second.
+        QCOMPARE(rows.pixelColor(area.left() + 10, area.top()), grey(2));
+        QCOMPARE(rows.pixelColor(area.left() + 10, area.top() + 1), grey(16));
+        QCOMPARE(rows.pixelColor(area.left() + 10, area.top() + 2), grey(2));
+        // The section of the newest thousand begins 250 rows down, its range over the rows.
+        QCOMPARE(rows.pixelColor(area.right() - 10, area.top() + 249), QColor(Qt::white));
+        QVERIFY(rows.pixelColor(area.left() + 6, area.top() + 249 - 4) != grey(2));
+        QCOMPARE(rows.pixelColor(area.right() - 10, area.top() + 249 - 4), grey(2));
+    }
 };
 
-QTEST_GUILESS_MAIN(HistoryTest)
+QTEST_MAIN(HistoryTest)
 #include "tst_history.moc"

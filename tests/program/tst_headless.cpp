@@ -14,6 +14,7 @@
 
 #include "Palette.h"
 #include "Rig.h"
+#include "Waterfall.h"
 
 using namespace nerimo::testing;
 
@@ -138,15 +139,17 @@ const QList<Survey>& Surveys() {
                  const QImage picture(rig.Path("plot.png"));
                  QCOMPARE(picture.width(), nerimo::kPlotWidth);
                  QCOMPARE(picture.pixelColor(StepPoint(40, 14) - kPlot), kGreen);
-                 // The history's two rows of 8 pixels under the frame's top, the signal's cell in
-                 // the colour of its level, the rows below them empty.
+                 // The history's two sweeps fill its rows, the signal's cell in the colour of its
+                 // level from the frame's top to its bottom; the caption strip under them.
                  const QImage history(rig.Path("history.png"));
-                 QCOMPARE(history.size(), QSize(900, 620));
+                 QCOMPARE(history.size(), QSize(900, 620 + nerimo::waterfall::kCaptionHeight));
                  const QColor level14 =
                      QColor::fromRgb(nerimo::Colours(nerimo::Palette::Viridis)[223]);
-                 QCOMPARE(history.pixelColor(458, 13), level14);
-                 QCOMPARE(history.pixelColor(458, 21), level14);
-                 QCOMPARE(history.pixelColor(458, 29), QColor(0, 0, 0));
+                 const QRect area = nerimo::waterfall::Area({900, 620});
+                 for (const int y : {area.top(), area.center().y(), area.bottom()}) {
+                     QCOMPARE(history.pixelColor(458, y), level14);
+                 }
+                 QCOMPARE(history.pixelColor(899, 659), QColor(64, 64, 64));
              }},
         // SIGTERM in its first sweep: the steps it measured are its row, and no windowing
         // platform was ever loaded, whatever QT_QPA_PLATFORM says.
@@ -341,6 +344,9 @@ class HeadlessTest : public QObject {
         QTest::newRow("step below 1 Hz")
             << survey + QStringList{"--range", "145M:146M:0.4"} << 2
             << "Nerimo: --range 145M:146M:0.4: the step must be at least 1 Hz." << QByteArray();
+        QTest::newRow("picture of no format")
+            << survey + QStringList{"--device", "%1/receiver", "--picture", "%1/plot.txt"} << 2
+            << "plot.txt: its name must end in .png" << QByteArray();
         QTest::newRow("the broker's own topics")
             << survey + QStringList{"--mqtt", "mqtt://127.0.0.1", "--mqtt-topic", "$SYS"} << 2
             << "--mqtt-topic may not begin with $" << QByteArray();

@@ -1,4 +1,6 @@
 #include <QAbstractItemModelTester>
+#include <QMenuBar>
+#include <QScrollBar>
 #include <QSortFilterProxyModel>
 #include <QtTest>
 #include <memory>
@@ -356,8 +358,8 @@ class WindowTest : public QObject {
         QCOMPARE(items,
                  QStringList({"Save picture… Ctrl+S", "Log sweeps to… Ctrl+L", "Activity log to…",
                               "", "Max hold M", "Min hold N", "Average A", "Reset holds", "",
-                              "&Lock out 145.4000 MHz", "&Remove lockout", "Lockouts…", "Bookmarks…",
-                              "", "History… Ctrl+H"}));
+                              "&Lock out 145.4000 MHz", "&Remove lockout", "Lockouts…",
+                              "Bookmarks…", "", "History… Ctrl+H"}));
         menu->close();
 
         const QTemporaryDir dir;
@@ -594,6 +596,68 @@ class WindowTest : public QObject {
                      "The log " + dir.filePath(QStringLiteral("missing.csv")) +
                          " cannot be read: No such file or directory.");
         QVERIFY(messages_.shown.isEmpty());
+    }
+
+    // A log opened in the history window is a view of its own: the title names it, the run's
+    // sweeps go on into the run's view and never into the log's, "This run" goes back. Two
+    // thousand sweeps of it are scrolled (End: the oldest) and zoomed (Ctrl and the wheel,
+    // "Fit all"), the status bar saying how many sweeps a row, the read-out naming them.
+    void historyViewsScrollAndZoom() {
+        const QTemporaryDir dir;
+        QFile file(dir.filePath(QStringLiteral("night.csv")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        const QDateTime start(QDate(2026, 12, 6), QTime(20, 0));
+        for (int i = 0; i < 2000; ++i) {
+            file.write(start.addSecs(60 * i).toString("yyyy-MM-dd, HH:mm:ss").toLatin1() +
+                       ", 145000000, 145025000, 12500, 1, " + (i == 0 ? "16" : "1") + ", 2, 3\n");
+        }
+        file.close();
+        Show();
+        nerimo::HistoryWindow& history = form_->historyWindow();
+        history.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&history));
+        history.LoadLog(file.fileName(), false);
+        nerimo::HistoryView& view = history.view();
+        const auto readout = [&] { return history.findChild<QLabel*>("historyReadout")->text(); };
+        QTRY_COMPARE(view.model().rows().size(), size_t(2000));
+        QCOMPARE(history.windowTitle(), QStringLiteral("Nerimo history: night.csv"));
+        // The run sweeps meanwhile: its rows are the run's.
+        port_.answer = [](const QByteArray&) { return QByteArray("C"); };
+        Click("startButton");
+        QVERIFY(scheduler_.RunUntil([&] { return port_.written.size() == 82; }, 20));
+        QCOMPARE(view.model().rows().size(), size_t(2000));
+
+        const auto zoomText = [&] { return history.findChild<QLabel*>("historyZoom")->text(); };
+        QCOMPARE(zoomText(), QStringLiteral("1 row a sweep"));
+        view.setFocus();
+        QTest::keyClick(&view, Qt::Key_End);
+        QCOMPARE(view.ScrollValue(), view.ScrollMaximum());
+        QVERIFY(view.ScrollMaximum() > 0);
+        QCOMPARE(history.findChild<QScrollBar*>("historyScroll")->value(), view.ScrollValue());
+        // The oldest sweep, the first of the night with its 16, at the bottom of the rows.
+        const QRect area = nerimo::waterfall::Area(view.size());
+        const QPoint oldest(area.left() + 2, area.top() + (2000 - view.ScrollValue()) - 1);
+        QMouseEvent move(QEvent::MouseMove, oldest, view.mapToGlobal(oldest), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(&view, &move);
+        QCOMPARE(readout(), QStringLiteral("145.0000 MHz   2026-12-06 20:00:00   level 16"));
+        QWheelEvent out(area.center(), view.mapToGlobal(area.center()), {}, {0, -120}, Qt::NoButton,
+                        Qt::ControlModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&view, &out);
+        QCOMPARE(zoomText(), QStringLiteral("2 sweeps a row"));
+        Item(history.menuBar()->actions().first()->menu(), "Fit all")->trigger();
+        QCOMPARE(view.shown().zoom,
+                 nerimo::waterfall::Zoom::ToFit(2000, area.height(), area.height()));
+        QCOMPARE(zoomText(), view.shown().zoom.Text());
+        const QPoint top = area.topLeft() + QPoint(2, 1);
+        QMouseEvent over(QEvent::MouseMove, top, view.mapToGlobal(top), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(&view, &over);
+        QVERIFY2(readout().contains(" sweeps, "), qPrintable(readout()));
+
+        Item(history.menuBar()->actions().first()->menu(), "This run")->trigger();
+        QCOMPARE(view.model().rows().size(), size_t(1));  // the run's own sweep
+        QCOMPARE(history.windowTitle(), QStringLiteral("Nerimo history"));
     }
 
     // Centred on the screen's available area, never above or left of it: the title strip and
