@@ -20,6 +20,8 @@ struct LogText {
     int malformed;
     nerimo::HistoryUnit unit;
     QString refusal = {};  // the start of why the log is refused, with nothing read
+    double step = 0;       // the first sweep's, when it is checked
+    int decimals = -1;     // the values' own precision, when it is checked
 };
 
 // The lowest of the values that are there.
@@ -78,6 +80,19 @@ class HistoryTest : public QObject {
              144000000,
              0,
              nerimo::HistoryUnit::Decibel},
+            // rtl_power's step of 86805.5 Hz kept whole, its hops joined at the fraction, and its
+            // values to the hundredth.
+            {"a fractional step",
+             "2026-12-07, 10:20:30, 88000000, 88173611, 86805.50, 3, -33.44, -40.5\n"
+             "2026-12-07, 10:20:30, 88173611, 88347222, 86805.50, 3, -12.25, -20\n",
+             1,
+             {-33.44f, -40.5f, -12.25f, -20},
+             88000000,
+             0,
+             nerimo::HistoryUnit::Decibel,
+             {},
+             86805.5,
+             2},
             {"a hop left out",
              "2026-12-07, 10:20:30, 144000000, 144010000, 10000, 3, -40\n"
              "2026-12-07, 10:20:30, 144030000, 144040000, 10000, 3, -30\n",
@@ -168,6 +183,8 @@ class HistoryTest : public QObject {
             QCOMPARE(reader.Unit(), row.unit);
             const nerimo::LoggedSweep& first = reader.sweeps().front();
             QCOMPARE(first.firstHertz, row.firstHertz);
+            QVERIFY(row.step == 0 || first.stepHertz == row.step);
+            QVERIFY(row.decimals < 0 || reader.Decimals() == row.decimals);
             QCOMPARE(first.values.size(), size_t(row.firstValues.size()));
             for (qsizetype i = 0; i < row.firstValues.size(); ++i) {
                 const float value = first.values[size_t(i)];
