@@ -21,6 +21,8 @@ class HoldTraces {
     // The trace's value at a step, a level 0 to 16 (a fraction for the mean); nothing before the
     // step's first level.
     std::optional<double> Value(Hold hold, int step) const;
+    // How many steps have values, counted from step 0.
+    int Steps() const { return static_cast<int>(count_.size()); }
     // Every value forgotten: the plot was erased, or the user asked.
     void Reset();
 

@@ -50,9 +50,9 @@ void PlotMenu::AddHold(Hold hold, const QString& text, Qt::Key key) {
     parts_.plotView.addAction(item);
     const bool shown = parts_.state.HoldShown(hold);
     item->setChecked(shown);
-    parts_.plot.holds().Show(hold, shown);
+    parts_.plot.ShowHold(hold, shown);
     connect(item, &QAction::toggled, this, [this, hold](bool checked) {
-        parts_.plot.holds().Show(hold, checked);
+        parts_.plot.ShowHold(hold, checked);
         parts_.state.SetHoldShown(hold, checked);
     });
 }
