@@ -15,6 +15,8 @@ class HoldTraces {
     void Show(Hold hold, bool shown);
     bool Shown(Hold hold) const;
     bool AnyShown() const;
+    // The traces shown, max, min and average in that order.
+    std::vector<Hold> ShownHolds() const;
 
     // A step's level (the step counted from the sweep's first, 0).
     void Take(int step, int level);
