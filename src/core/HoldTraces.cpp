@@ -16,6 +16,16 @@ bool HoldTraces::AnyShown() const {
     return shown_[0] || shown_[1] || shown_[2];
 }
 
+std::vector<Hold> HoldTraces::ShownHolds() const {
+    std::vector<Hold> shown;
+    for (const Hold hold : {Hold::Max, Hold::Min, Hold::Average}) {
+        if (Shown(hold)) {
+            shown.push_back(hold);
+        }
+    }
+    return shown;
+}
+
 void HoldTraces::Take(int step, int level) {
     if (step < 0) {
         return;

@@ -15,12 +15,16 @@ class HoldTraces {
     void Show(Hold hold, bool shown);
     bool Shown(Hold hold) const;
     bool AnyShown() const;
+    // The traces shown, max, min and average in that order.
+    std::vector<Hold> ShownHolds() const;
 
     // A step's level (the step counted from the sweep's first, 0).
     void Take(int step, int level);
     // The trace's value at a step, a level 0 to 16 (a fraction for the mean); nothing before the
     // step's first level.
     std::optional<double> Value(Hold hold, int step) const;
+    // How many steps have values, counted from step 0.
+    int Steps() const { return static_cast<int>(count_.size()); }
     // Every value forgotten: the plot was erased, or the user asked.
     void Reset();
 

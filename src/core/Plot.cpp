@@ -28,7 +28,9 @@ constexpr int kWholeMHzEvery = 10;  // on the wide span, every tenth line marks 
 
 }  // namespace
 
-Plot::Plot(Surface& surface, int colorIndex) : surface_(surface), colorIndex_(colorIndex) {}
+// The plot's surfaces are black, as the baseline's black-out takes them to be.
+Plot::Plot(Surface& surface, int colorIndex)
+    : surface_(surface), drawn_(kPlotWidth, kPlotHeight, kBlack), colorIndex_(colorIndex) {}
 
 void Plot::SetSpan(int spanMHz) {
     spanMHz_ = spanMHz;
@@ -38,19 +40,22 @@ void Plot::SetSpan(int spanMHz) {
 void Plot::PreparePlot(bool clearAtStart, bool grid) {
     if (clearAtStart) {
         surface_.Erase();
+        drawn_.Erase();
         gridDrawn_ = false;
         holds_.Reset();
     }
     if (!grid) {
         gridDrawn_ = false;
     }
-    surface_.DrawLine(kFirstPointX, kBaselineY, kGridRightX, kBaselineY, kBlack);
+    // The last sweep's trace lies beneath the holds from now on: the baseline is drawn over it.
+    trace_.clear();
+    DrawLine(kFirstPointX, kBaselineY, kGridRightX, kBaselineY, kBlack);
     if (grid) {
         if (!gridDrawn_) {
             DrawGrid();
             gridDrawn_ = true;
         } else {
-            surface_.DrawLine(kFirstPointX, kBaselineY, kGridRightX, kBaselineY, kGridGrey);
+            DrawLine(kFirstPointX, kBaselineY, kGridRightX, kBaselineY, kGridGrey);
         }
     }
 }
@@ -62,11 +67,11 @@ void Plot::DrawGrid() {
     for (int w = 1; w <= lines; ++w) {
         const int x = x0 + kStepsPerGridLine * pixelsPerStep_ * w;
         const Rgb color = wide && (w - 1) % kWholeMHzEvery == 0 ? kWholeMHzGrey : kGridGrey;
-        surface_.DrawLine(x, kGridTopY, x, kPlotHeight - kGridBottomGap, color);
+        DrawLine(x, kGridTopY, x, kPlotHeight - kGridBottomGap, color);
     }
     for (int a = 1; a <= kLevelRows; ++a) {
         const int y = kPixelsPerLevel * a + kFirstRowY;
-        surface_.DrawLine(kFirstPointX, y, kGridRightX, y, kGridGrey);
+        DrawLine(kFirstPointX, y, kGridRightX, y, kGridGrey);
     }
 }
 
@@ -95,11 +100,35 @@ void Plot::PlotLevel(int level) {
         }
     }
     if (color) {
-        surface_.DrawLine(prevX_, prevY_, plotX_, plotY_, *color);
+        DrawLine(prevX_, prevY_, plotX_, plotY_, *color);
     }
+    trace_.emplace_back(plotX_, plotY_);
     before_ = {prevX_, prevY_};
     prevX_ = plotX_;
     prevY_ = plotY_;
+}
+
+void Plot::ShowHold(Hold hold, bool shown) {
+    if (holds_.Shown(hold) == shown) {
+        return;
+    }
+    holds_.Show(hold, shown);
+    surface_.DrawPixels(drawn_.Pixels(), drawn_.Width(), drawn_.Height());
+    for (int step = 0; step < holds_.Steps(); ++step) {
+        DrawHolds(step);
+    }
+    if (const auto color = TraceColor(colorIndex_)) {
+        for (size_t i = 0; i < trace_.size(); ++i) {
+            const QPoint from = trace_[i == 0 ? 0 : i - 1];
+            surface_.DrawLine(from.x(), from.y(), trace_[i].x(), trace_[i].y(), *color);
+        }
+    }
+    surface_.Present();
+}
+
+void Plot::DrawLine(int x1, int y1, int x2, int y2, Rgb color) {
+    surface_.DrawLine(x1, y1, x2, y2, color);
+    drawn_.DrawLine(x1, y1, x2, y2, color);
 }
 
 void Plot::DrawHolds(int step) {
@@ -130,7 +159,9 @@ void Plot::NewTrace() {
 void Plot::Erase() {
     gridDrawn_ = false;
     holds_.Reset();
+    trace_.clear();
     surface_.Erase();
+    drawn_.Erase();
     surface_.Present();
 }
 

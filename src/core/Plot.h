@@ -1,15 +1,18 @@
 #pragma once
 
 #include <QPoint>
+#include <vector>
 
 #include "FrequencyMarks.h"
 #include "HoldTraces.h"
+#include "PixelBuffer.h"
 #include "Surface.h"
 
 namespace nerimo {
 
 // The trace of signal levels on the plot surface, the hold traces beneath it, and the grid and
-// baseline behind them. It keeps its own pen: the point just plotted and the one before it.
+// baseline behind them. It keeps its own pen: the point just plotted and the one before it; and a
+// copy of all it drew but the hold traces, so that a hold turned off leaves no pixel behind.
 class Plot {
   public:
     // `colorIndex`: the trace colour (0 to 3); with any other the trace is not drawn.
@@ -26,8 +29,10 @@ class Plot {
     // One segment of the trace, from the previous point to the point of the level; beneath it,
     // the segment of each hold trace shown, which takes the level in.
     void PlotLevel(int level);
-    // The hold traces: which are shown, and their values. An erase resets them.
-    HoldTraces& holds() { return holds_; }
+    // Shows or hides a hold trace, on the screen at once: the plot drawn again from its copy
+    // without the holds, the holds shown over it, and this sweep's trace on top.
+    void ShowHold(Hold hold, bool shown);
+    // The hold traces: which are shown, and their values. An erase resets the values.
     const HoldTraces& holds() const { return holds_; }
     // The trace begins afresh: the next point is the first of a sweep.
     void NewTrace();
@@ -42,12 +47,15 @@ class Plot {
     bool GridDrawn() const { return gridDrawn_; }
 
   private:
+    // A line on the surface and in the copy: all that is drawn but the hold traces.
+    void DrawLine(int x1, int y1, int x2, int y2, Rgb color);
     // The hold traces' segments that end at this step, from the step before.
     void DrawHolds(int step);
     int PointX(int step) const;
 
     Surface& surface_;
     HoldTraces holds_;
+    PixelBuffer drawn_;  // the plot without the hold traces
     int colorIndex_;
     int spanMHz_ = 1;
     int pixelsPerStep_ = 8;
@@ -56,7 +64,9 @@ class Plot {
     int plotY_ = 0;
     int prevX_ = 0;  // 0: no point yet
     int prevY_ = 0;
-    QPoint before_;           // the point before the previous one, in this sweep; none at x 0
+    QPoint before_;  // the point before the previous one, in this sweep; none at x 0
+    // The points of the trace drawn since its sweep began: it stays on top of the holds.
+    std::vector<QPoint> trace_;
     bool gridDrawn_ = false;  // since the plot was last erased
 };
 

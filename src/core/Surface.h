@@ -15,6 +15,9 @@ class Surface {
     // A one-pixel line that includes both end pixels; no antialiasing. Pixels outside the
     // surface are dropped.
     virtual void DrawLine(int x1, int y1, int x2, int y2, Rgb color) = 0;
+    // Every pixel at once from a picture in memory, `width` pixels a row from the top left; what
+    // falls outside the surface is dropped.
+    virtual void DrawPixels(const Rgb* pixels, int width, int height) = 0;
     // Repaints on the screen what was drawn since the last time.
     virtual void Present() = 0;
     virtual Rgb PixelAt(int x, int y) const = 0;

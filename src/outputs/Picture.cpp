@@ -6,6 +6,7 @@
 #include <QSaveFile>
 #include <algorithm>
 
+#include "HoldLegend.h"
 #include "PlotGeometry.h"
 
 namespace nerimo {
@@ -14,6 +15,7 @@ namespace {
 
 constexpr QRgb kWindowGrey = qRgb(64, 64, 64);  // the window between the plot and its scale
 constexpr int kCaptionHeight = 40;
+constexpr int kHoldsLineHeight = kCaptionHeight / 2;  // the caption's line for the holds
 
 QString Megahertz(double mhz) {
     return QString::number(mhz, 'f', 4) + QStringLiteral(" MHz");
@@ -44,13 +46,19 @@ void DrawCaption(QPainter& painter, const QRect& strip, const PictureCaption& ca
             .arg(ModeName(caption.mode), caption.device);
     painter.drawText(QRect(4, line + metrics.height() + 2, strip.width() - 8, metrics.height()),
                      Qt::AlignLeft, facts);
+    if (!caption.holds.empty()) {
+        painter.drawText(
+            QRect(4, line + 2 * (metrics.height() + 2), strip.width() - 8, metrics.height()),
+            Qt::AlignLeft, HoldsCaption(caption.holds));
+    }
 }
 
 }  // namespace
 
 QImage PlotPicture(const QImage& plot, const QImage& scale, const PictureCaption& caption) {
     const int top = plot.height() + 1 + scale.height();
-    QImage picture(plot.width(), top + kCaptionHeight, QImage::Format_RGB32);
+    const int captionHeight = kCaptionHeight + (caption.holds.empty() ? 0 : kHoldsLineHeight);
+    QImage picture(plot.width(), top + captionHeight, QImage::Format_RGB32);
     picture.fill(kWindowGrey);
     for (int y = 0; y < plot.height(); ++y) {
         std::copy_n(plot.constScanLine(y), plot.bytesPerLine(), picture.scanLine(y));
@@ -60,7 +68,8 @@ QImage PlotPicture(const QImage& plot, const QImage& scale, const PictureCaption
                     picture.scanLine(plot.height() + 1 + y));
     }
     QPainter painter(&picture);
-    DrawCaption(painter, QRect(0, top, picture.width(), kCaptionHeight), caption);
+    DrawHoldLegend(painter, caption.holds);
+    DrawCaption(painter, QRect(0, top, picture.width(), captionHeight), caption);
     return picture;
 }
 

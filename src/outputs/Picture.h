@@ -4,7 +4,9 @@
 #include <QImage>
 #include <QString>
 #include <optional>
+#include <vector>
 
+#include "HoldTraces.h"
 #include "Mode.h"
 
 namespace nerimo {
@@ -16,12 +18,14 @@ struct PictureCaption {
     QDateTime lastSweep;  // the time of the last sweep's first step; none before any
     Mode mode = Mode::Fm;
     QString device;
+    std::vector<Hold> holds;  // the hold traces shown
 };
 
 // The plot and its scale strip as the window shows them, one pixel row of the window's grey
 // between them, and a caption strip under them: the start, centre and end frequencies under
 // their points, then the date and time of the last sweep, the span, the mode, the device and the
-// level scale.
+// level scale. With any hold trace shown, its legend on the plot as the window has it, and a line
+// more in the caption that names the holds.
 QImage PlotPicture(const QImage& plot, const QImage& scale, const PictureCaption& caption);
 
 // The format a picture's file name asks for by its ending (".png", ".jpg"...), when Nerimo writes

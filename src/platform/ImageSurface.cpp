@@ -1,5 +1,7 @@
 #include "ImageSurface.h"
 
+#include <algorithm>
+
 #include "LinePixels.h"
 
 namespace nerimo::platform {
@@ -20,6 +22,14 @@ void ImageSurface::DrawLine(int x1, int y1, int x2, int y2, Rgb color) {
             reinterpret_cast<QRgb*>(image_.scanLine(y))[x] = color;
         }
     });
+}
+
+void ImageSurface::DrawPixels(const Rgb* pixels, int width, int height) {
+    const int columns = std::min(width, image_.width());
+    for (int y = 0; y < std::min(height, image_.height()); ++y) {
+        std::copy_n(pixels + static_cast<size_t>(y) * static_cast<size_t>(width), columns,
+                    reinterpret_cast<QRgb*>(image_.scanLine(y)));
+    }
 }
 
 Rgb ImageSurface::PixelAt(int x, int y) const {

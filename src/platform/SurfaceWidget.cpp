@@ -29,6 +29,11 @@ void SurfaceWidget::DrawLine(int x1, int y1, int x2, int y2, Rgb color) {
                     QPoint(std::max(x1, x2), std::max(y1, y2)));
 }
 
+void SurfaceWidget::DrawPixels(const Rgb* pixels, int width, int height) {
+    image_.DrawPixels(pixels, width, height);
+    drawn_ |= QRect(0, 0, width, height);
+}
+
 void SurfaceWidget::Present() {
     // Only what was drawn is repainted.
     if (!drawn_.isEmpty()) {

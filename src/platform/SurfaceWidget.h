@@ -19,6 +19,7 @@ class SurfaceWidget : public QWidget, public Surface {
 
     void Erase() override;
     void DrawLine(int x1, int y1, int x2, int y2, Rgb color) override;
+    void DrawPixels(const Rgb* pixels, int width, int height) override;
     void Present() override;
     Rgb PixelAt(int x, int y) const override { return image_.PixelAt(x, y); }
     // All that is drawn, for a picture of it.

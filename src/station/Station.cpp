@@ -62,8 +62,12 @@ FrequencyLists Station::ReadLists(const CommandLine& options, const QString& boo
 
 PictureCaption Station::Caption(int spanMHz, Mode mode) const {
     const auto& rows = history_.rows();
-    return {settings_.startMHz, spanMHz, rows.empty() ? QDateTime() : rows.back().time, mode,
-            receiver_->Name()};
+    return {settings_.startMHz,
+            spanMHz,
+            rows.empty() ? QDateTime() : rows.back().time,
+            mode,
+            receiver_->Name(),
+            plot_.holds().ShownHolds()};
 }
 
 int Station::Finish(int brokerDeadlineMs) {

@@ -99,10 +99,11 @@ bool MainWindow::Load() {
     });
     state_.emplace(settings_.file);
     ReadLists();
-    menu_.emplace(PlotMenu::Parts{this, *ui_.plotView, *ui_.scaleStrip, station_->plot(),
-                                  station_->log(), station_->activityLog(), *state_,
-                                  services_.messages, [this] { return Caption(); },
-                                  [this] { ShowHistory(); }});
+    menu_.emplace(
+        PlotMenu::Parts{this, *ui_.plotView, *ui_.scaleStrip, station_->plot(), station_->log(),
+                        station_->activityLog(), *state_, services_.messages,
+                        [this] { return station_->Caption(ChosenSpanMHz(), ChosenMode()); },
+                        [this] { ShowHistory(); }});
     marks_.emplace(MarksMenu::Parts{this, menu_->menu(), menu_->historyItem(), *station_, *state_,
                                     services_.messages, [this] { DrawScaleFor(ChosenSpanMHz()); }});
     activities_.emplace();
@@ -168,12 +169,6 @@ void MainWindow::ShowHistory() {
     history_->show();
     history_->raise();
     history_->activateWindow();
-}
-
-PictureCaption MainWindow::Caption() {
-    const auto& rows = station_->history().rows();
-    return {settings_.startMHz, ChosenSpanMHz(), rows.empty() ? QDateTime() : rows.back().time,
-            ChosenMode(), station_->receiver().Name()};
 }
 
 double MainWindow::EndMHz() const {

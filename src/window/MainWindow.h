@@ -72,7 +72,6 @@ class MainWindow : public QWidget, public Panel {
     // Tunes the receiver there while no run is in progress, and shows it.
     void TuneTo(long long hertz);
     void ShowHistory();
-    PictureCaption Caption();
     void Minimise();
     void Close();
     void Start();

@@ -17,7 +17,8 @@ PlotMenu::PlotMenu(const Parts& parts)
       logging_(menu_.addAction(QStringLiteral("Log sweeps to…"), QKeySequence(Qt::CTRL | Qt::Key_L),
                                this, &PlotMenu::ChooseLog)),
       activityLogging_(
-          menu_.addAction(QStringLiteral("Activity log to…"), this, &PlotMenu::ChooseActivityLog)) {
+          menu_.addAction(QStringLiteral("Activity log to…"), this, &PlotMenu::ChooseActivityLog)),
+      legend_(new HoldLegendView(&parts.plotView)) {
     menu_.addSeparator();
     AddHold(Hold::Max, QStringLiteral("Max hold"), Qt::Key_M);
     AddHold(Hold::Min, QStringLiteral("Min hold"), Qt::Key_N);
@@ -50,11 +51,16 @@ void PlotMenu::AddHold(Hold hold, const QString& text, Qt::Key key) {
     parts_.plotView.addAction(item);
     const bool shown = parts_.state.HoldShown(hold);
     item->setChecked(shown);
-    parts_.plot.holds().Show(hold, shown);
+    ShowHold(hold, shown);
     connect(item, &QAction::toggled, this, [this, hold](bool checked) {
-        parts_.plot.holds().Show(hold, checked);
+        ShowHold(hold, checked);
         parts_.state.SetHoldShown(hold, checked);
     });
+}
+
+void PlotMenu::ShowHold(Hold hold, bool shown) {
+    parts_.plot.ShowHold(hold, shown);
+    legend_->Show(parts_.plot.holds().ShownHolds());
 }
 
 // The values forgotten, and the plot erased with the traces drawn from them.

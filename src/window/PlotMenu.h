@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "ActivityLog.h"
+#include "HoldLegendView.h"
 #include "MessageBox.h"
 #include "Picture.h"
 #include "Plot.h"
@@ -17,9 +18,8 @@ namespace nerimo {
 
 // What the window keeps and shows of its sweeps, from the plot's context menu: "Save picture…"
 // (Ctrl+S), "Log sweeps to…" or "Stop logging" (Ctrl+L), "Activity log to…" or "Stop activity
-// log"; the hold traces "Max hold",
-// "Min hold" and "Average" (M, N and A while the plot has the focus) and "Reset holds";
-// "History…" (Ctrl+H).
+// log"; the hold traces "Max hold", "Min hold" and "Average" (M, N and A while the plot has the
+// focus), with their legend on the plot, and "Reset holds"; "History…" (Ctrl+H).
 class PlotMenu : public QObject {
     Q_OBJECT
 
@@ -56,6 +56,8 @@ class PlotMenu : public QObject {
     void ChooseLog();
     void ChooseActivityLog();
     void AddHold(Hold hold, const QString& text, Qt::Key key);
+    // On the plot at once, and in its legend.
+    void ShowHold(Hold hold, bool shown);
     void ResetHolds();
 
     Parts parts_;
@@ -63,6 +65,7 @@ class PlotMenu : public QObject {
     QAction* save_;
     QAction* logging_;
     QAction* activityLogging_;
+    HoldLegendView* legend_;  // the plot's child
     QAction* history_ = nullptr;
 };
 

@@ -84,6 +84,15 @@ struct Heard {
     QStringList pauses = {};  // the steps at which the status said "pause"
 };
 
+struct HoldOff {
+    const char* name;
+    QList<nerimo::Hold> shown;  // from the first sweep
+    bool clearAtStart;
+    bool grid;
+    int offSweep;  // turned off in this sweep (past the last: once the run has ended)
+    int offStep;   // before this step is plotted
+};
+
 struct Stop {
     const char* name;
     int pause;
@@ -184,9 +193,9 @@ class CoreTest : public QObject {
         nerimo::testing::FakeSurface without;
         nerimo::Plot held(withHolds, 0);
         nerimo::Plot plain(without, 0);
-        held.holds().Show(nerimo::Hold::Max, true);
-        held.holds().Show(nerimo::Hold::Min, true);
-        held.holds().Show(nerimo::Hold::Average, true);
+        held.ShowHold(nerimo::Hold::Max, true);
+        held.ShowHold(nerimo::Hold::Min, true);
+        held.ShowHold(nerimo::Hold::Average, true);
         for (const QList<int>& sweep : QList<QList<int>>{{16, 0, 9, 4}, {2, 12, 9, 4}}) {
             for (const int level : sweep) {
                 held.PlotLevel(level);
@@ -211,9 +220,9 @@ class CoreTest : public QObject {
             }
         }
         // All three off: a sweep draws the very pixels of a plot that never had them.
-        held.holds().Show(nerimo::Hold::Max, false);
-        held.holds().Show(nerimo::Hold::Min, false);
-        held.holds().Show(nerimo::Hold::Average, false);
+        held.ShowHold(nerimo::Hold::Max, false);
+        held.ShowHold(nerimo::Hold::Min, false);
+        held.ShowHold(nerimo::Hold::Average, false);
         held.Erase();
         plain.Erase();
         for (const int level : {16, 0, 9, 4}) {
@@ -221,6 +230,90 @@ class CoreTest : public QObject {
             plain.PlotLevel(level);
         }
         QVERIFY(withHolds.pixels == without.pixels);
+    }
+
+    // A hold turned off takes its trace off the plot at once: the plot is then, and from then on,
+    // pixel for pixel a plot that never had it, earlier sweeps' traces kept or not.
+    void holdTurnedOffLeavesNoPixel_data() {
+        using enum nerimo::Hold;
+        AddRows<HoldOff>({
+            {"cleared at each sweep, off mid-sweep", {Max}, true, true, 2, 2},
+            {"sweeps kept, off mid-sweep", {Max}, false, false, 2, 2},
+            {"sweeps kept over a grid, all three off", {Max, Min, Average}, false, true, 2, 3},
+            {"sweeps kept, off before a sweep's first point", {Max, Min}, false, false, 2, 0},
+            {"off once the run has ended", {Average}, false, true, 4, 0},
+        });
+    }
+    void holdTurnedOffLeavesNoPixel() {
+        QFETCH(HoldOff, row);
+        nerimo::testing::FakeSurface withHolds;
+        nerimo::testing::FakeSurface without;
+        nerimo::Plot held(withHolds, 0);
+        nerimo::Plot plain(without, 0);
+        for (const nerimo::Hold hold : row.shown) {
+            held.ShowHold(hold, true);
+        }
+        const auto turnOff = [&] {
+            for (const nerimo::Hold hold : row.shown) {
+                held.ShowHold(hold, false);
+            }
+            return withHolds.pixels == without.pixels;
+        };
+        const QList<QList<int>> sweeps = {
+            {16, 0, 9, 4, 7}, {2, 12, 9, 4, 0}, {5, 0, 3, 16, 8}, {1, 1, 1, 1, 1}};
+        for (int sweep = 0; sweep < sweeps.size(); ++sweep) {
+            held.PreparePlot(row.clearAtStart, row.grid);
+            plain.PreparePlot(row.clearAtStart, row.grid);
+            for (int step = 0; step < sweeps[sweep].size(); ++step) {
+                if (sweep == row.offSweep && step == row.offStep) {
+                    QVERIFY2(turnOff(), "at once");
+                }
+                held.PlotLevel(sweeps[sweep][step]);
+                plain.PlotLevel(sweeps[sweep][step]);
+            }
+            held.NewTrace();
+            plain.NewTrace();
+        }
+        if (row.offSweep == sweeps.size()) {
+            QVERIFY2(turnOff(), "at once");
+        }
+        QVERIFY2(withHolds.pixels == without.pixels, "after the sweeps");
+    }
+
+    // Of two holds, the one turned off goes; the other stays whole, and this sweep's trace so far
+    // stays on top of it.
+    void turningOneHoldOffKeepsTheOther() {
+        nerimo::testing::FakeSurface surface;
+        nerimo::Plot plot(surface, 0);
+        plot.ShowHold(nerimo::Hold::Max, true);
+        plot.ShowHold(nerimo::Hold::Min, true);
+        for (const QList<int>& sweep : QList<QList<int>>{{2, 12, 9, 4, 7}, {10, 3, 5, 14, 1}}) {
+            plot.PreparePlot(false, false);
+            for (const int level : sweep) {
+                plot.PlotLevel(level);
+            }
+            plot.NewTrace();
+        }
+        plot.PreparePlot(false, false);
+        const QList<int> now = {6, 14, 3};  // up to the max hold at step 1, then across it
+        for (const int level : now) {
+            plot.PlotLevel(level);
+        }
+        plot.ShowHold(nerimo::Hold::Min, false);
+        QVERIFY(std::ranges::count(surface.pixels, Rgb(0xff0080ff)) == 0);
+        QCOMPARE(surface.PixelAt(44, 339 - 21 * 10), Rgb(0xffff00ff));  // max at step 0
+        QCOMPARE(surface.PixelAt(68, 339 - 21 * 14), Rgb(0xffff00ff));  // and at step 3
+        nerimo::testing::FakeSurface alone;
+        nerimo::Plot trace(alone, 0);
+        for (const int level : now) {
+            trace.PlotLevel(level);
+        }
+        for (int y = 0; y < 350; ++y) {
+            for (int x = 0; x < 720; ++x) {
+                QVERIFY2(alone.PixelAt(x, y) != kGreen || surface.PixelAt(x, y) == kGreen,
+                         qPrintable(QStringLiteral("%1, %2").arg(x).arg(y)));
+            }
+        }
     }
 
     // The activities the sweeps make: a step heard (at or above the activity level) starts one,

@@ -3,6 +3,7 @@
 #include "ActivityLog.h"
 #include "CoreFakes.h"
 #include "FrequencyAtX.h"
+#include "HoldLegend.h"
 #include "OutputFakes.h"
 #include "Picture.h"
 #include "PlotGeometry.h"
@@ -21,6 +22,13 @@ struct Logged {
     bool receiver = true;
     QByteArray row = {};  // its start, or nothing when no row is to be written
     bool silent = false;  // the receiver answers nothing but the signal
+};
+
+struct Holds {
+    const char* name;
+    std::vector<nerimo::Hold> shown;
+    QString caption;
+    int height;  // of the picture
 };
 
 }  // namespace
@@ -174,9 +182,14 @@ class OutputsTest : public QObject {
         plot.setPixel(44, 339, qRgb(0, 255, 0));
         QImage scale(720, 15, QImage::Format_RGB32);
         scale.fill(Qt::white);
-        const QImage picture = nerimo::PlotPicture(
-            plot, scale,
-            {145, 1, QDateTime(QDate(2026, 12, 7), QTime(10, 20, 30)), nerimo::Mode::Fm, "/dev/x"});
+        const QImage picture =
+            nerimo::PlotPicture(plot, scale,
+                                {145,
+                                 1,
+                                 QDateTime(QDate(2026, 12, 7), QTime(10, 20, 30)),
+                                 nerimo::Mode::Fm,
+                                 "/dev/x",
+                                 {}});
         QCOMPARE(picture.size(), QSize(720, 406));
         QCOMPARE(picture.pixel(44, 339), qRgb(0, 255, 0));
         QCOMPARE(picture.pixel(0, nerimo::kPlotHeight), qRgb(64, 64, 64));  // the window's grey
@@ -200,6 +213,63 @@ class OutputsTest : public QObject {
         QVERIFY(!nerimo::SavePicture(QImage(), path, &error));  // nothing to save
         QCOMPARE(QImage(path), picture);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"plot.png"});
+    }
+
+    // With hold traces shown, the picture has their legend in the margin right of the grid, each
+    // name in its trace's colour, and a caption line more that names them; with none, not a pixel
+    // of either.
+    void pictureNamesTheHoldsShown_data() {
+        using enum nerimo::Hold;
+        AddRows<Holds>({
+            {"none", {}, "", 406},
+            {"max", {Max}, "holds: max (magenta)", 426},
+            {"max and average", {Max, Average}, "holds: max (magenta), avg (yellow)", 426},
+            {"all three",
+             {Max, Min, Average},
+             "holds: max (magenta), min (blue), avg (yellow)",
+             426},
+        });
+    }
+    void pictureNamesTheHoldsShown() {
+        QFETCH(Holds, row);
+        QImage plot(720, 350, QImage::Format_RGB32);
+        plot.fill(Qt::black);
+        plot.setPixel(684, 3, qRgb(0, 255, 0));  // the last point, at level 16
+        QImage scale(720, 15, QImage::Format_RGB32);
+        scale.fill(Qt::black);
+        const QImage picture = nerimo::PlotPicture(
+            plot, scale, {145, 1, QDateTime(), nerimo::Mode::Fm, "/dev/x", row.shown});
+        QCOMPARE(nerimo::HoldsCaption(row.shown), row.caption);
+        QCOMPARE(picture.height(), row.height);
+        QCOMPARE(picture.copy(0, 0, 686, 350), plot.copy(0, 0, 686, 350));
+        QSet<QRgb> margin;
+        for (int y = 0; y < 350; ++y) {
+            for (int x = 686; x < 720; ++x) {
+                margin.insert(picture.pixel(x, y));
+            }
+        }
+        // Text is smoothed on black: a shade of the colour, at half its brightness or more.
+        const auto shadeOf = [&](QRgb colour) {
+            return std::ranges::any_of(margin, [colour](QRgb pixel) {
+                const double k = std::max({qRed(pixel), qGreen(pixel), qBlue(pixel)}) / 255.0;
+                return k >= 0.5 && std::abs(qRed(pixel) - k * qRed(colour)) <= 2 &&
+                       std::abs(qGreen(pixel) - k * qGreen(colour)) <= 2 &&
+                       std::abs(qBlue(pixel) - k * qBlue(colour)) <= 2;
+            });
+        };
+        for (const auto& [hold, colour] : {std::pair{nerimo::Hold::Max, qRgb(255, 0, 255)},
+                                           std::pair{nerimo::Hold::Min, qRgb(0, 128, 255)},
+                                           std::pair{nerimo::Hold::Average, qRgb(255, 255, 0)}}) {
+            QCOMPARE(shadeOf(colour), std::ranges::count(row.shown, hold) == 1);
+        }
+        QCOMPARE(margin.size() == 1, row.shown.empty());  // all black
+        int text = 0;  // light pixels under the caption's first two lines
+        for (int y = 406; y < picture.height(); ++y) {
+            for (int x = 0; x < 720; ++x) {
+                text += qGray(picture.pixel(x, y)) > 160;
+            }
+        }
+        QCOMPARE(text > 50, !row.shown.empty());
     }
 };
 

@@ -110,6 +110,12 @@ struct FakeSurface : Surface {
             }
         });
     }
+    void DrawPixels(const Rgb* from, int w, int h) override {
+        for (int y = 0; y < std::min(h, height); ++y) {
+            std::copy_n(from + size_t(y) * size_t(w), std::min(w, width),
+                        pixels.begin() + ptrdiff_t(y) * width);
+        }
+    }
     void Present() override {}
     Rgb PixelAt(int x, int y) const override {
         return pixels[size_t(y) * size_t(width) + size_t(x)];

@@ -382,7 +382,9 @@ class WindowTest : public QObject {
     }
 
     // The hold traces: M while the plot has the focus turns the max hold on, drawn in its own
-    // colour and remembered beside the settings file for the next start; "Reset holds" erases it.
+    // colour, named in the plot's legend and in a saved picture as on the screen, and remembered
+    // beside the settings file for the next start; M again takes it and its legend off at once,
+    // so the screen is the plot's own pixels; "Reset holds" erases it.
     void holdTracesAreKeptAndReset() {
         const QTemporaryDir folder;
         program_.folder = folder.path();
@@ -400,6 +402,29 @@ class WindowTest : public QObject {
             return form_->findChild<nerimo::platform::SurfaceWidget*>(QStringLiteral("plotView"))
                 ->PixelAt(52, 339 - 21 * 10);
         };
+        QCOMPARE(held(), qRgb(255, 0, 255));
+        const auto plot = [this] {
+            return form_->findChild<nerimo::platform::SurfaceWidget*>(QStringLiteral("plotView"))
+                ->Image();
+        };
+        const auto onScreen = [this] {
+            return form_->grab(nerimo::kPlotPlace).toImage().convertToFormat(QImage::Format_RGB32);
+        };
+        QVERIFY(Shown("holdLegend"));
+        QCOMPARE(Control("holdLegend")->accessibleName(), QStringLiteral("holds: max (magenta)"));
+        QVERIFY(onScreen() != plot());
+        QCOMPARE(onScreen().copy(0, 0, 686, 350), plot().copy(0, 0, 686, 350));
+        const QTemporaryDir dir;
+        QVERIFY(form_->plotMenu().SavePicture(dir.filePath(QStringLiteral("plot.png"))));
+        const QImage picture(dir.filePath(QStringLiteral("plot.png")));
+        QCOMPARE(picture.copy(0, 0, 720, 350), onScreen());
+
+        Control("plotView")->setFocus();
+        QTest::keyClick(Control("plotView"), Qt::Key_M);
+        QVERIFY(held() != qRgb(255, 0, 255));
+        QVERIFY(!Shown("holdLegend"));
+        QCOMPARE(onScreen(), plot());
+        QTest::keyClick(Control("plotView"), Qt::Key_M);
         QCOMPARE(held(), qRgb(255, 0, 255));
         QMenu* menu = OpenPlotMenu();
         Item(menu, "Reset holds")->trigger();
