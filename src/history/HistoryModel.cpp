@@ -11,8 +11,8 @@ constexpr double kHundredths = 100;
 
 // A value as a cell: to the hundredth, within what a cell holds.
 int16_t Cell(double value) {
-    return static_cast<int16_t>(std::clamp(std::lround(value * kHundredths), long(INT16_MIN + 1),
-                                           long(INT16_MAX)));
+    return static_cast<int16_t>(
+        std::clamp(std::lround(value * kHundredths), long(INT16_MIN + 1), long(INT16_MAX)));
 }
 
 }  // namespace
@@ -62,8 +62,8 @@ void HistoryModel::Load(const std::vector<LoggedSweep>& sweeps, HistoryUnit unit
         sections_.clear();
     }
     for (const LoggedSweep& sweep : sweeps) {
-        const HistorySection columns{sweep.firstHertz, sweep.stepHertz, int(sweep.values.size()),
-                                     unit, low, high, decimals};
+        const HistorySection columns{
+            sweep.firstHertz, sweep.stepHertz, int(sweep.values.size()), unit, low, high, decimals};
         std::vector<int16_t> cells(sweep.values.size());
         std::transform(sweep.values.begin(), sweep.values.end(), cells.begin(),
                        [](float value) { return std::isnan(value) ? kNoValue : Cell(value); });

@@ -675,8 +675,8 @@ class WindowTest : public QObject {
                  nerimo::waterfall::Zoom::ToFit(2000, area.height(), area.height()));
         QCOMPARE(zoomText(), view.shown().zoom.Text());
         const QPoint top = area.topLeft() + QPoint(2, 1);
-        QMouseEvent over(QEvent::MouseMove, top, view.mapToGlobal(top), Qt::NoButton,
-                         Qt::NoButton, Qt::NoModifier);
+        QMouseEvent over(QEvent::MouseMove, top, view.mapToGlobal(top), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
         QApplication::sendEvent(&view, &over);
         QVERIFY2(readout().contains(" sweeps, "), qPrintable(readout()));
 
