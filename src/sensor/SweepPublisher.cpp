@@ -78,6 +78,11 @@ void SweepPublisher::Heard(Broker::Event event, const QString& why) {
                 away_ = false;
                 parts_.note(QStringLiteral("The broker at %1 is back.").arg(broker));
             }
+            // The broker may have come back with the will retained (its persistence keeps it),
+            // so the state goes out again at each connection, from then.
+            if (!status_) {
+                status_ = StatusPayload();
+            }
             break;
     }
     Flush();
@@ -98,12 +103,16 @@ size_t SweepPublisher::QueuedBytes() const {
     return bytes;
 }
 
+QByteArray SweepPublisher::StatusPayload() const {
+    return Compact({{"state", QLatin1String(state_)}, {"since", Utc(parts_.clock.Now())}});
+}
+
 void SweepPublisher::SetState(const char* state) {
     if (qstrcmp(state, state_) == 0) {
         return;
     }
     state_ = state;
-    status_ = Compact({{"state", QLatin1String(state)}, {"since", Utc(parts_.clock.Now())}});
+    status_ = StatusPayload();
     Flush();
 }
 

@@ -76,6 +76,8 @@ class SweepPublisher : public SweepListener, public ActivityListener {
     };
     void Heard(Broker::Event event, const QString& why);
     void SetState(const char* state);
+    // The state as its retained message has it, since now.
+    QByteArray StatusPayload() const;
     QByteArray Topic(const char* leaf) const;
     void Queue(Waiting waiting);
     // Hands over what waits, in order, while the broker takes it.

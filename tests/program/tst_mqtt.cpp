@@ -351,8 +351,23 @@ class MqttTest : public QObject {
         QVERIFY(QTest::qWaitFor([&] { return rig.Errors().contains(" is away ("); }, 2000));
         QTest::qWait(2500);
         QVERIFY2(rig.Log().size() >= tuned + 8, "the sweep waited for the broker");
+        const QDateTime restarted = QDateTime::currentDateTimeUtc().addSecs(-1);
         if (back) {
+            // Mosquitto kept the retained state over its restart (persistence on); a dashboard
+            // that connects once the sensor is back gets "online" from the reconnection.
             QVERIFY(broker.Start());
+            QVERIFY(QTest::qWaitFor([&] { return rig.Errors().contains(" is back."); }, 10000));
+            QProcess later;
+            later.start("mosquitto_sub", {"-p", broker.port, "-v", "-W", "5", "-C", "1", "-t",
+                                          "nerimo/s1/status"});
+            QVERIFY(later.waitForFinished(10000));
+            const QByteArray retained = later.readAllStandardOutput();
+            qInfo("a later subscriber gets: %s", retained.constData());
+            const QJsonObject state =
+                QJsonDocument::fromJson(retained.mid(retained.indexOf('{'))).object();
+            QCOMPARE(state.value("state"), "online");
+            QVERIFY(QDateTime::fromString(state.value("since").toString(), Qt::ISODate) >=
+                    restarted);
         }
         QVERIFY(rig.Ended(30000));
         const QByteArray errors = rig.Errors();

@@ -68,7 +68,13 @@ class SensorTest : public QObject {
         sweep(5, 2, 2);  // stopped after two steps: published, but not the scan
         QVERIFY(broker.published.isEmpty());
         QCOMPARE(publisher.Dropped(), 3);
+        // Back: the state first, retained again from the reconnection (the broker may have
+        // kept the will meanwhile), then what waited.
+        clock.now = clock.now.addSecs(60);
         broker.Say(nerimo::Broker::Event::Connected);
+        QCOMPARE(broker.published.takeFirst(),
+                 "band/s1/status {\"since\":\"2026-12-07T09:21:30Z\",\"state\":\"online\"} "
+                 "(retained)");
         QCOMPARE(broker.published.size(), 1000 + 1 + 1);
         QVERIFY(broker.published[0].contains("\"power\":[3,16,16]"));     // the fourth
         QVERIFY(broker.published[998].contains("\"power\":[15,16,16]"));  // the last whole
