@@ -33,6 +33,7 @@ struct Settings {
     int colorIndex = 0;               // COLOR=: 0 to 3
     Pause pause;                      // PAUSE=
     QByteArray device;                // DEVICE= or --device: in place of COM=
+    bool deviceGiven = false;         // --device named it, for this run
     int rigModel = 0;                 // RIG=: a Hamlib model; 0 for the receiver's own protocol
     int rigSpeed = 0;                 // RIG_SPEED=: 0 for the model's own
     int activityLevel = 1;            // ACTIVITY=: 1 to 16, the level at which a step is heard

@@ -39,6 +39,10 @@ QString OpenFailureText(const Settings& settings, const QString& port, const QSt
         text += QStringLiteral(
             "\r\nAnother program is using the port (it holds the port or its lock file); "
             "Nerimo takes the port as soon as it is free.");
+    } else if (settings.deviceGiven) {
+        text += QStringLiteral(
+            "\r\nPlug the receiver in, or choose its port: nerimo --list-ports lists them; give "
+            "it with --device.");
     } else {
         text += QStringLiteral(
                     "\r\nPlug the receiver in, or choose its port: nerimo --list-ports lists "

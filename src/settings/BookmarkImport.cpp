@@ -58,7 +58,7 @@ std::optional<ImportedBookmarks> ReadGqrx(const QStringList& lines) {
     if (at == lines.size() || !IsGqrxHeader(lines[at], "# Frequency")) {
         return std::nullopt;
     }
-    ImportedBookmarks imported{QStringLiteral("gqrx"), {}, {}, 0};
+    ImportedBookmarks imported{QStringLiteral("gqrx"), {}, {}, {}};
     for (++at; at < lines.size(); ++at) {
         if (lines[at].trimmed().isEmpty()) {
             continue;
@@ -70,7 +70,7 @@ std::optional<ImportedBookmarks> ReadGqrx(const QStringList& lines) {
         if (within) {
             imported.bookmarks.push_back({*within, fields[1].trimmed()});
         } else {
-            ++imported.malformed;
+            imported.malformed << QStringLiteral("line %1").arg(at + 1);
         }
     }
     return imported;
@@ -89,7 +89,7 @@ std::optional<ImportedBookmarks> ReadSdrPlusPlus(const QByteArray& bytes) {
     } else {
         return std::nullopt;
     }
-    ImportedBookmarks imported{QStringLiteral("SDR++"), {}, {}, 0};
+    ImportedBookmarks imported{QStringLiteral("SDR++"), {}, {}, {}};
     for (const QJsonObject& list : lists) {
         for (auto it = list.begin(); it != list.end(); ++it) {
             const QJsonValue frequency = it.value().toObject().value(QLatin1String("frequency"));
@@ -98,7 +98,7 @@ std::optional<ImportedBookmarks> ReadSdrPlusPlus(const QByteArray& bytes) {
             if (within) {
                 imported.bookmarks.push_back({*within, it.key().trimmed()});
             } else {
-                ++imported.malformed;
+                imported.malformed << QStringLiteral("\"%1\"").arg(it.key());
             }
         }
     }
@@ -137,7 +137,7 @@ std::optional<ImportedBookmarks> ReadChirp(const QStringList& lines) {
     }
     const qsizetype nameAt = header.indexOf(QLatin1String("Name"));
     const qsizetype skipAt = header.indexOf(QLatin1String("Skip"));
-    ImportedBookmarks imported{QStringLiteral("CHIRP"), {}, {}, 0};
+    ImportedBookmarks imported{QStringLiteral("CHIRP"), {}, {}, {}};
     for (qsizetype row = 1; row < lines.size(); ++row) {
         if (lines[row].trimmed().isEmpty()) {
             continue;
@@ -150,7 +150,7 @@ std::optional<ImportedBookmarks> ReadChirp(const QStringList& lines) {
         const std::optional<double> mhz = Number(field(frequencyAt));
         const std::optional<long long> within = mhz ? HertzWithin(*mhz * 1e6) : std::nullopt;
         if (!within) {
-            ++imported.malformed;
+            imported.malformed << QStringLiteral("line %1").arg(row + 1);
             continue;
         }
         imported.bookmarks.push_back({*within, field(nameAt)});

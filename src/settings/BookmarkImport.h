@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <optional>
 #include <vector>
 
@@ -14,7 +15,9 @@ struct ImportedBookmarks {
     QString format;                   // "gqrx", "SDR++" or "CHIRP"
     std::vector<Bookmark> bookmarks;  // in file order (SDR++'s in name order: JSON keeps none)
     std::vector<long long> skipped;   // CHIRP rows whose Skip column is "S": to lock out, in Hz
-    int malformed = 0;  // entries of a recognised format that could not be read, skipped
+    // Where each entry of a recognised format that could not be read, and is skipped, stands:
+    // "line 7", or an SDR++ bookmark's name in quotes (JSON has no lines to count).
+    QStringList malformed;
 };
 
 // Recognises the format by content (not by file name) and reads it: gqrx's bookmarks.csv, SDR++'s

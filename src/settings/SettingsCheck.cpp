@@ -101,6 +101,15 @@ bool Replaced(const RawSettings& read, const Settings& valid, const QByteArray& 
     return values != kAsReadAndValid.end() && values->first != values->second;
 }
 
+// Whether a number key's value holds no number at its start, so that it reads as 0 whatever the
+// user meant ("GRID=yes").
+bool NoNumber(const QByteArray& key, const QByteArray& value) {
+    static const QRegularExpression number(
+        QStringLiteral("^\\t*([+-]\\t*)?(\\d|\\.\\t*\\d|&[HhOo])"));
+    return key != "FM_AM=" && key != "DEVICE=" && !value.isEmpty() &&
+           !number.match(Text(value)).hasMatch();
+}
+
 // The known key nearest to an unknown one, where one is near: one letter apart at most.
 QByteArray Nearest(const QByteArray& unknown) {
     for (const QByteArray& key : SettingsKeys()) {
@@ -233,10 +242,16 @@ SettingsCheck CheckSettings(const QByteArray& bytes) {
         } catch (const StartupError&) {
             continue;
         }
-        if (Replaced(alone, valid, key)) {
-            const QList<KeyInLine> keys = KeysIn(lines[last - 1]);
-            const KeyInLine& found = *std::find_if(
-                keys.begin(), keys.end(), [&](const KeyInLine& k) { return k.key == key; });
+        const QList<KeyInLine> keys = KeysIn(lines[last - 1]);
+        const KeyInLine& found = *std::find_if(
+            keys.begin(), keys.end(), [&](const KeyInLine& k) { return k.key == key; });
+        if (NoNumber(key, found.value)) {
+            check.warnings.append(
+                {last, QStringLiteral("line %1: %2%3 is not a number, so it was read as 0 and "
+                                      "the value in effect is %4.")
+                           .arg(last)
+                           .arg(Text(key), Text(found.value), Value(valid, read, key))});
+        } else if (Replaced(alone, valid, key)) {
             check.warnings.append(
                 {last, QStringLiteral("line %1: %2%3 was read as %4.")
                            .arg(last)

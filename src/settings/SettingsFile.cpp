@@ -73,6 +73,7 @@ Settings LoadSettings(const SettingsSource& source, FileAccess& files) {
     Settings settings = ReadSettings(file.bytes, path);
     if (!source.device.isEmpty()) {
         settings.device = source.device;
+        settings.deviceGiven = true;
     }
     if (source.settleMs >= 0) {
         settings.settleMs = source.settleMs;

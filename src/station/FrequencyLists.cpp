@@ -5,6 +5,7 @@
 
 #include "BookmarkImport.h"
 #include "LockoutsFile.h"
+#include "Report.h"
 
 namespace nerimo {
 
@@ -31,12 +32,20 @@ FrequencyLists ReadBookmarks(FileAccess& files, const QString& path) {
     }
     lists.bookmarks = Bookmarks(imported->bookmarks);
     lists.skipped = imported->skipped;
-    if (imported->malformed > 0) {
-        lists.notes << QStringLiteral(
-                           "The bookmarks file %1 (%2): %3 entries could not be read "
-                           "and are left out.")
-                           .arg(path, imported->format)
-                           .arg(imported->malformed);
+    if (!imported->malformed.isEmpty()) {
+        // The first five places, then how many more.
+        constexpr qsizetype kNamed = 5;
+        const QStringList& places = imported->malformed;
+        QString where = places.mid(0, kNamed).join(QStringLiteral(", "));
+        if (places.size() > kNamed) {
+            where += QStringLiteral(" and %1 more").arg(places.size() - kNamed);
+        }
+        lists.notes << QStringLiteral("The bookmarks file %1 (%2): %3 could not be read and %4 "
+                                      "left out: %5.")
+                           .arg(path, imported->format,
+                                Counted(places.size(), "entry", "entries"),
+                                places.size() == 1 ? QStringLiteral("is") : QStringLiteral("are"),
+                                where);
     }
     return lists;
 }

@@ -153,14 +153,16 @@ void Survey::Finish(int status) {
         status_ = kNotWritten;
     }
     if (const SweepPublisher* publisher = station_->publisher()) {
+        const QString broker =
+            QStringLiteral("%1:%2").arg(options_.broker->host).arg(options_.broker->port);
         if (lost > 0) {
             Report(QStringLiteral("%1 never reached the broker at %2.")
-                       .arg(Counted(lost, "message", "messages"), options_.broker->host));
+                       .arg(Counted(lost, "message", "messages"), broker));
         }
         if (publisher->Rejected() > 0) {
             Report(QStringLiteral("%1 refused by the broker at %2.")
                        .arg(Counted(publisher->Rejected(), "message was", "messages were"),
-                            options_.broker->host));
+                            broker));
         }
         if (lost > 0 || publisher->Rejected() > 0) {
             status_ = status_ == kDone ? kNotWritten : status_;

@@ -172,13 +172,16 @@ const QList<Survey>& Surveys() {
          .band = "145.5 1 14 20\n145.25 1 12\n",
          .options = {"--sweeps", "2", "--activity", "%1/activity.csv", "--bookmarks",
                      "%1/bookmarks.csv"},
-         .said = {"MHz; 1 activity started.\n", "MHz; 0 activities started.\n"},
+         .said = {"MHz; 1 activity started.\n", "MHz; 0 activities started.\n",
+                  "bookmarks.csv (gqrx): 7 entries could not be read and are left out: line 3, "
+                  "line 4, line 5, line 6, line 7 and 2 more.\n"},
          .rows = 2,
          .setUp =
              [](HeadlessRig& rig) {
                  rig.Write("bookmarks.csv",
                            "# Frequency ; Name ; Modulation ; Bandwidth ; Tags\n"
-                           "145500000 ; Calling, north ; Narrow FM ; 10000 ; \n");
+                           "145500000 ; Calling, north ; Narrow FM ; 10000 ; \n" +
+                               QByteArray("x ; Broken ; FM ; 1 ; \n").repeated(7));
                  rig.Write("lockouts.csv", "Frequency_Hz\n145250000\n");
              },
          .after =
@@ -473,6 +476,13 @@ class HeadlessTest : public QObject {
         QTest::newRow("out of range") << QByteArray("MHZ=5000\nCOLOR=9\n") << "beside" << 1
                                       << QStringList{"line 1: MHZ=5000 was read as 2035.",
                                                      "line 2: COLOR=9 was read as 0 (green)."};
+        QTest::newRow("not a number")
+            << QByteArray("GRID=yes\nCLEAR_SCREEN=on\nMHZ=.5e3\n") << "beside" << 1
+            << QStringList{"2 warnings:",
+                           "line 1: GRID=yes is not a number, so it was read as 0 and the value "
+                           "in effect is 0.",
+                           "line 2: CLEAR_SCREEN=on is not a number, so it was read as 0",
+                           key("MHZ=", "500")};
         QTest::newRow("set twice") << QByteArray("MHZ=150\nMHZ=160\n") << "beside" << 1
                                    << QStringList{
                                           "MHZ= is set on lines 1, 2; the last, line 2, "

@@ -164,6 +164,10 @@ class ReceiversTest : public QObject {
              "COM-2 (/dev/ttyS-3)\r\n" + missing + plug},
             {"device missing", 1, "/dev/ttyUSB7", "/dev/ttyUSB7", missing,
              "/dev/ttyUSB7\r\n" + missing + plug},
+            {"--device missing", 1, "--/dev/ttyUSB7", "/dev/ttyUSB7", missing,
+             "/dev/ttyUSB7\r\n" + missing +
+                 "\r\nPlug the receiver in, or choose its port: nerimo --list-ports lists "
+                 "them; give it with --device."},
             {"permission", 1, "", "/dev/ttyS0", "Permission denied",
              "COM1 (/dev/ttyS0)\r\nPermission denied\r\nTo use the port, your user must be in "
              "the group that owns the device (usually dialout)."},
@@ -177,8 +181,10 @@ class ReceiversTest : public QObject {
     void opensThePortAndReportsAFailure() {
         QFETCH(Open, row);
         Receivers k;
-        k.settings.comPort = int16_t(row.com);
-        k.settings.device = row.device;
+        k.settings.comPort = row.com;
+        // "--" before it: the command line named it.
+        k.settings.deviceGiven = row.device.startsWith("--");
+        k.settings.device = row.device.mid(k.settings.deviceGiven ? 2 : 0);
         k.settings.file = QStringLiteral("/home/ham/t.ini");
         k.port.openResult = {row.failure.isEmpty(), row.failure,
                              row.failure.startsWith("Perm") && !row.held, row.held};

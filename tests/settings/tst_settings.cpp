@@ -40,7 +40,7 @@ QString Summary(const Settings& s) {
     return (words.join(' ') + ' ' + QString::fromLatin1(s.device)).trimmed();
 }
 
-// An import as one line: "format malformed: hz name|hz name skip hz,hz", or "none".
+// An import as one line: "format [where,malformed]: hz name|hz name skip hz,hz", or "none".
 QString Summary(const std::optional<nerimo::ImportedBookmarks>& imported) {
     if (!imported) {
         return QStringLiteral("none");
@@ -53,9 +53,8 @@ QString Summary(const std::optional<nerimo::ImportedBookmarks>& imported) {
     for (const long long hertz : imported->skipped) {
         skipped << QString::number(hertz);
     }
-    return QStringLiteral("%1 %2: %3 skip %4")
-        .arg(imported->format, QString::number(imported->malformed), marks.join('|'),
-             skipped.join(','));
+    return QStringLiteral("%1 [%2]: %3 skip %4")
+        .arg(imported->format, imported->malformed.join(','), marks.join('|'), skipped.join(','));
 }
 
 }  // namespace
@@ -396,7 +395,7 @@ class SettingsTest : public QObject {
             "# Frequency ; Name                     ; Modulation          ;  Bandwidth; Tags\n"
             "  145500000 ; Calling channel          ; Narrow FM           ;      10000; Repeaters\n"
             "144800000.6 ; APRS Zürich ; Narrow FM ; 10000 ; Untagged\n",
-            "gqrx 0: 145500000 Calling channel|144800001 APRS Zürich skip ");
+            "gqrx []: 145500000 Calling channel|144800001 APRS Zürich skip ");
         row("gqrx malformed lines",
             "# Frequency ; Name ; Modulation ; Bandwidth ; Tags\n"
             "145500000 ; Four fields ; Narrow FM ; 10000\n"
@@ -404,7 +403,7 @@ class SettingsTest : public QObject {
             "0 ; Zero ; Narrow FM ; 10000 ; \n"
             "100000000001 ; Too high ; Narrow FM ; 10000 ; \n"
             "100000000000 ; Highest ; Raw I/Q ; 10000 ; \n\n",
-            "gqrx 4: 100000000000 Highest skip ");
+            "gqrx [line 2,line 3,line 4,line 5]: 100000000000 Highest skip ");
         row("SDR++ two lists",
             R"({"selectedList": "General", "bookmarkDisplayMode": 1, "lists": {
                 "General": {"showOnWaterfall": true, "bookmarks": {
@@ -414,19 +413,19 @@ class SettingsTest : public QObject {
                     "Ch 16": {"frequency": 156800000.0, "bandwidth": 12500.0, "mode": 0},
                     "Missing": {"bandwidth": 12500.0, "mode": 0},
                     "Zero": {"frequency": 0.0, "bandwidth": 12500.0, "mode": 0}}}}})",
-            "SDR++ 3: 145500000 Calling|156800000 Ch 16 skip ");
+            "SDR++ [\"Broken\",\"Missing\",\"Zero\"]: 145500000 Calling|156800000 Ch 16 skip ");
         row("SDR++ exported list with a BOM",
             "\xEF\xBB\xBF"
             R"({"bookmarks": {" Beacon ": {"frequency": 50005000.6, "bandwidth": 500.0, "mode": 7},
                               "Negative": {"frequency": -1.0, "bandwidth": 500.0, "mode": 7}}})",
-            "SDR++ 1: 50005001 Beacon skip ");
+            "SDR++ [\"Negative\"]: 50005001 Beacon skip ");
         row("CHIRP quoted, S and P",
             chirpHeader +
                 "0,\"Simplex, \"\"calling\"\"\",146.520000,,0.600000,,88.5,88.5,023,NN,023,"
                 "Tone->Tone,FM,5.00,,50W,\"a, b\",,,,\n"
                 "1,WX1,162.550000,,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,S,50W,,,,,\n"
                 "2,,145.500000,,0.600000,,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,P,50W,,,,,\n",
-            "CHIRP 0: 146520000 Simplex, \"calling\"|162550000 WX1|145500000  skip 162550000");
+            "CHIRP []: 146520000 Simplex, \"calling\"|162550000 WX1|145500000  skip 162550000");
         row("CHIRP bad frequencies",
             chirpHeader +
                 "0,Bad,abc,,0.0,,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,S,50W,,,,,\n"
@@ -434,10 +433,10 @@ class SettingsTest : public QObject {
                 "\n"
                 "2,Negative,-1.000000,,0.0,,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,,,,,,,\n"
                 "3,Low,0.137500,,0.0,,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,S,50W,,,,,\n",
-            "CHIRP 3: 137500 Low skip 137500");
+            "CHIRP [line 2,line 3,line 5]: 137500 Low skip 137500");
         row("CHIRP with a BOM and CR LF",
             "\xEF\xBB\xBFLocation,Name,Frequency,Skip\r\n0,Calling,145.5,S\r\n\r\n",
-            "CHIRP 0: 145500000 Calling skip 145500000");
+            "CHIRP []: 145500000 Calling skip 145500000");
         row("empty", "", "none");
         row("plain text", "145.5 Calling\n# Frequency\n", "none");
         row("JSON without lists or bookmarks", R"({"selectedList": "General", "lists": []})",
