@@ -19,6 +19,8 @@ class ActivityTracker : public SweepListener {
     ActivityTracker(int activityLevel, const Lockouts& lockouts, const Bookmarks& bookmarks,
                     const Clock& clock);
 
+    // The activity level chosen anew, from the next step on.
+    void UseLevel(int activityLevel) { activityLevel_ = activityLevel; }
     // Tells the listener, for as long as both live, of every activity as it changes.
     void Listen(ActivityListener& listener) { listeners_.push_back(&listener); }
 

@@ -5,6 +5,7 @@
 #include <QIODevice>
 #include <QString>
 #include <memory>
+#include <optional>
 
 namespace nerimo {
 
@@ -34,6 +35,9 @@ class FileAccess {
     // The file open for reading a piece at a time (a log of any size), from any thread; nothing,
     // with the reason, when it cannot be (a path that is no file among them).
     virtual std::unique_ptr<QIODevice> OpenForReading(const QString& path, QString* error) = 0;
+    // Why the file must not be rewritten though the user may be able to: it is read-only,
+    // another user's, a link, or one file under several names; nothing when it may be.
+    virtual std::optional<QString> NotOursToChange(const QString& path) = 0;
     // The file's whole new content, in place of the old only once all of it is written; false
     // with the reason (also for a path that is not a file).
     virtual bool Replace(const QString& path, const QByteArray& bytes, QString* error) = 0;

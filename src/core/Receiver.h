@@ -26,6 +26,9 @@ class Receiver {
     // The level 0 to 16, or nothing when the receiver did not answer.
     using Reading = std::function<void(std::optional<int> level)>;
     using Opened = std::function<void(const OpenOutcome&)>;
+    // What keeps the receiver from answering, for the user, as it changes: what it is and what
+    // to do; empty once the receiver answers.
+    using Trouble = std::function<void(const QString& text)>;
     virtual ~Receiver() = default;
 
     // At start-up: opens the receiver the settings name; a failure is shown in a message. While
@@ -33,6 +36,8 @@ class Receiver {
     // again every 2 s, unless it never can be. `opened` hears how this first attempt went, and
     // again each time the receiver opens after that.
     virtual void OpenPort(Opened opened) = 0;
+    // Tells `trouble` what keeps the receiver from answering, as it changes, from now on.
+    virtual void ShowTroubleIn(Trouble trouble) = 0;
     // Closes the port, ignoring failures, and tries no more.
     virtual void ClosePort() = 0;
     virtual bool IsOpen() const = 0;

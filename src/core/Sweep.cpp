@@ -17,7 +17,7 @@ Sweep::Sweep(const Settings& settings, const Lockouts& lockouts, Receiver& recei
              Panel& panel, Scheduler& scheduler, const Clock& clock)
     : settings_(settings),
       lockouts_(lockouts),
-      receiver_(receiver),
+      receiver_(&receiver),
       plot_(plot),
       panel_(panel),
       scheduler_(scheduler),
@@ -36,7 +36,7 @@ void Sweep::RunSweep() {
     holding_ = false;
     plot_.NewTrace();
     level_ = 0;
-    receiver_.StartRun();
+    receiver_->StartRun();
     BeginSweep();
 }
 
@@ -71,7 +71,7 @@ bool Sweep::Signal() const {
 
 void Sweep::EndRun() {
     running_ = false;
-    receiver_.EndRun();
+    receiver_->EndRun();
     for (SweepListener* listener : listeners_) {
         listener->RunEnded();
     }
@@ -94,12 +94,12 @@ void Sweep::BeginSweep() {
 void Sweep::BeginStep() {
     // While the port is closed, or the receiver answers nothing, the status says so, instead of
     // "scan" over a flat trace.
-    if (!stopRequested_ && receiver_.Answering() == receiverAway_) {
+    if (!stopRequested_ && receiver_->Answering() == receiverAway_) {
         receiverAway_ = !receiverAway_;
         panel_.SetStatus(receiverAway_ ? Status::NoReceiver : Status::Scan);
     }
     // The wait counts from the command, once the receiver has taken it.
-    receiver_.Tune(StepHertz(), mode_, [this] { HoldCycle(); });
+    receiver_->Tune(StepHertz(), mode_, [this] { HoldCycle(); });
     panel_.SetTunedText(QStringLiteral("MHz ") + QString::fromLatin1(FreqText(StepHertz())));
 }
 
@@ -107,8 +107,8 @@ void Sweep::BeginStep() {
 // the wait, and so does the repaint of the segment drawn last and of the tuned frequency, where
 // they cost the pace nothing: the 0.185 s (a Hamlib radio's SETTLE=) count from the command.
 void Sweep::HoldCycle() {
-    WaitSeconds(scheduler_, receiver_.SettleSeconds(), [this] {
-        receiver_.ReadLevel([this](std::optional<int> level) { AfterRead(level); });
+    WaitSeconds(scheduler_, receiver_->SettleSeconds(), [this] {
+        receiver_->ReadLevel([this](std::optional<int> level) { AfterRead(level); });
     });
     plot_.Present();
 }
@@ -118,9 +118,9 @@ void Sweep::AfterRead(std::optional<int> level) {
     level_ = level.value_or(0);
     if (!holding_) {
         plot_.PlotLevel(level_);
-        const Reply reply = level                ? Reply::Answered
-                            : receiver_.IsOpen() ? Reply::Silent
-                                                 : Reply::NoReceiver;
+        const Reply reply = level                 ? Reply::Answered
+                            : receiver_->IsOpen() ? Reply::Silent
+                                                  : Reply::NoReceiver;
         summary_.Count(reply);
         for (SweepListener* listener : listeners_) {
             listener->Measured(StepHertz(), level_, reply);

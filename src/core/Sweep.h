@@ -35,6 +35,8 @@ class Sweep {
     void RequestStop();
     // The continue button: a hold ends at the end of its cycle.
     void RequestContinue() { continueRequested_ = true; }
+    // Another receiver from the next run on; no run is under way.
+    void UseReceiver(Receiver& receiver) { receiver_ = &receiver; }
     // A survey's own steps in place of the span the panel shows, from the next run on.
     void UsePlan(const SweepPlan& plan) { fixedPlan_ = plan; }
     // Tells the listener, for as long as both live, of every sweep and its levels.
@@ -55,7 +57,7 @@ class Sweep {
 
     const Settings& settings_;
     const Lockouts& lockouts_;
-    Receiver& receiver_;
+    Receiver* receiver_;
     Plot& plot_;
     Panel& panel_;
     Scheduler& scheduler_;

@@ -7,6 +7,9 @@
 
 #include "FileKind.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace nerimo::platform {
 
 FileRead DiskFileAccess::ReadOrCreate(const QString& path) {
@@ -53,6 +56,33 @@ std::unique_ptr<QIODevice> DiskFileAccess::OpenForReading(const QString& path, Q
         return nullptr;
     }
     return file;
+}
+
+std::optional<QString> DiskFileAccess::NotOursToChange(const QString& path) {
+    struct stat facts {};
+    if (::lstat(QFile::encodeName(path).constData(), &facts) != 0) {
+        return std::nullopt;  // not there: it is made
+    }
+    // The file's own bits and owner, not what the system would allow: root may write anything.
+    if (S_ISLNK(facts.st_mode)) {
+        return QStringLiteral(
+                   "it is a link to %1, which others may share; change that file "
+                   "itself, or use --settings with a file of your own")
+            .arg(QFileInfo(path).symLinkTarget());
+    }
+    if (facts.st_uid != ::getuid()) {
+        return QStringLiteral("it belongs to another user");
+    }
+    if ((facts.st_mode & S_IWUSR) == 0) {
+        return QStringLiteral("it is read-only (chmod u+w makes it writable)");
+    }
+    if (facts.st_nlink > 1) {
+        return QStringLiteral(
+                   "it has %1 names (hard links), which a new file in its place "
+                   "would part")
+            .arg(facts.st_nlink);
+    }
+    return std::nullopt;
 }
 
 bool DiskFileAccess::Replace(const QString& path, const QByteArray& bytes, QString* error) {

@@ -9,6 +9,7 @@ class DiskFileAccess : public FileAccess {
     FileRead ReadOrCreate(const QString& path) override;
     FileRead Read(const QString& path) override;
     std::unique_ptr<QIODevice> OpenForReading(const QString& path, QString* error) override;
+    std::optional<QString> NotOursToChange(const QString& path) override;
     bool Replace(const QString& path, const QByteArray& bytes, QString* error) override;
 };
 

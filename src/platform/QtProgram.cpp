@@ -34,8 +34,12 @@ QString ClaimFolder() {
 // The claim's path for a receiver, without its extension: one device however it is named (a link
 // in /dev/serial/by-id and the device it points to), readable, and short enough for a socket.
 QString ClaimFor(const QString& receiver) {
+    // Two names of one device are one receiver. A pseudo-terminal's number is handed on as soon
+    // as it closes, so a receiver on one (a simulated receiver) is the link it was given by.
     const QString canonical = QFileInfo(receiver).canonicalFilePath();
-    const QString key = canonical.isEmpty() ? receiver : canonical;
+    const QString key = canonical.isEmpty() || canonical.startsWith(QStringLiteral("/dev/pts/"))
+                            ? receiver
+                            : canonical;
     static const QRegularExpression kUnsafe(QStringLiteral("[^A-Za-z0-9._-]"));
     const QString readable = QString(key).replace(kUnsafe, QStringLiteral("_")).right(40);
     const QByteArray hash =

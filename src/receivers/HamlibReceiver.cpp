@@ -37,8 +37,8 @@ HamlibReceiver::HamlibReceiver(const Settings& settings, Radio& radio, MessageBo
                                Scheduler& retry)
     : settings_(settings),
       radio_(radio),
-      messages_(messages),
-      presence_(retry, [this] { return Name(); }) {}
+      presence_(
+          retry, [this] { return Name(); }, messages) {}
 
 QString HamlibReceiver::Name() const {
     if (settings_.rigModel != kNetRigctl) {
@@ -78,10 +78,9 @@ void HamlibReceiver::Open(bool first) {
                     ? OpenFailureText(settings_, Name(), result.error, result.permissionDenied,
                                       false, settings_.rigModel == kNetRigctl)
                     : result.message;
-            if (first) {
-                messages_.Show(text);
-            } else if (result.permanent) {
-                messages_.Notify(text);  // a sweep may be under way
+            if (first || result.permanent) {
+                // Later, a sweep may be under way: a message that does not wait.
+                presence_.Unopened(text, !result.permanent, first);
             }
             if (!result.permanent) {
                 presence_.Later([this] { Open(false); });

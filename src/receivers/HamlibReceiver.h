@@ -23,6 +23,7 @@ class HamlibReceiver : public Receiver {
     HamlibReceiver(const Settings& settings, Radio& radio, MessageBox& messages, Scheduler& retry);
 
     void OpenPort(Opened opened) override;
+    void ShowTroubleIn(Trouble trouble) override { presence_.ShowTroubleIn(std::move(trouble)); }
     void ClosePort() override;
     bool IsOpen() const override { return open_; }
     bool Answering() const override { return open_ && !presence_.Silent(); }
@@ -48,7 +49,6 @@ class HamlibReceiver : public Receiver {
 
     const Settings& settings_;
     Radio& radio_;
-    MessageBox& messages_;
     ReceiverPresence presence_;
     Opened opened_;
     bool open_ = false;

@@ -15,8 +15,8 @@ SerialReceiver::SerialReceiver(const Settings& settings, SerialPort& port, Messa
                                Scheduler& retry)
     : settings_(settings),
       port_(port),
-      messages_(messages),
-      presence_(retry, [this] { return Name(); }) {
+      presence_(
+          retry, [this] { return Name(); }, messages) {
     port_.OnDied([this] { presence_.Gone({}, [this] { Reopen(); }); });
 }
 
@@ -46,8 +46,9 @@ void SerialReceiver::OpenPort(Opened opened) {
     opened_ = std::move(opened);
     const OpenResult result = Open();
     if (!result.opened) {
-        messages_.Show(OpenFailureText(settings_, Name(), result.description,
-                                       result.permissionDenied, result.heldElsewhere));
+        presence_.Unopened(OpenFailureText(settings_, Name(), result.description,
+                                           result.permissionDenied, result.heldElsewhere),
+                           true, true);
         presence_.Later([this] { Reopen(); });
     }
     opened_({result.opened, false});

@@ -22,6 +22,7 @@ class SerialReceiver : public Receiver {
     // The port named by DEVICE= or COM=. While it is closed, because it could not be opened or
     // because it died (an adapter unplugged), it is tried again every 2 s.
     void OpenPort(Opened opened) override;
+    void ShowTroubleIn(Trouble trouble) override { presence_.ShowTroubleIn(std::move(trouble)); }
     void ClosePort() override;
     bool IsOpen() const override { return port_.IsOpen(); }
     bool Answering() const override;
@@ -51,7 +52,6 @@ class SerialReceiver : public Receiver {
 
     const Settings& settings_;
     SerialPort& port_;
-    MessageBox& messages_;
     ReceiverPresence presence_;
     Opened opened_;
     QByteArray replyText_;

@@ -243,8 +243,8 @@ SettingsCheck CheckSettings(const QByteArray& bytes) {
             continue;
         }
         const QList<KeyInLine> keys = KeysIn(lines[last - 1]);
-        const KeyInLine& found = *std::find_if(
-            keys.begin(), keys.end(), [&](const KeyInLine& k) { return k.key == key; });
+        const KeyInLine& found = *std::find_if(keys.begin(), keys.end(),
+                                               [&](const KeyInLine& k) { return k.key == key; });
         if (NoNumber(key, found.value)) {
             check.warnings.append(
                 {last, QStringLiteral("line %1: %2%3 is not a number, so it was read as 0 and "

@@ -10,7 +10,6 @@ namespace nerimo {
 namespace {
 
 constexpr double kDefaultStartMHz = 145.0;
-constexpr double kLowestStartMHz = 0.1;
 constexpr double kHighestStartMHzSpan1 = 2035.0;
 constexpr double kHighestStartMHzSpan8 = 2028.0;
 constexpr int16_t kLongestPause = 10;
@@ -158,6 +157,10 @@ Pause PauseOf(int16_t pauseSeconds) {
         return {Pause::Kind::Dwell, pauseSeconds};
     }
     return {};  // 0 or less, or a dwell longer than 10 s
+}
+
+double HighestStartMHz(int spanMHz) {
+    return spanMHz == 8 ? kHighestStartMHzSpan8 : kHighestStartMHzSpan1;
 }
 
 Settings ValidateSettings(const RawSettings& raw) {

@@ -55,6 +55,10 @@ inline constexpr int16_t kHoldPause = 99;
 // PAUSE='s value as the file gives it: 1 to 10 a dwell, 99 a hold, anything else none.
 Pause PauseOf(int16_t pauseSeconds);
 
+// MHZ='s range: from kLowestStartMHz to where the span still ends within the receiver's reach.
+inline constexpr double kLowestStartMHz = 0.1;
+double HighestStartMHz(int spanMHz);
+
 // The values within their ranges: each one out of range replaced, in the fixed order.
 Settings ValidateSettings(const RawSettings& raw);
 

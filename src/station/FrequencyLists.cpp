@@ -40,10 +40,10 @@ FrequencyLists ReadBookmarks(FileAccess& files, const QString& path) {
         if (places.size() > kNamed) {
             where += QStringLiteral(" and %1 more").arg(places.size() - kNamed);
         }
-        lists.notes << QStringLiteral("The bookmarks file %1 (%2): %3 could not be read and %4 "
-                                      "left out: %5.")
-                           .arg(path, imported->format,
-                                Counted(places.size(), "entry", "entries"),
+        lists.notes << QStringLiteral(
+                           "The bookmarks file %1 (%2): %3 could not be read and %4 "
+                           "left out: %5.")
+                           .arg(path, imported->format, Counted(places.size(), "entry", "entries"),
                                 places.size() == 1 ? QStringLiteral("is") : QStringLiteral("are"),
                                 where);
     }

@@ -23,7 +23,7 @@ Station::Station(const Settings& settings, const Services& services, Panel& pane
       clock_(services.clock),
       serial_(settings, services.port, services.messages, services.retry),
       hamlib_(settings, services.radio, services.messages, services.retry),
-      receiver_(settings.rigModel > 0 ? static_cast<Receiver*>(&hamlib_) : &serial_),
+      receiver_(Chosen()),
       plot_(plotSurface, settings.colorIndex),
       log_(services.log, services.messages),
       activity_(settings.activityLevel, lockouts_, bookmarks_, services.clock),
@@ -34,6 +34,27 @@ Station::Station(const Settings& settings, const Services& services, Panel& pane
     sweep_.Listen(history_);
     sweep_.Listen(activity_);
     activity_.Listen(activityLog_);
+}
+
+Receiver* Station::Chosen() {
+    return settings_.rigModel > 0 ? static_cast<Receiver*>(&hamlib_) : &serial_;
+}
+
+void Station::ShowReceiverTroubleIn(Receiver::Trouble trouble) {
+    trouble_ = std::move(trouble);
+    serial_.ShowTroubleIn(trouble_);
+    hamlib_.ShowTroubleIn(trouble_);
+}
+
+void Station::ChangeReceiver(Receiver::Opened opened) {
+    sweep_.End();
+    receiver_->ClosePort();
+    receiver_ = Chosen();
+    sweep_.UseReceiver(*receiver_);
+    if (trouble_) {
+        trouble_(QString());
+    }
+    receiver_->OpenPort(std::move(opened));
 }
 
 void Station::PublishTo(const BrokerOptions& options, std::function<void()> refused) {

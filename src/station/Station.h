@@ -67,6 +67,11 @@ class Station {
     FileAccess& files() { return files_; }
     const Bookmarks& bookmarks() const { return bookmarks_; }
 
+    // Tells `trouble` what keeps the receiver from answering, whichever the settings choose.
+    void ShowReceiverTroubleIn(Receiver::Trouble trouble);
+    // The receiver the settings choose now, in place of the one before, for a panel with no run
+    // in progress: the one before let go, its trouble gone, the new one opened.
+    void ChangeReceiver(Receiver::Opened opened);
     // Reads and uses the lockouts (--lockouts, or lockouts.csv beside the settings file, written
     // back as they change) and the named frequencies of `bookmarksPath`; what was skipped, and
     // what cannot be used at all, for the client to say. A --lockouts file that is not there is
@@ -94,6 +99,8 @@ class Station {
     bool RemoveLockout(long long stepHertz, QString* error);
 
   private:
+    // The receiver the settings choose: Hamlib's for RIG=, else the receiver's own protocol.
+    Receiver* Chosen();
     void UseLists(const FrequencyLists& lists, const QString& lockoutsPath);
     // The lockouts file as it is on disk now, changed, written back whole in its place.
     bool RewriteLockouts(const std::function<QByteArray(const QByteArray&)>& change,
@@ -107,6 +114,7 @@ class Station {
     SerialReceiver serial_;
     HamlibReceiver hamlib_;
     Receiver* receiver_;
+    Receiver::Trouble trouble_;
     Plot plot_;
     Lockouts lockouts_;
     std::vector<long long> skipped_;  // CHIRP's skipped channels, not written back

@@ -160,9 +160,9 @@ void Survey::Finish(int status) {
                        .arg(Counted(lost, "message", "messages"), broker));
         }
         if (publisher->Rejected() > 0) {
-            Report(QStringLiteral("%1 refused by the broker at %2.")
-                       .arg(Counted(publisher->Rejected(), "message was", "messages were"),
-                            broker));
+            Report(
+                QStringLiteral("%1 refused by the broker at %2.")
+                    .arg(Counted(publisher->Rejected(), "message was", "messages were"), broker));
         }
         if (lost > 0 || publisher->Rejected() > 0) {
             status_ = status_ == kDone ? kNotWritten : status_;

@@ -82,6 +82,43 @@ QCheckBox* MakeCheck(QWidget* parent, const char* name, const QRect& geometry) {
     return check;
 }
 
+// What each control does, and its key where it has one.
+void Explain(const Controls& c) {
+    const std::pair<QWidget*, const char*> kTips[] = {
+        {c.titleStrip, "Drag to move the window"},
+        {c.minimiseButton, "Minimise the window; the sweep goes on"},
+        {c.closeButton, "Close Nerimo at once, also in a sweep (Ctrl+Q, Alt+F4)"},
+        {c.startButton, "Sweep the span again and again, step by step (Space when focused)"},
+        {c.stopButton, "Stop sweeping; then a click on the plot tunes the receiver there"},
+        {c.continueButton, "Leave the held frequency and sweep on"},
+        {c.clearAtStartCaption, "Erase the plot before every sweep"},
+        {c.clearAtStartBox, "Erase the plot before every sweep"},
+        {c.gridCaption, "Draw the grid on the plot"},
+        {c.gridBox, "Draw the grid on the plot"},
+        {c.modeGroup, "The mode of the next start or tuning"},
+        {c.fmButton, "Receive in FM from the next start or tuning"},
+        {c.amButton, "Receive in AM from the next start or tuning"},
+        {c.spanGroup, "How wide a band each sweep covers"},
+        {c.span1Button, "Sweep 1 MHz from the start frequency: 81 steps"},
+        {c.span8Button, "Sweep 8 MHz from the start frequency: 641 steps"},
+        {c.statusLabel, "What the sweep does: scan, pause, or no receiver"},
+        {c.tunedLabel, "The frequency the receiver was tuned to with a click"},
+        {c.plotView,
+         "The levels of the last sweeps. Click to tune there while stopped; right-click, the "
+         "Menu key or Shift+F10 for the plot's menu; M, N and A show the holds"},
+        {c.scaleStrip, "The span's scale: yellow ticks are named frequencies, grey ones lockouts"},
+        {c.startFrequencyLabel, "The span's first frequency, in MHz"},
+        {c.readoutLabel, "The frequency under the pointer, and its name"},
+        {c.endFrequencyLabel, "The span's last frequency, in MHz"},
+        {c.plotMenuButton,
+         "Pictures, logs, holds, lockouts, bookmarks, history and the receiver (Menu key, "
+         "Shift+F10)"},
+    };
+    for (const auto& [control, tip] : kTips) {
+        control->setToolTip(QString::fromUtf8(tip));
+    }
+}
+
 }  // namespace
 
 Controls BuildControls(QWidget* window) {
@@ -135,20 +172,24 @@ Controls BuildControls(QWidget* window) {
 
     c.startFrequencyLabel =
         MakeLabel(window, "startFrequencyLabel", {104, 504, 116, 17}, kPanelGrey, kWhite, bold);
-    c.readoutLabel = MakeLabel(window, "readoutLabel", {352, 504, 145, 25}, kPanelGrey,
-                               QColor(0, 255, 0), normal);
+    c.readoutLabel =
+        MakeLabel(window, "readoutLabel", kReadoutPlace, kPanelGrey, QColor(0, 255, 0), normal);
     c.readoutLabel->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     c.endFrequencyLabel =
         MakeLabel(window, "endFrequencyLabel", {688, 504, 116, 17}, kPanelGrey, kWhite, bold);
 
+    c.plotMenuButton = MakeButton(window, "plotMenuButton", kPlotMenuButtonPlace,
+                                  QColor(192, 192, 192), QStringLiteral("menu"), normal);
+    Explain(c);
+
     // Keyboard focus goes round in the order of the stored tab indexes; labels, frames and the
     // image take no focus.
     const std::vector<std::pair<int, QWidget*>> tabIndexes = {
-        {0, c.startButton},     {1, c.plotView},     {3, c.closeButton},
-        {5, c.scaleStrip},      {8, c.stopButton},   {11, c.clearAtStartBox},
-        {13, c.gridBox},        {20, c.fmButton},    {21, c.amButton},
-        {22, c.span1Button},    {23, c.span8Button}, {24, c.minimiseButton},
-        {25, c.continueButton},
+        {0, c.startButton},     {1, c.plotView},        {3, c.closeButton},
+        {5, c.scaleStrip},      {8, c.stopButton},      {11, c.clearAtStartBox},
+        {13, c.gridBox},        {20, c.fmButton},       {21, c.amButton},
+        {22, c.span1Button},    {23, c.span8Button},    {24, c.minimiseButton},
+        {25, c.continueButton}, {26, c.plotMenuButton},
     };
     // The plot takes the focus from a click too, for the keys of the hold traces.
     c.plotView->setFocusPolicy(Qt::StrongFocus);

@@ -40,10 +40,11 @@ struct Controls {
     QLabel* startFrequencyLabel;
     QLabel* readoutLabel;  // the frequency under the pointer
     QLabel* endFrequencyLabel;
+    QPushButton* plotMenuButton;  // the plot's menu, as a right click on the plot opens it
 };
 
 // Builds every control on the window at its pixel position, with its stored caption, colours,
-// font and tab order.
+// font, tab order and a tooltip that says what it does.
 Controls BuildControls(QWidget* window);
 
 }  // namespace nerimo

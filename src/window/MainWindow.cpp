@@ -33,7 +33,13 @@ MainWindow::MainWindow(const Services& services, CommandLine options)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
       services_(services),
       options_(std::move(options)),
-      ui_(BuildControls(this)) {
+      ui_(BuildControls(this)),
+      readoutHelp_(ui_.readoutLabel->toolTip()),
+      receiverPanel_(new ReceiverPanel(ui_.plotView, [this] {
+          if (chooser_) {
+              chooser_->Choose();
+          }
+      })) {
     setObjectName(QStringLiteral("mainWindow"));
     setFixedSize(kWindowSize);
     setFont(SansFont(8.25));
@@ -69,6 +75,21 @@ MainWindow::MainWindow(const Services& services, CommandLine options)
     // The keys and the pointer a desktop user expects of a window with no frame of its own.
     auto* quit = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this);
     connect(quit, &QShortcut::activated, this, &MainWindow::Close);
+    // The plot's menu from anywhere in the window, as desktops open a context menu from keys.
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)}) {
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, [this] {
+            if (menu_) {
+                PopupPlotMenuFromKeys();
+            }
+        });
+    }
+    connect(ui_.plotMenuButton, &QPushButton::clicked, this, [this] {
+        if (menu_) {
+            marks_->PointAt(std::nullopt);
+            menu_->Popup(ui_.plotMenuButton->mapToGlobal(QPoint(0, ui_.plotMenuButton->height())));
+        }
+    });
     new TitleStripDrag(this, {ui_.titleStrip, ui_.iconImage, ui_.creditLabel, ui_.titleLabel});
     for (QWidget* caption : {ui_.clearAtStartCaption, ui_.gridCaption}) {
         caption->installEventFilter(this);
@@ -106,6 +127,14 @@ bool MainWindow::Load() {
                         [this] { ShowHistory(); }});
     marks_.emplace(MarksMenu::Parts{this, menu_->menu(), menu_->historyItem(), *station_, *state_,
                                     services_.messages, [this] { DrawScaleFor(ChosenSpanMHz()); }});
+    chooser_.emplace(ReceiverChooser::Parts{
+        this, menu_->menu(), menu_->historyItem(), services_.files, services_.messages,
+        settings_.file,
+        [this] {
+            return ReceiverChoice{settings_.device, settings_.rigModel, settings_.startMHz,
+                                  ChosenSpanMHz(), settings_.activityLevel};
+        },
+        [this](const ReceiverChoice& choice) { UseReceiver(choice); }});
     activities_.emplace();
     station_->activity().Listen(*activities_);
     if (options_.broker) {
@@ -133,6 +162,8 @@ void MainWindow::SetupWindow() {
     setPalette(palette);
     ui_.plotView->SetPixelSize(kPlotWidth, kPlotHeight);
     ui_.scaleStrip->SetPixelSize(kPlotWidth, kScaleHeight);
+    station_->ShowReceiverTroubleIn(
+        [this](const QString& trouble) { receiverPanel_->Show(trouble); });
     station_->receiver().OpenPort([](const OpenOutcome&) {});  // a failure's message says it all
     ui_.startFrequencyLabel->setText(FormatFixed4(settings_.startMHz));
     ui_.endFrequencyLabel->setText(FormatFixed4(EndMHz()));
@@ -220,10 +251,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
             }
         } else if (event->type() == QEvent::ContextMenu && menu_) {
             const auto* click = static_cast<QContextMenuEvent*>(event);
-            const std::optional<double> f = FrequencyAtX(
-                click->pos().x(), settings_.startMHz, EndMHz(), station_->plot().PixelsPerStep());
-            marks_->PointAt(f ? std::optional<long long>(Hertz(*f)) : std::nullopt);
-            menu_->Popup(click->globalPos());
+            PopupPlotMenu(click->pos().x(), click->globalPos());
             return true;
         }
     } else if (watched == ui_.clearAtStartCaption || watched == ui_.gridCaption) {
@@ -245,7 +273,7 @@ void MainWindow::ShowCredit() {
 
 void MainWindow::PointerOverBackground() {
     ui_.creditLabel->setText(QString());
-    ui_.readoutLabel->setText(QString());
+    ShowReadout(QString(), QString());
     unsetCursor();
 }
 
@@ -257,7 +285,7 @@ void MainWindow::PointerOverPlot(double x) {
     const std::optional<double> f =
         FrequencyAtX(x, settings_.startMHz, EndMHz(), station_->plot().PixelsPerStep());
     if (!f) {
-        ui_.readoutLabel->setText(QString());
+        ShowReadout(QString(), QString());
         return;
     }
     if (const std::optional<Rgb> color = TraceColor(settings_.colorIndex)) {
@@ -266,8 +294,35 @@ void MainWindow::PointerOverPlot(double x) {
         ui_.readoutLabel->setPalette(palette);
     }
     const std::optional<QString> name = station_->bookmarks().NameAt(Hertz(*f));
-    ui_.readoutLabel->setText(FormatFixed4(*f) + QStringLiteral(" MHz") +
-                              (name ? QStringLiteral("  ") + *name : QString()));
+    const QString frequency = FormatFixed4(*f) + QStringLiteral(" MHz");
+    if (!name) {
+        ShowReadout(frequency, QString());
+        return;
+    }
+    // The frequency always whole; a name too long for the label loses its end, the tooltip
+    // keeps it all.
+    const QString before = frequency + QStringLiteral("  ");
+    const QFontMetrics metrics = ui_.readoutLabel->fontMetrics();
+    const int room = ui_.readoutLabel->width() - metrics.horizontalAdvance(before);
+    ShowReadout(before + metrics.elidedText(*name, Qt::ElideRight, room), before + *name);
+}
+
+void MainWindow::ShowReadout(const QString& shown, const QString& whole) {
+    ui_.readoutLabel->setText(shown);
+    ui_.readoutLabel->setToolTip(whole.isEmpty() ? readoutHelp_ : whole);
+}
+
+void MainWindow::PopupPlotMenu(double x, const QPoint& globalPlace) {
+    const std::optional<double> f =
+        FrequencyAtX(x, settings_.startMHz, EndMHz(), station_->plot().PixelsPerStep());
+    marks_->PointAt(f ? std::optional<long long>(Hertz(*f)) : std::nullopt);
+    menu_->Popup(globalPlace);
+}
+
+// From the keyboard the menu acts on the pointer's last column and opens there.
+void MainWindow::PopupPlotMenuFromKeys() {
+    const QPoint place(std::clamp(mouseX_, 0, kPlotWidth - 1), kPlotHeight / 2);
+    PopupPlotMenu(mouseX_, ui_.plotView->mapToGlobal(place));
 }
 
 void MainWindow::TuneAtPointer() {
@@ -280,6 +335,21 @@ void MainWindow::TuneAtPointer() {
     if (f) {
         TuneTo(Hertz(*f));
     }
+}
+
+void MainWindow::UseReceiver(const ReceiverChoice& choice) {
+    if (scanning_) {
+        Stop();  // the station ends the run at once
+    }
+    settings_.device = choice.device;
+    settings_.deviceGiven = false;  // messages now point to the settings file, not --device
+    settings_.rigModel = choice.rigModel;
+    settings_.startMHz = choice.startMHz;
+    settings_.activityLevel = choice.activityLevel.value_or(1);
+    station_->activity().UseLevel(settings_.activityLevel);
+    (choice.spanMHz == 8 ? ui_.span8Button : ui_.span1Button)->setChecked(true);
+    SpanChanged(choice.spanMHz);
+    station_->ChangeReceiver([](const OpenOutcome&) {});
 }
 
 void MainWindow::TuneTo(long long hertz) {

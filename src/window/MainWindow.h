@@ -12,6 +12,8 @@
 #include "MarksMenu.h"
 #include "Panel.h"
 #include "PlotMenu.h"
+#include "ReceiverChooser.h"
+#include "ReceiverPanel.h"
 #include "Settings.h"
 #include "Station.h"
 #include "WindowState.h"
@@ -40,6 +42,7 @@ class MainWindow : public QWidget, public Panel {
     // opened.
     void StartActivityLog(const QString& path);
     PlotMenu& plotMenu() { return *menu_; }
+    ReceiverChooser& receiverChooser() { return *chooser_; }
     HistoryWindow& historyWindow() { return *history_; }
 
     // Panel
@@ -68,7 +71,14 @@ class MainWindow : public QWidget, public Panel {
     void ShowCredit();
     void PointerOverBackground();
     void PointerOverPlot(double x);
+    // The read-out's text, and the whole of it for its tooltip when a name was cut.
+    void ShowReadout(const QString& shown, const QString& whole);
     void TuneAtPointer();
+    // The receiver, band and activity level chosen in "Receiver…", for this run from now on.
+    void UseReceiver(const ReceiverChoice& choice);
+    // The plot's menu, for the step at column x of the plot, at a place on the screen.
+    void PopupPlotMenu(double x, const QPoint& globalPlace);
+    void PopupPlotMenuFromKeys();
     // Tunes the receiver there while no run is in progress, and shows it.
     void TuneTo(long long hertz);
     void ShowHistory();
@@ -87,12 +97,15 @@ class MainWindow : public QWidget, public Panel {
     Services services_;
     CommandLine options_;
     Controls ui_;
+    const QString readoutHelp_;  // the read-out's tooltip while it shows no name
     Settings settings_;
     std::optional<Station> station_;  // once the settings have chosen the receiver
     std::optional<WindowState> state_;
     std::optional<PlotMenu> menu_;
     std::optional<ActivityTable> activities_;
     std::optional<MarksMenu> marks_;
+    std::optional<ReceiverChooser> chooser_;
+    ReceiverPanel* receiverPanel_;
     std::unique_ptr<HistoryWindow> history_;
     bool scanning_ = false;  // a run is in progress, from start to stop
     int mouseX_ = 0;         // the pointer's last column over the plot; a click tunes there

@@ -15,6 +15,11 @@ inline constexpr QRect kCloseButtonPlace(744, 8, 25, 17);   // " X", on the titl
 inline constexpr QRect kStatusPlace(576, 56, 185, 15);      // "scan", "pause", "no receiver"
 inline constexpr QRect kPlotPlace(64, 136, 720, 350);
 inline constexpr QRect kScaleStripPlace(64, 487, 720, 15);
+// The read-out, under the scale strip between the start and end frequencies: centred where the
+// old, narrower label was, so a short text stands on the same pixels.
+// The plot menu's button, in the grey left of the plot.
+inline constexpr QRect kPlotMenuButtonPlace(8, 136, 49, 17);
+inline constexpr QRect kReadoutPlace(220, 504, 409, 25);
 
 inline const QColor kPanelGrey(64, 64, 64);  // the window, and the panel's labels
 inline const QColor kScanGreen(0, 255, 0);   // "scan", and the start button's face

@@ -359,8 +359,8 @@ class MqttTest : public QObject {
             QVERIFY(broker.Start());
             QVERIFY(QTest::qWaitFor([&] { return rig.Errors().contains(" is back."); }, 10000));
             QProcess later;
-            later.start("mosquitto_sub", {"-p", broker.port, "-v", "-W", "5", "-C", "1", "-t",
-                                          "nerimo/s1/status"});
+            later.start("mosquitto_sub",
+                        {"-p", broker.port, "-v", "-W", "5", "-C", "1", "-t", "nerimo/s1/status"});
             QVERIFY(later.waitForFinished(10000));
             const QByteArray retained = later.readAllStandardOutput();
             qInfo("a later subscriber gets: %s", retained.constData());

@@ -8,8 +8,11 @@
 #include "LockoutsFile.h"
 #include "NumberRule.h"
 #include "RangeOption.h"
+#include "SettingsCheck.h"
 #include "SettingsFakes.h"
 #include "SettingsFile.h"
+#include "SettingsReader.h"
+#include "SettingsSave.h"
 #include "StartupError.h"
 
 using nerimo::ReadNumber;
@@ -544,6 +547,89 @@ class SettingsTest : public QObject {
         const nerimo::ReadLockouts after = nerimo::ParseLockouts(merged);
         QCOMPARE(after.problems.size(), before.problems.size());
         QCOMPARE(std::count(after.hertz.begin(), after.hertz.end(), added), added > 0 ? 1 : 0);
+    }
+    // The receiver's settings merged into the user's file: only the values change, every other
+    // byte stays, and what is written reads back, by the program's own rules, without a trap;
+    // where a key cannot be changed alone, nothing is written and the line is named.
+    void mergesSettings_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QByteArray>("written");  // empty: refused
+        QTest::addColumn<QString>("refusal");
+        const QByteArray mine =
+            "# the shack's receiver\nmhz=145\n\n; on the mast\nSPAN=1\nGRID=1\n";
+        QTest::newRow("comments, letter case, a key added")
+            << mine
+            << QByteArray(
+                   "# the shack's receiver\nmhz=146.5\n\n; on the mast\nSPAN=8\nGRID=1\n"
+                   "DEVICE=/dev/ttyUSB1\n")
+            << QString();
+        QTest::newRow("empty file")
+            << QByteArray() << QByteArray("DEVICE=/dev/ttyUSB1\nMHZ=146.5\nSPAN=8\n") << QString();
+        QTest::newRow("CR LF, no last line end")
+            << QByteArray("MHZ=146.5\r\nCOLOR=2")
+            << QByteArray("MHZ=146.5\r\nCOLOR=2\r\nDEVICE=/dev/ttyUSB1\r\nSPAN=8\r\n") << QString();
+        QTest::newRow("all there already, on a shared line")
+            << QByteArray("SPAN=8 MHZ=146.5\nMHZ=146.5\nDEVICE=/dev/ttyUSB1\n")
+            << QByteArray("SPAN=8 MHZ=146.5\nMHZ=146.5\nDEVICE=/dev/ttyUSB1\n") << QString();
+        QTest::newRow("a changed key shares its line")
+            << QByteArray("SPAN=1 GRID=1\n") << QByteArray()
+            << QStringLiteral("Line 1 holds 2 keys");
+        QTest::newRow("set twice") << QByteArray("MHZ=145\nMHZ=150\n") << QByteArray()
+                                   << QStringLiteral("MHZ= is set on line 1 and again on line 2");
+        QTest::newRow("a line that looks like a comment")
+            << QByteArray("#DEVICE=/dev/ttyS0\n") << QByteArray()
+            << QStringLiteral("line 1 starts with '#'");
+    }
+    void mergesSettings() {
+        QFETCH(QByteArray, file);
+        QFETCH(QByteArray, written);
+        QFETCH(QString, refusal);
+        const QList<nerimo::SettingValue> values = {{"DEVICE=", "/dev/ttyUSB1"},
+                                                    {"RIG=", "0"},
+                                                    {"MHZ=", "146.5"},
+                                                    {"SPAN=", "8"},
+                                                    {"ACTIVITY=", "0"}};
+        const nerimo::SettingsMerge merge = nerimo::MergeSettings(file, values);
+        QCOMPARE(merge.bytes, written);
+        QVERIFY2(refusal.isEmpty() ? merge.refusal.isEmpty() : merge.refusal.contains(refusal),
+                 qPrintable(merge.refusal));
+        if (!written.isEmpty()) {
+            QVERIFY(nerimo::CheckSettings(written).warnings.size() <=
+                    nerimo::CheckSettings(file).warnings.size());
+            const Settings read = nerimo::ReadSettings(written, {});
+            QCOMPARE(read.device, QByteArray("/dev/ttyUSB1"));
+            QCOMPARE(read.startMHz, 146.5);
+            QCOMPARE(read.spanMHz, 8);
+        }
+    }
+
+    // Written in place only when the file is the user's alone to change; else why, and the file
+    // as it was.
+    void savesSettings_data() {
+        QTest::addColumn<QString>("notOurs");
+        QTest::addColumn<QString>("replaceFails");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("saved") << QString() << QString() << QString();
+        QTest::newRow("read-only")
+            << QStringLiteral("it is read-only") << QString() << QStringLiteral("it is read-only");
+        QTest::newRow("disk full") << QString() << QStringLiteral("No space left on device")
+                                   << QStringLiteral("No space left on device");
+    }
+    void savesSettings() {
+        QFETCH(QString, notOurs);
+        QFETCH(QString, replaceFails);
+        QFETCH(QString, said);
+        const QString path = QStringLiteral("/home/ham/.config/nerimo/Nerimo.ini");
+        const QByteArray before = "# mine\nMHZ=145\n";
+        FakeFileAccess files;
+        files.byPath[path] = {nerimo::FileRead::Outcome::Read, before, {}};
+        if (!notOurs.isEmpty()) {
+            files.notOurs[path] = notOurs;
+        }
+        files.refusal = replaceFails;
+        QCOMPARE(nerimo::SaveSettings(files, path, {{"MHZ=", "430"}}), said);
+        QCOMPARE(files.byPath[path].bytes,
+                 said.isEmpty() ? QByteArray("# mine\nMHZ=430\n") : before);
     }
 };
 

@@ -158,6 +158,7 @@ struct FakeReceiver : Receiver {
     QList<std::function<void()>> answers;
 
     void OpenPort(Opened opened) override { opened({open, false}); }
+    void ShowTroubleIn(Trouble) override {}
     void ClosePort() override { open = false; }
     bool IsOpen() const override { return open; }
     bool Answering() const override { return open && answering; }

@@ -42,6 +42,10 @@ struct FakeFileAccess : FileAccess {
         }
         return device;
     }
+    QHash<QString, QString> notOurs;  // why each of these paths must not be rewritten
+    std::optional<QString> NotOursToChange(const QString& path) override {
+        return notOurs.contains(path) ? std::optional<QString>(notOurs[path]) : std::nullopt;
+    }
     QString refusal;
     bool Replace(const QString& path, const QByteArray& bytes, QString* error) override {
         if (!refusal.isEmpty()) {

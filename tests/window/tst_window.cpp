@@ -1,13 +1,18 @@
 #include <QAbstractItemModelTester>
+#include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QMenuBar>
+#include <QRadioButton>
 #include <QScrollBar>
 #include <QSortFilterProxyModel>
+#include <QToolTip>
 #include <QtTest>
 #include <memory>
 
 #include "CoreFakes.h"
 #include "MainWindow.h"
 #include "OutputFakes.h"
+#include "ReceiverDialog.h"
 #include "ReceiverFakes.h"
 #include "SensorFakes.h"
 #include "SettingsFakes.h"
@@ -162,7 +167,7 @@ class WindowTest : public QObject {
             {"span8Button", "8 MHz", 0}, {"statusLabel", "", 0xff404040}, {"tunedLabel", "", 0},
             {"plotView", nullptr, 0xff000000}, {"scaleStrip", nullptr, 0xff000000},
             {"startFrequencyLabel", "1145,5000", 0}, {"readoutLabel", "", 0},
-            {"endFrequencyLabel", "1153,5000", 0},
+            {"endFrequencyLabel", "1153,5000", 0}, {"plotMenuButton", "menu", 0xffc0c0c0},
         };
         // clang-format on
         for (const auto& [name, caption, face] : controls) {
@@ -186,6 +191,17 @@ class WindowTest : public QObject {
         const QImage window = form_->grab().toImage();
         QVERIFY(face == 0 || window.pixel(control->mapTo(form_.get(), QPoint(3, 3))) == face);
         QCOMPARE(window.pixelColor(20, 300), nerimo::kPanelGrey);
+        // The tooltip that shows over it (a caption's or a frame's own, or its parent's) says
+        // what it does, with its keys.
+        static const QHash<QString, QString> keys = {{"closeButton", "(Ctrl+Q, Alt+F4)"},
+                                                     {"plotView", "Menu key or Shift+F10"},
+                                                     {"plotMenuButton", "(Menu key, Shift+F10)"}};
+        QHelpEvent hover(QEvent::ToolTip, QPoint(2, 2), control->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(control, &hover);
+        QVERIFY(QToolTip::isVisible());
+        QVERIFY2(QToolTip::text().contains(keys.value(control->objectName())),
+                 qPrintable(QToolTip::text()));
+        QToolTip::hideText();
         QVERIFY(Idle());
         PointAt(45);  // one column a step on 8 MHz
         QCOMPARE(Caption("readoutLabel"), QStringLiteral("1145,5125 MHz"));
@@ -326,6 +342,7 @@ class WindowTest : public QObject {
         QCOMPARE(port_.written.join(' '), row.sent);
         QCOMPARE(Caption("tunedLabel"), row.tuned);
         QCOMPARE(messages_.shown.size(), row.port ? 0 : 1);  // the open failure only
+        QCOMPARE(Shown("receiverPanel"), !row.port);
     }
 
     // Stopped, the click tunes at once, while the run finishes its step, which sends no more.
@@ -359,7 +376,7 @@ class WindowTest : public QObject {
                  QStringList({"Save picture… Ctrl+S", "Log sweeps to… Ctrl+L", "Activity log to…",
                               "", "Max hold M", "Min hold N", "Average A", "Reset holds", "",
                               "&Lock out 145.4000 MHz", "&Remove lockout", "Lockouts…",
-                              "Bookmarks…", "", "History… Ctrl+H"}));
+                              "Bookmarks…", "", "Receiver…", "History… Ctrl+H"}));
         menu->close();
 
         const QTemporaryDir dir;
@@ -541,6 +558,148 @@ class WindowTest : public QObject {
             table.index(0, nerimo::ActivityTable::FirstHeard).data(nerimo::ActivityTable::SortRole),
             QVariant(time.addSecs(50)));  // the oldest 50 gone
         QCOMPARE(table.index(0, nerimo::ActivityTable::Strongest).data().toInt(), 16);
+    }
+
+    // The plot's menu from its button and from the keys desktops use, anywhere in the window;
+    // from the keys it acts on the pointer's last column over the plot.
+    void plotMenuFromKeysAndButton() {
+        Show();
+        PointAt(44 + 8 * 16);
+        Control("startButton")->setFocus();
+        const auto opened = [] { return qobject_cast<QMenu*>(QApplication::activePopupWidget()); };
+        for (const auto& [key, modifiers] :
+             {std::pair{Qt::Key_Menu, Qt::NoModifier}, std::pair{Qt::Key_F10, Qt::ShiftModifier}}) {
+            QTest::keyClick(form_.get(), key, modifiers);
+            QMenu* menu = opened();
+            QVERIFY(menu);
+            QVERIFY(Item(menu, "Lock out 145.2000 MHz"));
+            QVERIFY(menu->geometry().contains(
+                Control("plotView")->mapToGlobal(QPoint(44 + 8 * 16, nerimo::kPlotHeight / 2))));
+            menu->close();
+        }
+        Click("plotMenuButton");
+        QMenu* menu = opened();
+        QVERIFY(menu);
+        QVERIFY(Item(menu, "Save picture…"));
+        QCOMPARE(menu->pos(), Control("plotMenuButton")->mapToGlobal(QPoint(0, 17)));
+        menu->close();
+    }
+
+    // What keeps the receiver from answering stays over the plot, beside the message at start:
+    // what standard error says, and a way to choose another, which lists the ports, opens the
+    // one chosen at once and, asked, saves the choice into the settings file with every other
+    // line kept; a receiver gone shows there, and the panel goes when it is back. A file Nerimo
+    // must not change is left alone, and the user told why.
+    void receiverPanelAndChoice() {
+        port_.openResult = {false, QStringLiteral("No such file or directory"), false};
+        const QByteArray mine = "# the shack's\r\nDEVICE=/dev/ttyUSB0\r\nGRID=1\r\n";
+        Show(mine);
+        QCOMPARE(messages_.shown.size(), 1);
+        QVERIFY(Shown("receiverPanel"));
+        const QString said = Caption("receiverTrouble");
+        for (const char* part : {"/dev/ttyUSB0", "No such file", "every 2 s", "--list-ports"}) {
+            QVERIFY2(said.contains(part), qPrintable(said));
+        }
+        // Over the plot, clear of the status and of the scale.
+        const QRect panel = Control("receiverPanel")->geometry();
+        QVERIFY(Control("plotView")->rect().contains(panel));
+
+        const QString byId = QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_A1-if00-port0");
+        form_->receiverChooser().ListFrom([&] {
+            return nerimo::ReceiverLists{
+                {{byId, "FT232R; /dev/ttyUSB1"}, {"/dev/ttyS0", "/dev/ttyS0"}},
+                {{2, "Hamlib NET rigctl"}, {3085, "Icom IC-R8600"}}};
+        });
+        port_.openResult = {true, {}, false};
+        Click("chooseReceiverButton");
+        auto* dialog = form_->findChild<nerimo::ReceiverDialog*>();
+        QVERIFY(dialog && dialog->isVisible());
+        auto* ports = dialog->findChild<QComboBox*>("portChoice");
+        QCOMPARE(ports->currentText(), QStringLiteral("/dev/ttyUSB0"));
+        QCOMPARE(ports->itemText(0), byId);
+        QCOMPARE(ports->itemData(0, Qt::ToolTipRole).toString(),
+                 QStringLiteral("FT232R; /dev/ttyUSB1"));
+        ports->setCurrentIndex(0);
+        dialog->findChild<QComboBox*>("spanChoice")->setCurrentIndex(1);
+        dialog->findChild<QDoubleSpinBox*>("startChoice")->setValue(430.0125);
+        Click("startButton");  // a run in progress ends
+        QTest::mouseClick(dialog->findChild<QPushButton*>("saveSettingsButton"), Qt::LeftButton);
+
+        QVERIFY(!Shown("receiverPanel"));
+        QVERIFY(Idle());
+        QCOMPARE(port_.calls.filter("name ").last(), "name " + byId);
+        QVERIFY(port_.open);
+        QVERIFY(qobject_cast<QRadioButton*>(Control("span8Button"))->isChecked());
+        QCOMPARE(Caption("startFrequencyLabel"), QStringLiteral("430.0125"));
+        QCOMPARE(Caption("endFrequencyLabel"), QStringLiteral("438.0125"));
+        const QString file = files_.asked.value(0);
+        QCOMPARE(files_.byPath.value(file).bytes, "# the shack's\r\nDEVICE=" + byId.toUtf8() +
+                                                      "\r\nGRID=1\r\nMHZ=430.0125\r\nSPAN=8\r\n");
+        Click("startButton");
+        QVERIFY(scheduler_.RunUntil([&] { return !port_.written.isEmpty(); }, 5));
+        QCOMPARE(port_.written.first(), QByteArray("430.0125N"));
+
+        // Gone, and back.
+        port_.died();
+        QVERIFY(Shown("receiverPanel"));
+        QVERIFY(Caption("receiverTrouble").contains("is gone"));
+        QVERIFY(retry_.RunUntil([&] { return !Shown("receiverPanel"); }, 5));
+
+        // A file Nerimo must not change: nothing written, and why.
+        files_.notOurs[file] = QStringLiteral("it is read-only");
+        OpenPlotMenu();
+        QMenu* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        QVERIFY(menu);
+        QAction* item = Item(menu, "Receiver…");
+        QVERIFY(item);
+        menu->close();
+        item->trigger();
+        dialog = form_->findChild<nerimo::ReceiverDialog*>();
+        QVERIFY(dialog);
+        dialog->findChild<QDoubleSpinBox*>("startChoice")->setValue(145);
+        QTest::mouseClick(dialog->findChild<QPushButton*>("saveSettingsButton"), Qt::LeftButton);
+        QVERIFY(messages_.notified.last().contains("not saved to " + file + ": it is read-only"));
+        QVERIFY(files_.byPath.value(file).bytes.contains("MHZ=430.0125"));
+        QCOMPARE(Caption("startFrequencyLabel"), QStringLiteral("145.0000"));  // used all the same
+    }
+
+    // A named frequency's read-out whole in the width between the scale's two labels, drawn
+    // beyond where a narrower label would have cut it; a name longer than all that loses its
+    // end only, the tooltip keeping it whole.
+    void readoutFitsLongNames() {
+        files_.byPath["/names.csv"] = {
+            nerimo::FileRead::Outcome::Read,
+            QByteArray("# Frequency ; Name ; Modulation ; Bandwidth ; Tags\n"
+                       "145300000 ; Repeater R6, Hilltop ; Narrow FM ; 10000 ; \n") +
+                "145400000 ; " + QByteArray("Very long name ").repeated(8) + "end ; FM ; 1 ; \n",
+            {}};
+        nerimo::CommandLine options;
+        options.bookmarksPath = QStringLiteral("/names.csv");
+        Show({}, "C", options);
+        auto* label = qobject_cast<QLabel*>(Control("readoutLabel"));
+        PointAt(44 + 8 * 24);
+        QCOMPARE(label->text(), QStringLiteral("145.3000 MHz  Repeater R6, Hilltop"));
+        QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) <= label->width());
+        const QImage shown = label->grab().toImage();
+        const auto inked = [&](int x) {
+            for (int y = 0; y < shown.height(); ++y) {
+                if (shown.pixelColor(x, y) != nerimo::kPanelGrey) {
+                    return true;
+                }
+            }
+            return false;
+        };
+        // The old label ran from 132 to 277 of this one.
+        QVERIFY(inked(120) && inked(290));
+
+        PointAt(44 + 8 * 32);
+        const QString whole = "145.4000 MHz  " + QString("Very long name ").repeated(8) + "end";
+        QCOMPARE(label->toolTip(), whole);
+        QVERIFY(label->text().startsWith("145.4000 MHz  Very long name"));
+        QVERIFY(label->text().endsWith(QChar(0x2026)));
+        QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) <= label->width());
+        PointAt(44);  // no name: the tooltip says what the read-out is again
+        QCOMPARE(label->toolTip(), QStringLiteral("The frequency under the pointer, and its name"));
     }
 
     // The lists beside the settings file: a lockout read (a bad line reported), removed and made
