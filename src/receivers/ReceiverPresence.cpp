@@ -30,13 +30,13 @@ void ReceiverPresence::Gone(const QString& reason, Attempt attempt) {
 
 void ReceiverPresence::Back() {
     unanswered_ = 0;
-    Report(QStringLiteral("The receiver at %1 is back.").arg(name_()));
+    Note(QStringLiteral("The receiver at %1 is back.").arg(name_()));
 }
 
 void ReceiverPresence::Read(bool answered) {
     if (answered) {
         if (Silent()) {
-            Report(QStringLiteral("The receiver at %1 answers again.").arg(name_()));
+            Note(QStringLiteral("The receiver at %1 answers again.").arg(name_()));
         }
         unanswered_ = 0;
         return;
