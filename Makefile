@@ -34,9 +34,10 @@ survey: demo
 test: test-deps build
 	@cd $(BUILD_DIR) && ctest --output-on-failure -j3 --label-exclude soak
 
-# What an install holds: both programs, the icons, the manual pages, the changelog.
+# What an install holds: both programs, the icons, the manual pages (the collector's too), the
+# changelog; the collector itself and the README and guide are installed as they stand.
 INSTALLED := nerimo nerimo-receiver-sim nerimo-icons nerimo-man nerimo-receiver-sim-man \
-	nerimo-changelog
+	nerimo-collect-man nerimo-changelog
 installed: configure
 	@cmake --build $(BUILD_DIR) --target $(INSTALLED)
 

@@ -707,6 +707,7 @@ class Bench {
                                           {},
                                           [](const QString&) {},
                                           [](const QString&) {},
+                                          [](const QString&) {},
                                           [](const QString&) {}});
         publisher.Start();
         constexpr int kSteps = 640;

@@ -17,8 +17,8 @@ packages=(
     # runs with no display: a virtual X server, clicks, screenshots; rigctld and rigctl,
     # Hamlib's own server and client
     xvfb xdotool imagemagick libhamlib-utils
-    # the manual pages, made at every build
-    help2man
+    # the manual pages, made at every build; the collector's from its --help, in Python
+    help2man python3
 )
 package=(
     # the Debian package: cpack's dependency list

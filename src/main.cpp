@@ -67,7 +67,7 @@ int RunWindow(Platform& platform, const nerimo::CommandLine& options) {
     // closed and its lock gone. From the start, so that a signal while the files are read is
     // taken up once the window stands.
     const nerimo::platform::UnixSignals ending({SIGINT, SIGTERM, SIGHUP},
-                                               [&window] { window.close(); });
+                                               [&window](int) { window.close(); });
     if (!window.Load()) {
         nerimo::Report(
             QStringLiteral("Nerimo is already running on this receiver; this copy "
@@ -84,6 +84,14 @@ int RunWindow(Platform& platform, const nerimo::CommandLine& options) {
     return QApplication::exec();
 }
 
+// Qt's notice that XDG_RUNTIME_DIR is not set, or that the folder it names is not the user's
+// alone (as under cron, a service manager or sudo): Qt falls back to a folder of its own.
+bool RuntimeFolderNotice(const QString& text) {
+    return text.startsWith(QLatin1String("QStandardPaths: ")) &&
+           (text.contains(QLatin1String("XDG_RUNTIME_DIR")) ||
+            text.contains(QLatin1String("runtime directory")));
+}
+
 int RunSurvey(Platform& platform, const nerimo::CommandLine& options) {
     nerimo::Survey survey(options, platform.Services());
     return survey.Run();
@@ -95,9 +103,12 @@ int main(int argc, char* argv[]) {
     // A log that reaches the file-size limit (ulimit -f) fails its write with EFBIG, which the
     // logs take back and report, where the signal would end the survey in the middle of a row.
     std::signal(SIGXFSZ, SIG_IGN);
-    // Qt's own warnings go out as the program's are: one line each, after "Nerimo:".
+    // Qt's own warnings go out as the program's are: one line each, after "Nerimo:"; but for its
+    // notices of the session's runtime folder, which say nothing of what the program does.
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) {
-        nerimo::Report(QString(text).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+        if (!RuntimeFolderNotice(text)) {
+            nerimo::Report(QString(text).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+        }
     });
     nerimo::CommandLine options;
     {
@@ -109,6 +120,7 @@ int main(int argc, char* argv[]) {
                 nerimo::ParseCommandLine(QCoreApplication::arguments(), files, &options)) {
             return *status;
         }
+        nerimo::notesQuiet = options.quiet;
         if (options.checkSettings) {
             const nerimo::platform::QtProgram program;
             return nerimo::RunSettingsCheck({program.Folder(),

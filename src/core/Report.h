@@ -39,4 +39,15 @@ inline void Report(const QString& text) {
     std::fflush(stderr);
 }
 
+// Set once, before anything runs, for a quiet survey (--quiet), which says only what went wrong.
+inline bool notesQuiet = false;
+
+// A line that means nothing went wrong (a sweep's progress, a receiver or a broker back): said as
+// Report says it, unless notesQuiet.
+inline void Note(const QString& text) {
+    if (!notesQuiet) {
+        Report(text);
+    }
+}
+
 }  // namespace nerimo

@@ -38,6 +38,7 @@ bool ActivityLog::Start(const QString& path) {
     QString error;
     logging_ = file_.Open(path, &error);
     path_ = path;
+    rows_ = 0;
     if (!logging_) {
         messages_.Show(QStringLiteral("The activity log %1 cannot be opened for writing: %2.")
                            .arg(path, error));
@@ -70,6 +71,7 @@ QByteArray ActivityLog::Row(const Activity& activity) {
 
 void ActivityLog::ActivityChanged(const Activity& activity, ActivityEvent event) {
     if (logging_ && event == ActivityEvent::Ended && Write(Row(activity) + '\n')) {
+        ++rows_;
         for (ActivityListener* listener : listeners_) {
             listener->ActivityChanged(activity, event);
         }

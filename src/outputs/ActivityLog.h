@@ -22,6 +22,8 @@ class ActivityLog : public ActivityListener {
     // Stops, and removes the file if Start created it: for a run that ended before it began.
     void Discard();
     bool Logging() const { return logging_; }
+    // The rows written since Start.
+    int Rows() const { return rows_; }
 
     // Tells the listener of each activity once its row is written (a sensor publishes those).
     void Listen(ActivityListener& listener) { listeners_.push_back(&listener); }
@@ -38,6 +40,7 @@ class ActivityLog : public ActivityListener {
     MessageBox& messages_;
     QString path_;
     bool logging_ = false;
+    int rows_ = 0;
     std::vector<ActivityListener*> listeners_;
 };
 

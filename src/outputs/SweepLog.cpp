@@ -16,6 +16,7 @@ bool SweepLog::Start(const QString& path) {
     QString error;
     logging_ = file_.Open(path, &error);
     path_ = path;
+    rows_ = 0;
     if (!logging_) {
         messages_.Show(
             QStringLiteral("The sweep log %1 cannot be opened for writing: %2.").arg(path, error));
@@ -67,7 +68,9 @@ void SweepLog::SweepEnded(const SweepSummary& summary) {
         messages_.Notify(QStringLiteral("The sweep log %1 cannot be written (%2); logging has "
                                         "stopped.")
                              .arg(path_, error));
+        return;
     }
+    ++rows_;
 }
 
 }  // namespace nerimo

@@ -25,6 +25,8 @@ class SweepLog : public SweepListener {
     // Stops, and removes the file if Start created it: for a run that ended before it began.
     void Discard();
     bool Logging() const { return logging_; }
+    // The rows written since Start.
+    int Rows() const { return rows_; }
 
     void SweepBegan(const SweepStart& start) override;
     void Measured(long long hertz, int level, Reply reply) override;
@@ -35,6 +37,7 @@ class SweepLog : public SweepListener {
     MessageBox& messages_;
     QString path_;
     bool logging_ = false;
+    int rows_ = 0;
     QDateTime began_;
     long long firstHertz_ = 0;
     long long lastHertz_ = 0;

@@ -76,7 +76,7 @@ void ReceiverPresence::Say(const QString& line, const QString& todo) {
 }
 
 void ReceiverPresence::Solved(const QString& line) {
-    Report(line);
+    Note(line);
     if (trouble_) {
         trouble_(QString());
     }

@@ -62,15 +62,16 @@ void SweepPublisher::Heard(Broker::Event event, const QString& why) {
             }
             break;
         case Broker::Event::OldProtocol:
-            parts_.note(QStringLiteral("The broker at %1 speaks MQTT 3.1.1 only: a message it "
-                                       "refuses cannot be told from one it takes.")
-                            .arg(broker));
+            parts_.warned(QStringLiteral("The broker at %1 speaks MQTT 3.1.1 only: a message it "
+                                         "refuses cannot be told from one it takes.")
+                              .arg(broker));
             break;
         case Broker::Event::Lost:
             if (!away_) {
                 away_ = true;
-                parts_.note(QStringLiteral("The broker at %1 is away (%2); the sweeps wait for it.")
-                                .arg(broker, why));
+                parts_.warned(
+                    QStringLiteral("The broker at %1 is away (%2); the sweeps wait for it.")
+                        .arg(broker, why));
             }
             break;
         case Broker::Event::Connected:

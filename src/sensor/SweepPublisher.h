@@ -32,7 +32,9 @@ class SweepPublisher : public SweepListener, public ActivityListener {
         std::function<void(const QString& why)> refused;   // the broker will not take us
         std::function<void(const QString& why)> rejected;  // nor messages on a topic, said once
                                                            // a topic and a reason
-        std::function<void(const QString& line)> note;     // the broker gone, or back
+        std::function<void(const QString& line)> warned;   // the broker gone, or one whose
+                                                           // refusals cannot be seen
+        std::function<void(const QString& line)> note;     // the broker back, a sweep in parts
     };
 
     explicit SweepPublisher(Parts parts);

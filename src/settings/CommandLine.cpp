@@ -109,7 +109,11 @@ void DescribeOptions(QCommandLineParser* parser) {
         "every message; 2 usage (a bad option or value, a file of lockouts or bookmarks that\n"
         "cannot be used, a file to read that is no file, a range the receiver cannot tune);\n"
         "3 no receiver (a survey's receiver could not be opened, cannot be swept, stayed away\n"
-        "longer than --give-up-after, or another copy of Nerimo holds it)."));
+        "longer than --give-up-after, or another copy of Nerimo holds it).\n\n"
+        "A survey says on standard error a line for each sweep, and at its end one that sums it\n"
+        "up: the sweeps measured; the rows, activities and pictures written; what ended it\n"
+        "(--sweeps reached, a signal by name, a receiver lost, a file not written, a broker\n"
+        "that refused); and a sweep that the end cut short, with the steps its row holds."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Show this help and end."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
@@ -178,6 +182,11 @@ void DescribeOptions(QCommandLineParser* parser) {
                                                    "receiver has been away (gone, or answering "
                                                    "nothing) for SECONDS (default 300; 0: never)."),
                                     QStringLiteral("SECONDS"), QStringLiteral("300"));
+    const QCommandLineOption quiet(
+        QStringLiteral("quiet"),
+        QStringLiteral("With --headless: say nothing on standard error but what went wrong: no "
+                       "line for each sweep, no note of a receiver or a broker back, and the last "
+                       "line only when the exit status is not 0."));
     const QCommandLineOption range(
         QStringLiteral("range"),
         QStringLiteral("With --headless: sweep LOW:HIGH[:STEP] instead of the settings file's "
@@ -216,11 +225,11 @@ void DescribeOptions(QCommandLineParser* parser) {
                                       QStringLiteral("Log in to the broker as USER, the password "
                                                      "from NERIMO_MQTT_PASSWORD."),
                                       QStringLiteral("USER"));
-    parser->addOptions({help,      version,  device,      settings,       checkSettings,
-                        listPorts, headless, log,         activity,       lockouts,
-                        bookmarks, sweeps,   picture,     historyPicture, wait,
-                        giveUp,    range,    settle,      mqtt,           mqttCa,
-                        mqttTopic, sensorId, credentials, mqttUser});
+    parser->addOptions({help,      version,   device,   settings,       checkSettings,
+                        listPorts, headless,  log,      activity,       lockouts,
+                        bookmarks, sweeps,    picture,  historyPicture, wait,
+                        giveUp,    quiet,     range,    settle,         mqtt,
+                        mqttCa,    mqttTopic, sensorId, credentials,    mqttUser});
 }
 
 // What a survey's options say of how long it runs and what it sweeps, into `options`; the exit
@@ -303,6 +312,7 @@ std::optional<int> ParseCommandLine(const QStringList& arguments, FileAccess& fi
     options->picturePath = value("picture");
     options->historyPicturePath = value("history-picture");
     options->waitForReceiver = set("wait-for-receiver");
+    options->quiet = set("quiet");
     if (const std::optional<int> status = ReadSurveyOptions(parser, options)) {
         return *status;
     }
@@ -313,10 +323,10 @@ std::optional<int> ParseCommandLine(const QStringList& arguments, FileAccess& fi
         return Usage(QStringLiteral("--headless needs --log FILE."));
     }
     if (!options->headless && (set("sweeps") || set("picture") || set("history-picture") ||
-                               set("wait-for-receiver") || set("give-up-after"))) {
+                               set("wait-for-receiver") || set("give-up-after") || set("quiet"))) {
         return Usage(
-            QStringLiteral("--sweeps, --picture, --history-picture, --wait-for-receiver "
-                           "and --give-up-after go with --headless."));
+            QStringLiteral("--sweeps, --picture, --history-picture, --wait-for-receiver, "
+                           "--give-up-after and --quiet go with --headless."));
     }
     return std::nullopt;
 }

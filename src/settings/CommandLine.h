@@ -22,6 +22,7 @@ struct CommandLine {
     QString historyPicturePath;    // the waterfall of its sweeps, saved at its end
     bool waitForReceiver = false;  // a survey whose receiver cannot be opened at once waits
     int giveUpAfter = 300;         // seconds a survey goes on without its receiver; 0: for ever
+    bool quiet = false;            // a survey says only what went wrong
     QString settingsPath;          // another settings file in place of Nerimo.ini
     QByteArray device;             // the receiver's device, in place of DEVICE= and COM=
     std::optional<BrokerOptions> broker;  // --mqtt: publish the sweeps there

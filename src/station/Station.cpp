@@ -59,13 +59,13 @@ void Station::ChangeReceiver(Receiver::Opened opened) {
 
 void Station::PublishTo(const BrokerOptions& options, std::function<void()> refused) {
     const auto tell = [this](const QString& why) { messages_.Notify(why); };
-    publisher_.emplace(
-        SweepPublisher::Parts{broker_, clock_, options, receiver_->Name(),
-                              [tell, refused = std::move(refused)](const QString& why) {
-                                  tell(why);
-                                  refused();
-                              },
-                              tell, [](const QString& line) { Report(line); }});
+    publisher_.emplace(SweepPublisher::Parts{
+        broker_, clock_, options, receiver_->Name(),
+        [tell, refused = std::move(refused)](const QString& why) {
+            tell(why);
+            refused();
+        },
+        tell, [](const QString& line) { Report(line); }, [](const QString& line) { Note(line); }});
     sweep_.Listen(*publisher_);
     activityLog_.Listen(*publisher_);
     publisher_->Start();

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QTimer>
 #include <csignal>
+#include <cstring>
 
 #include "Frequency.h"
 #include "Picture.h"
@@ -19,6 +20,13 @@ namespace {
 constexpr QSize kHistoryPictureSize(900, 620);  // as the history window opens
 constexpr int kBrokerDeadlineMs = 2000;         // for the broker to take the last messages
 
+// A signal's name as kill -l gives it, with its SIG: "SIGTERM".
+QString SignalName(int signal) {
+    const char* name = sigabbrev_np(signal);
+    return name ? QStringLiteral("SIG%1").arg(QLatin1String(name))
+                : QStringLiteral("signal %1").arg(signal);
+}
+
 }  // namespace
 
 Survey::Survey(const CommandLine& options, const Services& services)
@@ -27,7 +35,8 @@ Survey::Survey(const CommandLine& options, const Services& services)
 int Survey::Run() {
     // From the start: a signal that comes while the files are read ends the survey once it
     // stands, as it would end a survey under way.
-    const platform::UnixSignals ending({SIGINT, SIGTERM, SIGHUP}, [this] { Finish(kDone); });
+    const platform::UnixSignals ending({SIGINT, SIGTERM, SIGHUP},
+                                       [this](int signal) { Finish(kDone, SignalName(signal)); });
     // Before anything is sent: a survey that could not keep its pictures would run for nothing.
     for (const QString& path : {options_.picturePath, options_.historyPicturePath}) {
         if (path.isEmpty()) {
@@ -93,7 +102,9 @@ std::optional<int> Survey::Prepare() {
         return kNotWritten;
     }
     if (options_.broker) {
-        station_->PublishTo(*options_.broker, [this] { EndSoon(kNotWritten); });
+        station_->PublishTo(*options_.broker, [this] {
+            EndSoon(kNotWritten, QStringLiteral("a broker that refused the sensor"));
+        });
     }
     return std::nullopt;
 }
@@ -109,12 +120,12 @@ void Survey::Opened(const OpenOutcome& outcome) {
     }
     if (!outcome.opened) {
         if (outcome.permanent || !options_.waitForReceiver) {
-            Finish(kNoReceiver);
+            Finish(kNoReceiver, QStringLiteral("a receiver that could not be opened"));
             return;
         }
         // The survey begins once the receiver is there.
-        Report(QStringLiteral("Waiting for the receiver at %1; trying again every 2 s.")
-                   .arg(station_->receiver().Name()));
+        Note(QStringLiteral("Waiting for the receiver at %1; trying again every 2 s.")
+                 .arg(station_->receiver().Name()));
         return;
     }
     present_ = true;
@@ -122,28 +133,29 @@ void Survey::Opened(const OpenOutcome& outcome) {
     if (options_.range) {
         if (const std::optional<QString> why = station_->receiver().RefusesPlan(*options_.range)) {
             Report(*why);
-            Finish(kUsage);
+            Finish(kUsage, QStringLiteral("a range the radio cannot tune"));
             return;
         }
     }
     station_->sweep().RunSweep();
 }
 
-void Survey::EndSoon(int status) {
+void Survey::EndSoon(int status, const QString& ending) {
     if (finished_) {  // ending already, inside Finish: the worse outcome stands
         status_ = status_ == kDone ? status : status_;
         return;
     }
     station_->sweep().RequestStop();  // no further sweep begins
-    QTimer::singleShot(0, [this, status] { Finish(status); });
+    QTimer::singleShot(0, [this, status, ending] { Finish(status, ending); });
 }
 
-void Survey::Finish(int status) {
+void Survey::Finish(int status, const QString& ending) {
     if (finished_) {
         return;
     }
     finished_ = true;
     status_ = status;
+    ending_ = ending;
     const int lost = station_->Finish(kBrokerDeadlineMs);  // the last sweep logged as it went
     if (status_ == kUsage) {  // a range the radio refused once open: the logs it made go too
         station_->log().Discard();
@@ -175,7 +187,31 @@ void Survey::Finish(int status) {
     if (answered_) {
         SavePictures();
     }
+    // Nothing went wrong in a survey that ends with status 0, so a quiet one leaves it unsaid.
+    if (status_ == kDone) {
+        Note(Summary());
+    } else {
+        Report(Summary());
+    }
     QCoreApplication::exit(status_);
+}
+
+QString Survey::Summary() {
+    const int rows = station_->log().Rows();
+    QStringList written = {
+        QStringLiteral("%1 to %2").arg(Counted(rows, "row", "rows"), options_.logPath)};
+    if (!options_.activityPath.isEmpty()) {
+        written << QStringLiteral("%1 to %2")
+                       .arg(Counted(station_->activityLog().Rows(), "activity", "activities"),
+                            options_.activityPath);
+    }
+    if (!options_.picturePath.isEmpty() || !options_.historyPicturePath.isEmpty()) {
+        written << Counted(pictures_, "picture", "pictures");
+    }
+    return QStringLiteral("The survey ends after %1 %2 (%3): %4%5.")
+        .arg(Counted(sweeps_, "sweep", "sweeps"),
+             rows == sweeps_ ? QStringLiteral("measured and logged") : QStringLiteral("measured"),
+             written.join(QStringLiteral(", ")), ending_, cutShort_);
 }
 
 void Survey::SavePictures() {
@@ -191,8 +227,13 @@ void Survey::SavePictures() {
              : waterfall::Picture(station_->history(), Palette::Viridis, kHistoryPictureSize, {})},
     };
     for (const auto& [path, picture] : pictures) {
+        if (path.isEmpty()) {
+            continue;
+        }
         QString error;
-        if (!path.isEmpty() && !SavePicture(picture, path, &error)) {
+        if (SavePicture(picture, path, &error)) {
+            ++pictures_;
+        } else {
             Report(QStringLiteral("The picture %1 cannot be written: %2.").arg(path, error));
             status_ = status_ == kDone ? kNotWritten : status_;
         }
@@ -201,6 +242,7 @@ void Survey::SavePictures() {
 
 void Survey::SweepBegan(const SweepStart& start) {
     began_ = start.time;
+    steps_ = start.plan.count;
     strongest_ = 0;
     started_ = 0;
     strongestHertz_ = start.plan.firstHertz;
@@ -228,7 +270,7 @@ void Survey::Measured(long long hertz, int level, Reply reply) {
                    .arg(station_->receiver().Name())
                    .arg(options_.giveUpAfter));
         away_.invalidate();
-        EndSoon(kNoReceiver);
+        EndSoon(kNoReceiver, QStringLiteral("a lost receiver"));
     }
 }
 
@@ -242,22 +284,32 @@ void Survey::SweepEnded(const SweepSummary& summary) {
         return;
     }
     ++sweeps_;
+    // Only the end of the survey stops a sweep before its last step.
+    if (summary.steps < steps_) {
+        cutShort_ = QStringLiteral(", which cut sweep %1 short after %2 of %3 steps")
+                        .arg(sweeps_)
+                        .arg(summary.steps)
+                        .arg(steps_);
+        if (station_->log().Logging()) {
+            cutShort_ += QStringLiteral("; its row holds those %1").arg(summary.steps);
+        }
+    }
     const SweepPublisher* publisher = station_->publisher();
-    Report(QStringLiteral("sweep %1 at %2: strongest level %3 at %4 MHz; %5 started%6")
-               .arg(sweeps_)
-               .arg(began_.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")))
-               .arg(strongest_)
-               .arg(QString::fromLatin1(FreqText(strongestHertz_)))
-               .arg(Counted(started_, "activity", "activities"))
-               .arg(publisher && publisher->Dropped() > 0
-                        ? QStringLiteral("; %1 dropped while the broker was away")
-                              .arg(Counted(publisher->Dropped(), "message", "messages"))
-                        : QString()));
+    Note(QStringLiteral("sweep %1 at %2: strongest level %3 at %4 MHz; %5 started%6")
+             .arg(sweeps_)
+             .arg(began_.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")))
+             .arg(strongest_)
+             .arg(QString::fromLatin1(FreqText(strongestHertz_)))
+             .arg(Counted(started_, "activity", "activities"))
+             .arg(publisher && publisher->Dropped() > 0
+                      ? QStringLiteral("; %1 dropped while the broker was away")
+                            .arg(Counted(publisher->Dropped(), "message", "messages"))
+                      : QString()));
     // A log stops at a write error (its message said so); the survey with it.
     if (LogFailed()) {
-        EndSoon(kNotWritten);
+        EndSoon(kNotWritten, QStringLiteral("a log that could not be written"));
     } else if (sweeps_ == options_.sweeps) {
-        EndSoon(kDone);
+        EndSoon(kDone, QStringLiteral("--sweeps reached"));
     }
 }
 

@@ -12,9 +12,10 @@
 namespace nerimo {
 
 // An unattended survey (nerimo --headless): the sweep of the window, with the same settings file,
-// and no window and no display; every sweep that measured logged, and a line on standard error for
-// each. Its exit status says what came of it: 0 every sweep asked for measured and logged (or a
-// signal ended it after at least one), 1 a file could not be written, 3 no receiver.
+// and no window and no display; every sweep that measured logged, a line on standard error for
+// each, and one at the end that sums it up and says what ended it. Its exit status says what came
+// of it: 0 every sweep asked for measured and logged (or a signal ended it after at least one),
+// 1 a file could not be written, 3 no receiver.
 class Survey : public SweepListener, public ActivityListener {
   public:
     static constexpr int kDone = 0;
@@ -28,9 +29,10 @@ class Survey : public SweepListener, public ActivityListener {
     // Runs the survey to its end; the exit status. Throws StartupError as the window's start-up
     // does.
     int Run();
-    // Ends the survey with this status, unless another has ended it already: the sweep under
-    // way is logged as far as it went, the picture saved, the port closed.
-    void Finish(int status);
+    // Ends the survey with this status, for the reason `ending` (what its last line says ended
+    // it), unless another has ended it already: the sweep under way is logged as far as it went,
+    // the picture saved, the port closed.
+    void Finish(int status, const QString& ending);
 
     void SweepBegan(const SweepStart& start) override;
     void Measured(long long hertz, int level, Reply reply) override;
@@ -45,10 +47,12 @@ class Survey : public SweepListener, public ActivityListener {
     bool LogFailed();
     // How the first attempt to open the receiver went, or that it opened later.
     void Opened(const OpenOutcome& outcome);
-    // Ends the run after the step under way, with this status.
-    void EndSoon(int status);
+    // Ends the run after the step under way, with this status, for the reason `ending`.
+    void EndSoon(int status, const QString& ending);
     // The plot's picture and the waterfall's, where the command line asks for them.
     void SavePictures();
+    // The line that sums up the survey once it has ended.
+    QString Summary();
 
     CommandLine options_;
     Services services_;
@@ -58,6 +62,10 @@ class Survey : public SweepListener, public ActivityListener {
     bool finished_ = false;
     int status_ = kDone;
     int sweeps_ = 0;         // sweeps that measured
+    int steps_ = 0;          // of the sweep under way
+    int pictures_ = 0;       // written
+    QString ending_;         // what ended the survey
+    QString cutShort_;       // what its end did to the sweep under way, when it cut it short
     bool answered_ = false;  // the receiver has answered a step
     bool present_ = false;   // the receiver has been open, so its absence counts
     QElapsedTimer away_;     // since the receiver's last answer, while it is away

@@ -15,7 +15,8 @@ class SensorTest : public QObject {
   private slots:
     // The sensor's messages: each measured sweep and, retained, the last whole one and the
     // state, in order once the broker takes them; while it is away up to 1,000 sweeps wait and
-    // the oldest go, counted; said once that it is away, back, or refuses us.
+    // the oldest go, counted; said once that it is away, back (a note, which a quiet survey
+    // leaves out), or refuses us.
     void publishesTheSweeps() {
         nerimo::testing::FakeBroker broker;
         nerimo::testing::FixedClock clock;
@@ -27,7 +28,8 @@ class SensorTest : public QObject {
                                           QStringLiteral("/dev/ttyUSB0"),
                                           [&](const QString& why) { said << "refused: " + why; },
                                           [&](const QString& why) { said << "rejected: " + why; },
-                                          [&](const QString& line) { said << line; }});
+                                          [&](const QString& line) { said << line; },
+                                          [&](const QString& line) { said << "note: " + line; }});
         // A sweep of 145 MHz and the steps after it, 12.5 kHz apart, its first level `first`.
         const auto sweep = [&](int first, int steps, int measured, bool answered = true) {
             publisher.SweepBegan({{145000000, 12500, steps + 1}, clock.now, nerimo::Mode::Fm});
@@ -87,7 +89,7 @@ class SensorTest : public QObject {
         QVERIFY(broker.published[1001].contains("\"power\":[15,16,16]"));
         QCOMPARE(said, QStringList({"The broker at h:1883 is away (a reason); the sweeps wait for "
                                     "it.",
-                                    "The broker at h:1883 is back."}));
+                                    "note: The broker at h:1883 is back."}));
 
         // No receiver: no sweep, and the state says so; refused: said once.
         broker.published.clear();
@@ -104,8 +106,8 @@ class SensorTest : public QObject {
 
     // What the broker takes: a sweep larger than its messages goes in parts, each with its own
     // frequencies and the sweep's time, the retained one on a topic a part; a sweep too large
-    // even so is dropped and said once; a topic the broker refuses is said once and each message
-    // counted; a broker of MQTT 3.1.1 is said to hide its refusals.
+    // even so is dropped and said once; the parts are a note, and a topic the broker refuses is
+    // said once and each message counted; a broker of MQTT 3.1.1 is said to hide its refusals.
     void publishesWhatTheBrokerTakes() {
         nerimo::testing::FakeBroker broker;
         nerimo::testing::FixedClock clock;
@@ -117,7 +119,8 @@ class SensorTest : public QObject {
                                           QStringLiteral("/dev/ttyUSB0"),
                                           say,
                                           say,
-                                          say});
+                                          say,
+                                          [&](const QString& line) { said << "note: " + line; }});
         const auto sweep = [&](int steps) {
             publisher.SweepBegan({{145000000, 12500, steps}, clock.now, nerimo::Mode::Am});
             nerimo::SweepSummary summary;
@@ -164,9 +167,9 @@ class SensorTest : public QObject {
         QCOMPARE(parts.last().value("hz_hi").toInteger(), 146250000);
         QCOMPARE(scans.size(), parts.size());
         QCOMPARE(scans.first(), QStringLiteral("band/s1/scan/1"));
-        QCOMPARE(said, QStringList(QStringLiteral("The broker at h:1883 takes messages of up to "
-                                                  "300 bytes; a sweep of 101 steps goes in %1 "
-                                                  "parts.")
+        QCOMPARE(said, QStringList(QStringLiteral("note: The broker at h:1883 takes messages of "
+                                                  "up to 300 bytes; a sweep of 101 steps goes in "
+                                                  "%1 parts.")
                                        .arg(parts.size())));
 
         // Too large even a step a part: dropped, counted, said once.
