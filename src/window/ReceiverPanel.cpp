@@ -11,8 +11,9 @@ namespace nerimo {
 
 namespace {
 
-constexpr int kWidth = 600;
-constexpr int kTop = 10;
+// In the top right corner, as desktops show a notice, clear of the span's first steps.
+constexpr int kWidth = 400;
+constexpr int kMargin = 10;
 
 }  // namespace
 
@@ -59,7 +60,7 @@ void ReceiverPanel::Show(const QString& trouble) {
     text_->setText(QString(trouble).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     setFixedWidth(kWidth);
     setFixedHeight(heightForWidth(kWidth) > 0 ? heightForWidth(kWidth) : sizeHint().height());
-    move((kPlotPlace.width() - kWidth) / 2, kTop);
+    move(kPlotPlace.width() - kWidth - kMargin, kMargin);
     show();
     raise();
 }

@@ -7,7 +7,7 @@ class QLabel;
 
 namespace nerimo {
 
-// What keeps the receiver from answering, over the top of the plot while it lasts: what
+// What keeps the receiver from answering, over the plot's top right corner while it lasts: what
 // standard error says, with a way to choose another receiver. It never blocks the window; "Hide"
 // puts it away until the trouble changes, and it goes by itself once the receiver answers.
 class ReceiverPanel : public QFrame {

@@ -149,15 +149,21 @@ class DesktopTest : public QObject {
         Xdotool({"windowfocus", "--sync", box.first()});
         Xdotool({"key", "Return"});
         QVERIFY(QTest::qWaitFor([&] { return rig.StartShown(); }, 10000));
+        // The receiver panel over the plot says the same, and stays.
+        const QRect panel(kPlot + QPoint(320, 15), QSize(380, 40));
+        QVERIFY(Count(rig.Shot(), panel, nerimo::kPanelGrey) > 5000);
+        rig.Shot().save(QStringLiteral(NERIMO_BUILD_DIR "/receiver-panel.png"));
         rig.ClickAt(kStartStop);
         QVERIFY(QTest::qWaitFor([&] { return Count(rig.Shot(), kStatus, kRed, true) > 10; },
                                 2000));  // "no receiver"
+        QVERIFY(Count(rig.Shot(), panel, nerimo::kPanelGrey) > 5000);
 
         rig.StartReceiver("145.5 2000 9\n");  // a signal over the whole span
         QVERIFY(QTest::qWaitFor([&] { return rig.Log().size() >= 3; }, 4000));
         const QImage shot = rig.Shot();
         QVERIFY(Count(shot, kStatus, kGreen, true) > 10);  // "scan"
         QVERIFY(Count(shot, QRect(kPlot + QPoint(44, 3), QSize(641, 300)), kGreen) > 0);
+        QCOMPARE(Count(shot, panel, nerimo::kPanelGrey), 0);  // the panel gone with the trouble
         rig.ClickAt(kClose);
         rig.CheckCleanEnd();
         QVERIFY(rig.Errors().contains(" is back."));
