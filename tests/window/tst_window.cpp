@@ -1,6 +1,7 @@
 #include <QAbstractItemModelTester>
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -661,6 +662,22 @@ class WindowTest : public QObject {
         QVERIFY(messages_.notified.last().contains("not saved to " + file + ": it is read-only"));
         QVERIFY(files_.byPath.value(file).bytes.contains("MHZ=430.0125"));
         QCOMPARE(Caption("startFrequencyLabel"), QStringLiteral("145.0000"));  // used all the same
+
+        // A radio through rigctld in place of the port, which is let go.
+        form_->receiverChooser().Choose();
+        dialog = form_->findChild<nerimo::ReceiverDialog*>();
+        dialog->findChildren<QRadioButton*>().last()->click();
+        QVERIFY(!dialog->findChild<QComboBox*>("portChoice")->isEnabled());
+        dialog->findChild<QComboBox*>("modelChoice")->setCurrentIndex(0);
+        dialog->findChild<QLineEdit*>("addressChoice")->setText("127.0.0.1:4532");
+        dialog->accept();
+        QVERIFY(!port_.open);
+        QCOMPARE(radio_.calls.value(0), QStringLiteral("open 2 127.0.0.1:4532"));
+        const qsizetype written = port_.written.size();
+        Click("startButton");
+        QVERIFY(scheduler_.RunUntil([&] { return !radio_.calls.filter(" Hz at ").isEmpty(); }, 5));
+        QCOMPARE(radio_.calls.filter(" Hz at ").first(), QStringLiteral("145000000 Hz at 0"));
+        QCOMPARE(port_.written.size(), written);
     }
 
     // A named frequency's read-out whole in the width between the scale's two labels, drawn
