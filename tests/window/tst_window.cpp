@@ -10,13 +10,17 @@
 #include <QtTest>
 #include <memory>
 
+#include <unistd.h>
+
 #include "CoreFakes.h"
+#include "DiskFileAccess.h"
 #include "MainWindow.h"
 #include "OutputFakes.h"
 #include "ReceiverDialog.h"
 #include "ReceiverFakes.h"
 #include "SensorFakes.h"
 #include "SettingsFakes.h"
+#include "SettingsSave.h"
 #include "StationFakes.h"
 #include "Waterfall.h"
 #include "WindowLook.h"
@@ -875,6 +879,53 @@ class WindowTest : public QObject {
         QFETCH(QRect, available);
         QFETCH(QPoint, place);
         QCOMPARE(nerimo::PlaceOnScreen(available, nerimo::kWindowSize), place);
+    }
+
+    // "Save as start-up settings" on the disk: the file replaced whole, its comments and its
+    // permissions kept; never a file that is not the user's alone to change, whatever root may
+    // do, and the file then as it was.
+    void savesOnlyTheUsersOwnFile_data() {
+        QTest::addColumn<QString>("made");
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("the user's own") << "own" << QString();
+        QTest::newRow("read-only") << "read-only" << QStringLiteral("it is read-only");
+        QTest::newRow("a link") << "link" << QStringLiteral("it is a link to ");
+        QTest::newRow("hard links") << "hard link" << QStringLiteral("it has 2 names");
+        QTest::newRow("another user's") << "other user" << QStringLiteral("another user");
+    }
+    void savesOnlyTheUsersOwnFile() {
+        QFETCH(QString, made);
+        QFETCH(QString, refusal);
+        const QTemporaryDir folder;
+        const QString real = folder.filePath("real.ini");
+        const QString path = made == "own" || made == "read-only" || made == "other user"
+                                 ? real
+                                 : folder.filePath("Nerimo.ini");
+        const QByteArray mine = "# the shack's\nMHZ=145\n";
+        QFile file(real);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(mine);
+        file.close();
+        QVERIFY(file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+        if (made == "read-only") {
+            QVERIFY(file.setPermissions(QFile::ReadOwner));
+        } else if (made == "link") {
+            QVERIFY(QFile::link(real, path));
+        } else if (made == "hard link") {
+            QCOMPARE(::link(QFile::encodeName(real), QFile::encodeName(path)), 0);
+        } else if (made == "other user") {
+            if (::getuid() != 0) {
+                QSKIP("only root can give a file to another user");
+            }
+            QCOMPARE(::chown(QFile::encodeName(real), 65534, 65534), 0);
+        }
+        const QFile::Permissions before = file.permissions();
+        nerimo::platform::DiskFileAccess disk;
+        const QString said = nerimo::SaveSettings(disk, path, {{"MHZ=", "430"}});
+        QVERIFY2(refusal.isEmpty() ? said.isEmpty() : said.contains(refusal), qPrintable(said));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), refusal.isEmpty() ? QByteArray("# the shack's\nMHZ=430\n") : mine);
+        QCOMPARE(file.permissions(), before);
     }
 
     // What a desktop user expects of a window with no frame: the title strip drags it (not its
