@@ -8,6 +8,7 @@
 #include "LockoutsFile.h"
 #include "NumberRule.h"
 #include "RangeOption.h"
+#include "SettingsCheck.h"
 #include "SettingsFakes.h"
 #include "SettingsFile.h"
 #include "StartupError.h"
@@ -31,8 +32,8 @@ QString Summary(const Settings& s) {
     if (s.rigModel != 0 || s.rigSpeed != 0) {
         words << QStringLiteral("rig %1 %2").arg(s.rigModel).arg(s.rigSpeed);
     }
-    if (s.activityLevel != 1) {
-        words << QStringLiteral("heard at %1").arg(s.activityLevel);
+    if (s.activityLevel) {
+        words << QStringLiteral("heard at %1").arg(*s.activityLevel);
     }
     if (s.settleMs != nerimo::kDefaultSettleMs) {
         words << QStringLiteral("settle %1").arg(s.settleMs);
@@ -165,8 +166,9 @@ class SettingsTest : public QObject {
             {"rig=-3\n", "N 1 145 0 0 1 0 0"},
             {"RIG=100000\n", "RIG= the value 100000, which is outside 1 to 99999"},
             {"RIG_SPEED=-1\n", "RIG_SPEED= the value -1, which is outside 0 to 4000000"},
-            // The activity level: 1 to 16, else 1.
+            // The activity level: 1 to 16, else none (the band's floor and its margin).
             {"activity=4.5\n", "N 1 145 0 0 1 0 0 heard at 4"},
+            {"ACTIVITY=1\n", "N 1 145 0 0 1 0 0 heard at 1"},
             {"ACTIVITY=16\nGRID=1\n", "N 1 145 1 0 1 0 0 heard at 16"},
             {"ACTIVITY=17\n", "N 1 145 0 0 1 0 0"},
             {"ACTIVITY=0\n", "N 1 145 0 0 1 0 0"},
@@ -191,6 +193,36 @@ class SettingsTest : public QObject {
                 error.Message().endsWith("Correct it in /opt/nerimo/Nerimo.ini and start the "
                                          "program again."));
         }
+    }
+
+    // ACTIVITY= as the check shows it: the level set, or the floor's rule when none is; a value
+    // out of range is said to be read as the floor's rule.
+    void checksTheActivityLevel_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QStringList>("warnings");
+        const QString floor = QStringLiteral("floor + 3 (the band's median + 3)");
+        QTest::newRow("unset") << QByteArray("GRID=1\n") << floor << QStringList();
+        QTest::newRow("a level") << QByteArray("ACTIVITY=1\n") << "1 (heard at level 1 and above)"
+                                 << QStringList();
+        QTest::newRow("out of range")
+            << QByteArray("ACTIVITY=17\n") << floor
+            << QStringList("line 1: ACTIVITY=17 was read as " + floor + '.');
+    }
+    void checksTheActivityLevel() {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, value);
+        QFETCH(QStringList, warnings);
+        const nerimo::SettingsCheck check = nerimo::CheckSettings(file);
+        const auto key = std::find_if(check.keys.begin(), check.keys.end(),
+                                      [](const auto& key) { return key.key == "ACTIVITY="; });
+        QVERIFY(key != check.keys.end());
+        QCOMPARE(key->value, value);
+        QStringList said;
+        for (const nerimo::SettingsWarning& warning : check.warnings) {
+            said << warning.text;
+        }
+        QCOMPARE(said, warnings);
     }
 
     // The command line: a survey's options read; help, or usage with status 2 for what does
@@ -277,6 +309,7 @@ class SettingsTest : public QObject {
                  read ? plan : QString());
         QVERIFY2(read || error.contains(plan), qPrintable(error));
     }
+
     void readsTheCommandLine() {
         QFETCH(QStringList, arguments);
         QFETCH(int, status);

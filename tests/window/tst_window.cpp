@@ -1,4 +1,5 @@
 #include <QAbstractItemModelTester>
+#include <QHeaderView>
 #include <QMenuBar>
 #include <QScrollBar>
 #include <QSortFilterProxyModel>
@@ -503,6 +504,59 @@ class WindowTest : public QObject {
         QTest::mouseClick(table.viewport(), Qt::LeftButton, {}, row.center());
         QTest::mouseDClick(table.viewport(), Qt::LeftButton, {}, row.center());
         QCOMPARE(port_.written, QList<QByteArray>{"145.0125N"});
+    }
+
+    // The activity table's headers whole and its rows one line each: every column as wide as
+    // its header, and but for the name as its cells, in a wide window and in a narrow one; a name
+    // too long for what is left is cut short, and whole in its tooltip.
+    void activityTableFitsItsColumns() {
+        const QTemporaryDir folder;  // where the narrowed window's place is remembered
+        program_.folder = folder.path();
+        Show();
+        nerimo::HistoryWindow& history = form_->historyWindow();
+        history.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&history));
+        QTableView& view = history.activityView();
+        auto* table = qobject_cast<nerimo::ActivityTable*>(
+            qobject_cast<QSortFilterProxyModel*>(view.model())->sourceModel());
+        const QString name = QStringLiteral("The repeater of the hill club, north. ").repeated(5);
+        const QDateTime time(QDate(2026, 12, 7), QTime(10, 0));
+        table->ActivityChanged({145500000, name, 16, time, time, 12345},
+                               nerimo::ActivityEvent::Started);
+        table->Show();
+        const QHeaderView& header = *view.horizontalHeader();
+        const QAbstractItemView& cells = view;  // whose size hints are public
+        const auto fits = [&](const char* window) {
+            for (int column = 0; column < nerimo::ActivityTable::kColumns; ++column) {
+                const QString title = view.model()->headerData(column, Qt::Horizontal).toString();
+                const QByteArray where = QStringLiteral("%1, %2").arg(title, window).toLatin1();
+                QVERIFY2(header.sectionSize(column) >= header.sectionSizeHint(column), where);
+                QVERIFY2(column == nerimo::ActivityTable::Name ||
+                             header.sectionSize(column) >= cells.sizeHintForColumn(column),
+                         where);
+            }
+            QVERIFY(header.sectionSize(nerimo::ActivityTable::Name) <
+                    view.fontMetrics().horizontalAdvance(name));
+        };
+        // Laid out again once the row is in, the name taking the room the others leave.
+        QTRY_COMPARE(header.length(), view.viewport()->width());
+        fits("wide");
+        if (QTest::currentTestFailed()) {
+            return;
+        }
+        const int wide = header.sectionSize(nerimo::ActivityTable::Name);
+        // Room for the other columns and 5 pixels: the name gives up its room, but not below its
+        // header's width.
+        history.resize(history.width() - wide + 5, history.height());
+        QTRY_VERIFY(header.sectionSize(nerimo::ActivityTable::Name) < wide);
+        fits("narrow");
+        if (QTest::currentTestFailed()) {
+            return;
+        }
+        // Drawn on one line, in a row no taller than the view's rows of one line.
+        QVERIFY(!view.wordWrap());
+        QVERIFY(view.rowHeight(0) <= view.verticalHeader()->defaultSectionSize());
+        QCOMPARE(view.model()->index(0, nerimo::ActivityTable::Name).data(Qt::ToolTipRole), name);
     }
 
     // The activity table as a model a view can trust, through its whole life: rows added as
