@@ -4,6 +4,7 @@
 #include "BookmarkImport.h"
 #include "BrokerAddress.h"
 #include "CommandLine.h"
+#include "FrequencyEntry.h"
 #include "FrequencyMarks.h"
 #include "LockoutsFile.h"
 #include "NumberRule.h"
@@ -308,6 +309,45 @@ class SettingsTest : public QObject {
                       : QString(),
                  read ? plan : QString());
         QVERIFY2(read || error.contains(plan), qPrintable(error));
+    }
+
+    // A frequency as typed for a lockout: in MHz, kHz or Hz, a number alone in MHz up to
+    // 100000 and in Hz from there; or the reason.
+    void readsATypedFrequency_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("read");  // Hz, or a piece of the reason (no digit first)
+        const QList<QPair<const char*, const char*>> rows = {
+            {"145.5", "145500000"},
+            {"145.5M", "145500000"},
+            {"145.5 MHz", "145500000"},
+            {" 146.52 mhz ", "146520000"},
+            {"145500k", "145500000"},
+            {"145500 kHz", "145500000"},
+            {"145500000", "145500000"},
+            {"145500000 Hz", "145500000"},
+            {".5", "500000"},
+            {"99999", "99999000000"},
+            {"100000", "100000"},
+            {"145,5", "\"145,5\" is not a frequency: give it in MHz"},
+            {"145.5 MHz FM", "is not a frequency"},
+            {"-145.5", "is not a frequency"},
+            {"1e3", "is not a frequency"},
+            {"", "\"\" is not a frequency"},
+            {"0", "outside 1 Hz to 100 GHz."},
+            {"100000.001M", "is outside 1 Hz to 100 GHz."},
+            {"99999999999999999999999999", "is outside 1 Hz to 100 GHz."},
+        };
+        for (const auto& [text, read] : rows) {
+            QTest::newRow(text) << QString::fromLatin1(text) << QString::fromLatin1(read);
+        }
+    }
+    void readsATypedFrequency() {
+        QFETCH(QString, text);
+        QFETCH(QString, read);
+        QString error;
+        const std::optional<long long> hertz = nerimo::ParseFrequency(text, &error);
+        QCOMPARE(hertz ? QString::number(*hertz) : QString(), read[0].isDigit() ? read : QString());
+        QVERIFY2(hertz || error.contains(read), qPrintable(error));
     }
 
     void readsTheCommandLine() {

@@ -654,6 +654,73 @@ class WindowTest : public QObject {
         QCOMPARE(scale->PixelAt(44 + 8 * 40, 5), qRgb(128, 128, 128));
     }
 
+    // "Lockouts…": a frequency typed in (Enter or "Add") is locked out, written to the file and
+    // marked on the scale strip; one that is none says why and adds nothing; each lockout shows
+    // the name a bookmark gives it; those picked are removed.
+    void lockoutsInTheDialog() {
+        const QTemporaryDir folder;
+        program_.folder = folder.path();
+        const QString lockouts = folder.filePath(QStringLiteral("lockouts.csv"));
+        files_.byPath[lockouts] = {
+            nerimo::FileRead::Outcome::Read, "Frequency_Hz\n145100000\n", {}};
+        files_.byPath["/names.csv"] = {nerimo::FileRead::Outcome::Read,
+                                       "# Frequency ; Name ; Modulation ; Bandwidth ; Tags\n"
+                                       "145100000 ; Beacon ; Narrow FM ; 10000 ; \n"
+                                       "145200000 ; Calling ; Narrow FM ; 10000 ; \n",
+                                       {}};
+        nerimo::CommandLine options;
+        options.bookmarksPath = QStringLiteral("/names.csv");
+        Show({}, "C", options);
+        QMenu* menu = OpenPlotMenu();
+        Item(menu, "Lockouts…")->trigger();
+        menu->close();
+        auto* dialog = form_->findChild<nerimo::LockoutsDialog*>();
+        QVERIFY(dialog && dialog->isVisible());
+        auto* list = dialog->findChild<QListWidget*>("lockoutList");
+        auto* entry = dialog->findChild<QLineEdit*>("lockoutEntry");
+        auto* problem = dialog->findChild<QLabel*>("lockoutProblem");
+        const auto rows = [list] {
+            QStringList texts;
+            for (int i = 0; i < list->count(); ++i) {
+                texts << list->item(i)->text();
+            }
+            return texts;
+        };
+        QCOMPARE(rows(), QStringList{"145.1000 MHz  Beacon"});
+
+        QTest::keyClicks(entry, QStringLiteral("145.5M"));
+        QTest::keyClick(entry, Qt::Key_Return);
+        QCOMPARE(files_.byPath[lockouts].bytes, QByteArray("Frequency_Hz\n145100000\n145500000\n"));
+        QCOMPARE(rows(), (QStringList{"145.1000 MHz  Beacon", "145.5000 MHz"}));
+        QVERIFY(entry->text().isEmpty() && problem->isHidden());
+        auto* scale = form_->findChild<nerimo::platform::SurfaceWidget*>("scaleStrip");
+        QCOMPARE(scale->PixelAt(44 + 8 * 40, 5), qRgb(128, 128, 128));
+
+        QTest::keyClicks(entry, QStringLiteral("145,2"));
+        QTest::mouseClick(dialog->findChild<QPushButton*>("addLockoutButton"), Qt::LeftButton);
+        QVERIFY(problem->isVisible());
+        QVERIFY2(problem->text().startsWith("\"145,2\" is not a frequency"),
+                 qPrintable(problem->text()));
+        QCOMPARE(files_.byPath[lockouts].bytes, QByteArray("Frequency_Hz\n145100000\n145500000\n"));
+        QCOMPARE(rows().size(), 2);
+        QCOMPARE(scale->PixelAt(44 + 8 * 16, 5), qRgb(0, 0, 0));
+
+        entry->clear();
+        QTest::keyClicks(entry, QStringLiteral("145200 kHz"));
+        QTest::mouseClick(dialog->findChild<QPushButton*>("addLockoutButton"), Qt::LeftButton);
+        QCOMPARE(rows(),
+                 (QStringList{"145.1000 MHz  Beacon", "145.2000 MHz  Calling", "145.5000 MHz"}));
+        QVERIFY(problem->isHidden());
+        QCOMPARE(scale->PixelAt(44 + 8 * 16, 5), qRgb(128, 128, 128));
+
+        list->item(0)->setSelected(true);
+        list->item(2)->setSelected(true);
+        QTest::mouseClick(dialog->findChild<QPushButton*>("removeLockoutButton"), Qt::LeftButton);
+        QCOMPARE(rows(), QStringList{"145.2000 MHz  Calling"});
+        QCOMPARE(files_.byPath[lockouts].bytes, QByteArray("Frequency_Hz\n145200000\n"));
+        QCOMPARE(scale->PixelAt(44 + 8 * 8, 5), qRgb(0, 0, 0));
+    }
+
     // A log in the history from the start: read off the window's thread, a sweep's hops joined
     // into one, a malformed line counted; a log that cannot be read, a message that does not wait.
     void historyShowsALog() {
