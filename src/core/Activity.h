@@ -5,11 +5,11 @@
 
 namespace nerimo {
 
-// One frequency heard in consecutive sweeps: at or above the activity level at its step, sweep
-// after sweep, until a sweep finds it below.
+// One frequency heard in consecutive sweeps: a signal's strongest step as it began, taken in by
+// that signal sweep after sweep, until a sweep finds it below the activity level.
 struct Activity {
     long long hertz = 0;
-    QString name;  // of the named frequency at its step; empty when there is none
+    QString name;  // of the named frequency on the signal's steps nearest it; empty for none
     int strongest = 0;
     QDateTime firstHeard;
     QDateTime lastHeard;

@@ -24,14 +24,15 @@ Bookmarks::Bookmarks(std::vector<Bookmark> bookmarks) : bookmarks_(std::move(boo
                      [](const Bookmark& a, const Bookmark& b) { return a.hertz < b.hertz; });
 }
 
-std::optional<QString> Bookmarks::NameAt(long long stepHertz, long long stepWidth) const {
-    const auto [low, high] = OnStep(stepHertz, stepWidth);
+std::optional<QString> Bookmarks::NameNear(long long hertz, long long lowStep, long long highStep,
+                                           long long stepWidth) const {
+    const long long low = OnStep(lowStep, stepWidth).first;
+    const long long high = OnStep(highStep, stepWidth).second;
     auto it = std::lower_bound(bookmarks_.begin(), bookmarks_.end(), low,
                                [](const Bookmark& b, long long hz) { return b.hertz < hz; });
     const Bookmark* nearest = nullptr;
     for (; it != bookmarks_.end() && it->hertz < high; ++it) {
-        if (!nearest ||
-            std::llabs(it->hertz - stepHertz) < std::llabs(nearest->hertz - stepHertz)) {
+        if (!nearest || std::llabs(it->hertz - hertz) < std::llabs(nearest->hertz - hertz)) {
             nearest = &*it;
         }
     }

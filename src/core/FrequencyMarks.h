@@ -26,7 +26,14 @@ class Bookmarks {
 
     // The name of the bookmark nearest to a step, within half a step of it; nothing when there
     // is none.
-    std::optional<QString> NameAt(long long stepHertz, long long stepWidth = kStepHz) const;
+    std::optional<QString> NameAt(long long stepHertz, long long stepWidth = kStepHz) const {
+        return NameNear(stepHertz, stepHertz, stepHertz, stepWidth);
+    }
+    // The name of the bookmark nearest to a frequency among those on the steps from `lowStep` to
+    // `highStep` (a signal several steps wide), the lower of two as near; nothing when there is
+    // none.
+    std::optional<QString> NameNear(long long hertz, long long lowStep, long long highStep,
+                                    long long stepWidth = kStepHz) const;
     // Those within the given frequencies, both included.
     std::vector<Bookmark> Within(long long lowHertz, long long highHertz) const;
     size_t size() const { return bookmarks_.size(); }

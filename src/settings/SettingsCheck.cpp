@@ -73,7 +73,9 @@ QString Value(const Settings& settings, const RawSettings& read, const QByteArra
                                       : QString::number(settings.rigSpeed);
     }
     if (key == "ACTIVITY=") {
-        return QStringLiteral("%1 (heard at level %1 and above)").arg(settings.activityLevel);
+        return settings.activityLevel
+                   ? QStringLiteral("%1 (heard at level %1 and above)").arg(*settings.activityLevel)
+                   : QStringLiteral("floor + %1 (the band's median + %1)").arg(kActivityMargin);
     }
     return QStringLiteral("%1 (ms, for a Hamlib radio)").arg(settings.settleMs);
 }
@@ -87,6 +89,9 @@ bool Replaced(const RawSettings& read, const Settings& valid, const QByteArray& 
     if (key == "PAUSE=") {  // 0 or less is no pause as meant; a dwell past 10 s is none unasked
         return read.pauseSeconds > 0 && valid.pause.kind == Pause::Kind::None;
     }
+    if (key == "ACTIVITY=") {  // outside 1 to 16, the floor's rule instead; 0 asks for it
+        return read.activityLevel != 0 && !valid.activityLevel;
+    }
     const QHash<QByteArray, std::pair<double, double>> kAsReadAndValid = {
         {"SPAN=", {read.spanMHz, valid.spanMHz}},
         {"MHZ=", {read.startMHz, valid.startMHz}},
@@ -94,7 +99,6 @@ bool Replaced(const RawSettings& read, const Settings& valid, const QByteArray& 
         {"CLEAR_SCREEN=", {read.clearAtStart, valid.clearAtStart}},
         {"COM=", {read.comPort, valid.comPort}},
         {"COLOR=", {read.colorIndex, valid.colorIndex}},
-        {"ACTIVITY=", {read.activityLevel, valid.activityLevel}},
         {"SETTLE=", {read.settleMs.value_or(valid.settleMs), valid.settleMs}},
     };
     const auto values = kAsReadAndValid.find(key);

@@ -192,8 +192,9 @@ Settings ValidateSettings(const RawSettings& raw) {
     settings.settleMs = raw.settleMs && *raw.settleMs >= 0 && *raw.settleMs <= kLongestSettleMs
                             ? *raw.settleMs
                             : kDefaultSettleMs;
-    settings.activityLevel =
-        raw.activityLevel < 1 || raw.activityLevel > kHighestLevel ? 1 : raw.activityLevel;
+    if (raw.activityLevel >= 1 && raw.activityLevel <= kHighestLevel) {
+        settings.activityLevel = raw.activityLevel;
+    }
     return settings;
 }
 

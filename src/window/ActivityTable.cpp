@@ -39,9 +39,10 @@ QVariant ActivityTable::data(const QModelIndex& index, int role) const {
                    : role == Qt::DisplayRole
                        ? QVariant(QString::fromLatin1(FreqText(activity.hertz)))
                        : QVariant();
-        case Name:
-            return role == SortRole || role == Qt::DisplayRole ? QVariant(activity.name)
-                                                               : QVariant();
+        case Name:  // whole in its tooltip, where the column cuts it short
+            return role == SortRole || role == Qt::DisplayRole || role == Qt::ToolTipRole
+                       ? QVariant(activity.name)
+                       : QVariant();
         case FirstHeard:
             return role == SortRole          ? QVariant(activity.firstHeard)
                    : role == Qt::DisplayRole ? QVariant(activity.firstHeard.toString(time))

@@ -68,7 +68,13 @@ HistoryWindow::HistoryWindow(HistoryModel& model, ActivityTable& activities, Win
     activityView_->setSelectionBehavior(QAbstractItemView::SelectRows);
     activityView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     activityView_->verticalHeader()->hide();
-    activityView_->horizontalHeader()->setStretchLastSection(true);
+    // A row is one line, each column as wide as its header and its cells, the name taking what
+    // is left and cut short with "…" where that is not enough.
+    activityView_->setWordWrap(false);
+    QHeaderView* header = activityView_->horizontalHeader();
+    header->setSectionResizeMode(QHeaderView::ResizeToContents);
+    header->setSectionResizeMode(ActivityTable::Name, QHeaderView::Stretch);
+    header->setMinimumSectionSize(header->sectionSizeHint(ActivityTable::Name));
     connect(activityView_, &QTableView::doubleClicked, this, [tune](const QModelIndex& index) {
         tune(index.data(ActivityTable::HertzRole).toLongLong());
     });

@@ -345,8 +345,8 @@ void MainWindow::UseReceiver(const ReceiverChoice& choice) {
     settings_.deviceGiven = false;  // messages now point to the settings file, not --device
     settings_.rigModel = choice.rigModel;
     settings_.startMHz = choice.startMHz;
-    settings_.activityLevel = choice.activityLevel.value_or(1);
-    station_->activity().UseLevel(settings_.activityLevel);
+    settings_.activityLevel = choice.activityLevel;
+    station_->activity().UseLevel(choice.activityLevel);
     (choice.spanMHz == 8 ? ui_.span8Button : ui_.span1Button)->setChecked(true);
     SpanChanged(choice.spanMHz);
     station_->ChangeReceiver([](const OpenOutcome&) {});

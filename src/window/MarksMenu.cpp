@@ -16,17 +16,23 @@ MarksMenu::MarksMenu(const Parts& parts)
     auto* bookmarks = new QAction(QStringLiteral("Bookmarks…"), this);
     parts_.menu.insertActions(parts_.before, {lockOut_, removeLockout_, lockouts, bookmarks});
     parts_.menu.insertSeparator(parts_.before);
-    connect(lockOut_, &QAction::triggered, this, &MarksMenu::LockOut);
-    connect(removeLockout_, &QAction::triggered, this, &MarksMenu::RemoveLockout);
+    connect(lockOut_, &QAction::triggered, this, [this] {
+        if (step_) {
+            LockOut(*step_);
+        }
+    });
+    connect(removeLockout_, &QAction::triggered, this, [this] {
+        if (step_) {
+            RemoveLockout(*step_);
+        }
+    });
     connect(bookmarks, &QAction::triggered, this, &MarksMenu::ChooseBookmarks);
     connect(lockouts, &QAction::triggered, this, [this] {
         if (!dialog_) {
             dialog_ = new LockoutsDialog(
-                parts_.window, parts_.station.lockouts(), [this](long long hertz) {
-                    QString error;
-                    Saved(parts_.station.RemoveLockout(hertz, &error), error);
-                    parts_.changed();
-                });
+                parts_.window, parts_.station.lockouts(), parts_.station.bookmarks(),
+                [this](long long hertz) { LockOut(hertz); },
+                [this](long long hertz) { RemoveLockout(hertz); });
         }
         dialog_->Refill();
         dialog_->show();
@@ -46,20 +52,16 @@ void MarksMenu::PointAt(std::optional<long long> stepHertz) {
     removeLockout_->setEnabled(locked);
 }
 
-void MarksMenu::LockOut() {
-    if (step_) {
-        QString error;
-        Saved(parts_.station.LockOut(*step_, &error), error);
-        parts_.changed();
-    }
+void MarksMenu::LockOut(long long hertz) {
+    QString error;
+    Saved(parts_.station.LockOut(hertz, &error), error);
+    parts_.changed();
 }
 
-void MarksMenu::RemoveLockout() {
-    if (step_) {
-        QString error;
-        Saved(parts_.station.RemoveLockout(*step_, &error), error);
-        parts_.changed();
-    }
+void MarksMenu::RemoveLockout(long long stepHertz) {
+    QString error;
+    Saved(parts_.station.RemoveLockout(stepHertz, &error), error);
+    parts_.changed();
 }
 
 void MarksMenu::Saved(bool saved, const QString& error) {

@@ -13,8 +13,8 @@
 namespace nerimo {
 
 // The plot menu's items for the frequencies locked out and named: "Lock out 145.5000 MHz" (the
-// step under the pointer) and "Remove lockout", "Lockouts…" (the list, to remove them from) and
-// "Bookmarks…" (a file of named frequencies, remembered for the next start).
+// step under the pointer) and "Remove lockout", "Lockouts…" (the list, to add to by frequency and
+// remove from) and "Bookmarks…" (a file of named frequencies, remembered for the next start).
 class MarksMenu : public QObject {
     Q_OBJECT
 
@@ -37,8 +37,9 @@ class MarksMenu : public QObject {
     bool UseBookmarks(const QString& path);
 
   private:
-    void LockOut();
-    void RemoveLockout();
+    // Each writes the lockouts file and has the scale strip show the change.
+    void LockOut(long long hertz);
+    void RemoveLockout(long long stepHertz);
     void ChooseBookmarks();
     // Says why the lockouts file could not be written, when it could not.
     void Saved(bool saved, const QString& error);

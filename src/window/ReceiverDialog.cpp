@@ -87,7 +87,7 @@ ReceiverDialog::ReceiverDialog(QWidget* parent, const ReceiverLists& lists,
 
     activity_->setObjectName(QStringLiteral("activityChoice"));
     activity_->setRange(0, 16);
-    activity_->setSpecialValueText(QStringLiteral("the band's floor + 3"));
+    activity_->setSpecialValueText(QStringLiteral("the band's floor + %1").arg(kActivityMargin));
     activity_->setValue(now.activityLevel.value_or(0));
     activity_->setToolTip(
         QStringLiteral("The level at which a step counts as activity "

@@ -75,13 +75,14 @@ struct Holding {
 
 struct Heard {
     const char* name;
-    QList<QByteArray> sweeps;  // the levels of the first steps, a digit each (hex), the rest 0
+    QList<QByteArray> sweeps;  // the levels of the first steps, a digit each (hex)
     QStringList events;        // "S(tarted)|H(eard)|E(nded) MHz strongest sweeps [name]"
     int pause = 0;
-    int activityLevel = 1;
-    QList<int> locked = {};   // steps locked out
-    int holdReads = 1000;     // a hold's reads of a signal before it drops
-    QStringList pauses = {};  // the steps at which the status said "pause"
+    std::optional<int> activityLevel = {};  // none: the band's floor and the margin
+    QList<int> locked = {};                 // steps locked out
+    int holdReads = 1000;                   // a hold's reads of a signal before it drops
+    QStringList pauses = {};                // the steps at which the status said "pause"
+    int rest = 0;                           // the level of the steps after those given
 };
 
 struct HoldOff {
@@ -316,9 +317,13 @@ class CoreTest : public QObject {
         }
     }
 
-    // The activities the sweeps make: a step heard (at or above the activity level) starts one,
-    // the next sweep that hears it carries it on, the first that does not ends it; a pause or a
-    // hold measures a step once; a step locked out never pauses, holds or is heard.
+    // The activities the sweeps make: a step heard (at or above the activity level, or else the
+    // floor of the band plus 3) starts one, the next sweep that hears it carries it on, the first
+    // that does not ends it; steps heard side by side are one signal, one activity at its
+    // strongest step; a pause or a hold measures a step once; a step locked out never pauses,
+    // holds or is heard. "Calling" names step 2 and "Net" step 5. A first sweep judges each step
+    // by the steps before it, so a signal at its start waits for a quiet sweep ("") to set the
+    // floor.
     void activitiesOverSweeps_data() {
         AddRows<Heard>({
             {"one sweep", {"03"}, {"S 145.0125 3 1", "E 145.0125 3 1"}},
@@ -338,7 +343,7 @@ class CoreTest : public QObject {
              {"03", "03"},
              {"S 145.0125 3 1", "H 145.0125 3 2", "E 145.0125 3 2"},
              2,
-             1,
+             {},
              {},
              1000,
              {"1", "1"}},
@@ -346,7 +351,7 @@ class CoreTest : public QObject {
              {"03", "03"},
              {"S 145.0125 3 1", "H 145.0125 3 2", "E 145.0125 3 2"},
              99,
-             1,
+             {},
              {},
              3,
              {"1", "1"}},
@@ -354,10 +359,64 @@ class CoreTest : public QObject {
              {"0f03", "0f03"},
              {"S 145.0375 3 1", "H 145.0375 3 2", "E 145.0375 3 2"},
              2,
-             1,
+             {},
              {1},
              1000,
              {"3", "3"}},
+            {"level 1 on a quiet band is no activity", {"01", "0101"}, {}},
+            {.name = "level 1 heard where ACTIVITY=1 says so",
+             .sweeps = {"01"},
+             .events = {"S 145.0125 1 1", "E 145.0125 1 1"},
+             .activityLevel = 1},
+            {.name = "a pause at any level above 0, whatever the floor",
+             .sweeps = {"01"},
+             .events = {},
+             .pause = 2,
+             .pauses = {"1"}},
+            {.name = "a band's floor at 4: heard from 7",
+             .sweeps = {"4446", "4447"},
+             .events = {"S 145.0375 7 1", "E 145.0375 7 1"},
+             .rest = 4},
+            {.name = "a carrier always there counts",
+             .sweeps = {"49", "49", "49"},
+             .events = {"S 145.0125 9 1", "H 145.0125 9 2", "H 145.0125 9 3", "E 145.0125 9 3"},
+             .rest = 4},
+            {.name = "ACTIVITY=8 over the floor's 7",
+             .sweeps = {"", "4748"},
+             .events = {"S 145.0375 8 1", "E 145.0375 8 1"},
+             .activityLevel = 8,
+             .rest = 4},
+            {"the floor of the sweep before", {"00", "50"}, {"S 145.0000 5 1", "E 145.0000 5 1"}},
+            {"a signal over steps is one, at its strongest",
+             {"", "0575", "0686"},
+             {"S 145.0250 7 1 Calling", "H 145.0250 8 2 Calling", "E 145.0250 8 2 Calling"}},
+            {"named after a bookmark on its steps",
+             {"", "0057"},
+             {"S 145.0375 7 1 Calling", "E 145.0375 7 1 Calling"}},
+            {"named after the bookmark on its steps nearest its strongest",
+             {"", "003493"},
+             {"S 145.0500 9 1 Net", "E 145.0500 9 1 Net"}},
+            {"as strong on three steps: the middle one",
+             {"", "0777"},
+             {"S 145.0250 7 1 Calling", "E 145.0250 7 1 Calling"}},
+            {"as strong on two steps: the lower",
+             {"", "077"},
+             {"S 145.0125 7 1 Calling", "E 145.0125 7 1 Calling"}},
+            {"a signal that moves, still on its step",
+             {"", "0570", "0057"},
+             {"S 145.0250 7 1 Calling", "H 145.0250 7 2 Calling", "E 145.0250 7 2 Calling"}},
+            {"two signals grown into one: the nearer carries on",
+             {"", "70007", "33353"},
+             {"S 145.0000 7 1", "S 145.0500 7 1", "H 145.0500 7 2", "E 145.0000 7 1",
+              "E 145.0500 7 2"}},
+            {"two as near: the lower carries on",
+             {"", "70007", "33533"},
+             {"S 145.0000 7 1", "S 145.0500 7 1", "H 145.0000 7 2", "E 145.0500 7 1",
+              "E 145.0000 7 2"}},
+            {.name = "a step locked out parts a signal",
+             .sweeps = {"", "0777"},
+             .events = {"S 145.0125 7 1", "S 145.0375 7 1", "E 145.0125 7 1", "E 145.0375 7 1"},
+             .locked = {2}},
         });
     }
     void activitiesOverSweeps() {
@@ -366,7 +425,8 @@ class CoreTest : public QObject {
         for (const int step : row.locked) {
             core.lockouts.Add(145000000 + step * 12500);
         }
-        const nerimo::Bookmarks bookmarks({{145025000, QStringLiteral("Calling")}});
+        const nerimo::Bookmarks bookmarks(
+            {{145025000, QStringLiteral("Calling")}, {145062500, QStringLiteral("Net")}});
         nerimo::testing::FixedClock clock;
         nerimo::ActivityTracker tracker(row.activityLevel, core.lockouts, bookmarks, clock);
         nerimo::testing::RecordingActivities events;
@@ -380,9 +440,11 @@ class CoreTest : public QObject {
             const auto sweep = core.receiver.tuned.count("145.0000N") - 1;
             const auto step = qsizetype(std::lround((last.chopped(1).toDouble() - 145) / 0.0125));
             const QByteArray levels = row.sweeps.value(sweep);
-            return std::optional<int>(step < levels.size() && reads <= row.holdReads
-                                          ? QByteArray(1, levels[step]).toInt(nullptr, 16)
-                                          : 0);
+            if (step >= levels.size()) {
+                return std::optional<int>(row.rest);
+            }
+            return std::optional<int>(
+                reads <= row.holdReads ? QByteArray(1, levels[step]).toInt(nullptr, 16) : 0);
         };
         core.panel.spanMHz = 1;
         core.sweep.RunSweep();

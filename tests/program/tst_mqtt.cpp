@@ -155,8 +155,8 @@ class MqttTest : public QObject {
                 topics << line.split(' ').value(0).mid(10);
             }
         }
-        QCOMPARE(topics.join(" "),
-                 QByteArray("status sweep scan sweep scan activity activity status"));
+        // The carrier at 145.025 MHz and its neighbour heard with it are one activity.
+        QCOMPARE(topics.join(" "), QByteArray("status sweep scan sweep scan activity status"));
         const QList<QJsonObject> sweeps = broker.On("nerimo/s1/sweep");
         const QList<QJsonObject> states = broker.On("nerimo/s1/status");
         QCOMPARE(states.value(0).value("state"), "online");

@@ -4,6 +4,7 @@
 #include "BookmarkImport.h"
 #include "BrokerAddress.h"
 #include "CommandLine.h"
+#include "FrequencyEntry.h"
 #include "FrequencyMarks.h"
 #include "LockoutsFile.h"
 #include "NumberRule.h"
@@ -34,8 +35,8 @@ QString Summary(const Settings& s) {
     if (s.rigModel != 0 || s.rigSpeed != 0) {
         words << QStringLiteral("rig %1 %2").arg(s.rigModel).arg(s.rigSpeed);
     }
-    if (s.activityLevel != 1) {
-        words << QStringLiteral("heard at %1").arg(s.activityLevel);
+    if (s.activityLevel) {
+        words << QStringLiteral("heard at %1").arg(*s.activityLevel);
     }
     if (s.settleMs != nerimo::kDefaultSettleMs) {
         words << QStringLiteral("settle %1").arg(s.settleMs);
@@ -167,8 +168,9 @@ class SettingsTest : public QObject {
             {"rig=-3\n", "N 1 145 0 0 1 0 0"},
             {"RIG=100000\n", "RIG= the value 100000, which is outside 1 to 99999"},
             {"RIG_SPEED=-1\n", "RIG_SPEED= the value -1, which is outside 0 to 4000000"},
-            // The activity level: 1 to 16, else 1.
+            // The activity level: 1 to 16, else none (the band's floor and its margin).
             {"activity=4.5\n", "N 1 145 0 0 1 0 0 heard at 4"},
+            {"ACTIVITY=1\n", "N 1 145 0 0 1 0 0 heard at 1"},
             {"ACTIVITY=16\nGRID=1\n", "N 1 145 1 0 1 0 0 heard at 16"},
             {"ACTIVITY=17\n", "N 1 145 0 0 1 0 0"},
             {"ACTIVITY=0\n", "N 1 145 0 0 1 0 0"},
@@ -193,6 +195,36 @@ class SettingsTest : public QObject {
                 error.Message().endsWith("Correct it in /opt/nerimo/Nerimo.ini and start the "
                                          "program again."));
         }
+    }
+
+    // ACTIVITY= as the check shows it: the level set, or the floor's rule when none is; a value
+    // out of range is said to be read as the floor's rule.
+    void checksTheActivityLevel_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QStringList>("warnings");
+        const QString floor = QStringLiteral("floor + 3 (the band's median + 3)");
+        QTest::newRow("unset") << QByteArray("GRID=1\n") << floor << QStringList();
+        QTest::newRow("a level") << QByteArray("ACTIVITY=1\n") << "1 (heard at level 1 and above)"
+                                 << QStringList();
+        QTest::newRow("out of range")
+            << QByteArray("ACTIVITY=17\n") << floor
+            << QStringList("line 1: ACTIVITY=17 was read as " + floor + '.');
+    }
+    void checksTheActivityLevel() {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, value);
+        QFETCH(QStringList, warnings);
+        const nerimo::SettingsCheck check = nerimo::CheckSettings(file);
+        const auto key = std::find_if(check.keys.begin(), check.keys.end(),
+                                      [](const auto& key) { return key.key == "ACTIVITY="; });
+        QVERIFY(key != check.keys.end());
+        QCOMPARE(key->value, value);
+        QStringList said;
+        for (const nerimo::SettingsWarning& warning : check.warnings) {
+            said << warning.text;
+        }
+        QCOMPARE(said, warnings);
     }
 
     // The command line: a survey's options read; help, or usage with status 2 for what does
@@ -279,6 +311,46 @@ class SettingsTest : public QObject {
                  read ? plan : QString());
         QVERIFY2(read || error.contains(plan), qPrintable(error));
     }
+
+    // A frequency as typed for a lockout: in MHz, kHz or Hz, a number alone in MHz up to
+    // 100000 and in Hz from there; or the reason.
+    void readsATypedFrequency_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("read");  // Hz, or a piece of the reason (no digit first)
+        const QList<QPair<const char*, const char*>> rows = {
+            {"145.5", "145500000"},
+            {"145.5M", "145500000"},
+            {"145.5 MHz", "145500000"},
+            {" 146.52 mhz ", "146520000"},
+            {"145500k", "145500000"},
+            {"145500 kHz", "145500000"},
+            {"145500000", "145500000"},
+            {"145500000 Hz", "145500000"},
+            {".5", "500000"},
+            {"99999", "99999000000"},
+            {"100000", "100000"},
+            {"145,5", "\"145,5\" is not a frequency: give it in MHz"},
+            {"145.5 MHz FM", "is not a frequency"},
+            {"-145.5", "is not a frequency"},
+            {"1e3", "is not a frequency"},
+            {"", "\"\" is not a frequency"},
+            {"0", "outside 1 Hz to 100 GHz."},
+            {"100000.001M", "is outside 1 Hz to 100 GHz."},
+            {"99999999999999999999999999", "is outside 1 Hz to 100 GHz."},
+        };
+        for (const auto& [text, read] : rows) {
+            QTest::newRow(text) << QString::fromLatin1(text) << QString::fromLatin1(read);
+        }
+    }
+    void readsATypedFrequency() {
+        QFETCH(QString, text);
+        QFETCH(QString, read);
+        QString error;
+        const std::optional<long long> hertz = nerimo::ParseFrequency(text, &error);
+        QCOMPARE(hertz ? QString::number(*hertz) : QString(), read[0].isDigit() ? read : QString());
+        QVERIFY2(hertz || error.contains(read), qPrintable(error));
+    }
+
     void readsTheCommandLine() {
         QFETCH(QStringList, arguments);
         QFETCH(int, status);
@@ -576,6 +648,9 @@ class SettingsTest : public QObject {
             << QStringLiteral("Line 1 holds 2 keys");
         QTest::newRow("set twice") << QByteArray("MHZ=145\nMHZ=150\n") << QByteArray()
                                    << QStringLiteral("MHZ= is set on line 1 and again on line 2");
+        QTest::newRow("back to the band's floor")
+            << QByteArray("ACTIVITY=5\nMHZ=146.5\nSPAN=8\nDEVICE=/dev/ttyUSB1\n")
+            << QByteArray("ACTIVITY=0\nMHZ=146.5\nSPAN=8\nDEVICE=/dev/ttyUSB1\n") << QString();
         QTest::newRow("a line that looks like a comment")
             << QByteArray("#DEVICE=/dev/ttyS0\n") << QByteArray()
             << QStringLiteral("line 1 starts with '#'");

@@ -1,11 +1,13 @@
 #include <QAbstractItemModelTester>
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSortFilterProxyModel>
+#include <QSpinBox>
 #include <QToolTip>
 #include <QtTest>
 #include <memory>
@@ -56,6 +58,7 @@ struct PlotClick {
 class WindowTest : public QObject {
     Q_OBJECT
 
+    std::optional<QTemporaryDir> programFolder_;
     nerimo::testing::FakeProgram program_;
     nerimo::testing::FakeFileAccess files_;
     nerimo::testing::FakeMessageBox messages_;
@@ -142,7 +145,11 @@ class WindowTest : public QObject {
 
   private slots:
     void init() {
+        // What the windows remember goes beside the settings file, on the disk: a folder of the
+        // test's own, never a shared one.
+        programFolder_.emplace();
         program_ = {};
+        program_.folder = programFolder_->path();
         files_ = {};
         messages_ = {};
         port_ = {};
@@ -527,6 +534,59 @@ class WindowTest : public QObject {
         QCOMPARE(port_.written, QList<QByteArray>{"145.0125N"});
     }
 
+    // The activity table's headers whole and its rows one line each: every column as wide as
+    // its header, and but for the name as its cells, in a wide window and in a narrow one; a name
+    // too long for what is left is cut short, and whole in its tooltip.
+    void activityTableFitsItsColumns() {
+        const QTemporaryDir folder;  // where the narrowed window's place is remembered
+        program_.folder = folder.path();
+        Show();
+        nerimo::HistoryWindow& history = form_->historyWindow();
+        history.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&history));
+        QTableView& view = history.activityView();
+        auto* table = qobject_cast<nerimo::ActivityTable*>(
+            qobject_cast<QSortFilterProxyModel*>(view.model())->sourceModel());
+        const QString name = QStringLiteral("The repeater of the hill club, north. ").repeated(5);
+        const QDateTime time(QDate(2026, 12, 7), QTime(10, 0));
+        table->ActivityChanged({145500000, name, 16, time, time, 12345},
+                               nerimo::ActivityEvent::Started);
+        table->Show();
+        const QHeaderView& header = *view.horizontalHeader();
+        const QAbstractItemView& cells = view;  // whose size hints are public
+        const auto fits = [&](const char* window) {
+            for (int column = 0; column < nerimo::ActivityTable::kColumns; ++column) {
+                const QString title = view.model()->headerData(column, Qt::Horizontal).toString();
+                const QByteArray where = QStringLiteral("%1, %2").arg(title, window).toLatin1();
+                QVERIFY2(header.sectionSize(column) >= header.sectionSizeHint(column), where);
+                QVERIFY2(column == nerimo::ActivityTable::Name ||
+                             header.sectionSize(column) >= cells.sizeHintForColumn(column),
+                         where);
+            }
+            QVERIFY(header.sectionSize(nerimo::ActivityTable::Name) <
+                    view.fontMetrics().horizontalAdvance(name));
+        };
+        // Laid out again once the row is in, the name taking the room the others leave.
+        QTRY_COMPARE(header.length(), view.viewport()->width());
+        fits("wide");
+        if (QTest::currentTestFailed()) {
+            return;
+        }
+        const int wide = header.sectionSize(nerimo::ActivityTable::Name);
+        // Room for the other columns and 5 pixels: the name gives up its room, but not below its
+        // header's width.
+        history.resize(history.width() - wide + 5, history.height());
+        QTRY_VERIFY(header.sectionSize(nerimo::ActivityTable::Name) < wide);
+        fits("narrow");
+        if (QTest::currentTestFailed()) {
+            return;
+        }
+        // Drawn on one line, in a row no taller than the view's rows of one line.
+        QVERIFY(!view.wordWrap());
+        QVERIFY(view.rowHeight(0) <= view.verticalHeader()->defaultSectionSize());
+        QCOMPARE(view.model()->index(0, nerimo::ActivityTable::Name).data(Qt::ToolTipRole), name);
+    }
+
     // The activity table as a model a view can trust, through its whole life: rows added as
     // activities start, changed as they are heard and end, shown in batches, the oldest dropped
     // past 10,000; Qt's model tester checks every signal and index on the way.
@@ -627,6 +687,7 @@ class WindowTest : public QObject {
         ports->setCurrentIndex(0);
         dialog->findChild<QComboBox*>("spanChoice")->setCurrentIndex(1);
         dialog->findChild<QDoubleSpinBox*>("startChoice")->setValue(430.0125);
+        dialog->findChild<QSpinBox*>("activityChoice")->setValue(7);
         Click("startButton");  // a run in progress ends
         QTest::mouseClick(dialog->findChild<QPushButton*>("saveSettingsButton"), Qt::LeftButton);
 
@@ -638,8 +699,9 @@ class WindowTest : public QObject {
         QCOMPARE(Caption("startFrequencyLabel"), QStringLiteral("430.0125"));
         QCOMPARE(Caption("endFrequencyLabel"), QStringLiteral("438.0125"));
         const QString file = files_.asked.value(0);
-        QCOMPARE(files_.byPath.value(file).bytes, "# the shack's\r\nDEVICE=" + byId.toUtf8() +
-                                                      "\r\nGRID=1\r\nMHZ=430.0125\r\nSPAN=8\r\n");
+        QCOMPARE(files_.byPath.value(file).bytes,
+                 "# the shack's\r\nDEVICE=" + byId.toUtf8() +
+                     "\r\nGRID=1\r\nMHZ=430.0125\r\nSPAN=8\r\nACTIVITY=7\r\n");
         Click("startButton");
         QVERIFY(scheduler_.RunUntil([&] { return !port_.written.isEmpty(); }, 5));
         QCOMPARE(port_.written.first(), QByteArray("430.0125N"));
@@ -778,6 +840,73 @@ class WindowTest : public QObject {
                  QStringLiteral("The lockouts file cannot be written (it is a folder); the change "
                                 "holds until Nerimo ends."));
         QCOMPARE(scale->PixelAt(44 + 8 * 40, 5), qRgb(128, 128, 128));
+    }
+
+    // "Lockouts…": a frequency typed in (Enter or "Add") is locked out, written to the file and
+    // marked on the scale strip; one that is none says why and adds nothing; each lockout shows
+    // the name a bookmark gives it; those picked are removed.
+    void lockoutsInTheDialog() {
+        const QTemporaryDir folder;
+        program_.folder = folder.path();
+        const QString lockouts = folder.filePath(QStringLiteral("lockouts.csv"));
+        files_.byPath[lockouts] = {
+            nerimo::FileRead::Outcome::Read, "Frequency_Hz\n145100000\n", {}};
+        files_.byPath["/names.csv"] = {nerimo::FileRead::Outcome::Read,
+                                       "# Frequency ; Name ; Modulation ; Bandwidth ; Tags\n"
+                                       "145100000 ; Beacon ; Narrow FM ; 10000 ; \n"
+                                       "145200000 ; Calling ; Narrow FM ; 10000 ; \n",
+                                       {}};
+        nerimo::CommandLine options;
+        options.bookmarksPath = QStringLiteral("/names.csv");
+        Show({}, "C", options);
+        QMenu* menu = OpenPlotMenu();
+        Item(menu, "Lockouts…")->trigger();
+        menu->close();
+        auto* dialog = form_->findChild<nerimo::LockoutsDialog*>();
+        QVERIFY(dialog && dialog->isVisible());
+        auto* list = dialog->findChild<QListWidget*>("lockoutList");
+        auto* entry = dialog->findChild<QLineEdit*>("lockoutEntry");
+        auto* problem = dialog->findChild<QLabel*>("lockoutProblem");
+        const auto rows = [list] {
+            QStringList texts;
+            for (int i = 0; i < list->count(); ++i) {
+                texts << list->item(i)->text();
+            }
+            return texts;
+        };
+        QCOMPARE(rows(), QStringList{"145.1000 MHz  Beacon"});
+
+        QTest::keyClicks(entry, QStringLiteral("145.5M"));
+        QTest::keyClick(entry, Qt::Key_Return);
+        QCOMPARE(files_.byPath[lockouts].bytes, QByteArray("Frequency_Hz\n145100000\n145500000\n"));
+        QCOMPARE(rows(), (QStringList{"145.1000 MHz  Beacon", "145.5000 MHz"}));
+        QVERIFY(entry->text().isEmpty() && problem->isHidden());
+        auto* scale = form_->findChild<nerimo::platform::SurfaceWidget*>("scaleStrip");
+        QCOMPARE(scale->PixelAt(44 + 8 * 40, 5), qRgb(128, 128, 128));
+
+        QTest::keyClicks(entry, QStringLiteral("145,2"));
+        QTest::mouseClick(dialog->findChild<QPushButton*>("addLockoutButton"), Qt::LeftButton);
+        QVERIFY(problem->isVisible());
+        QVERIFY2(problem->text().startsWith("\"145,2\" is not a frequency"),
+                 qPrintable(problem->text()));
+        QCOMPARE(files_.byPath[lockouts].bytes, QByteArray("Frequency_Hz\n145100000\n145500000\n"));
+        QCOMPARE(rows().size(), 2);
+        QCOMPARE(scale->PixelAt(44 + 8 * 16, 5), qRgb(0, 0, 0));
+
+        entry->clear();
+        QTest::keyClicks(entry, QStringLiteral("145200 kHz"));
+        QTest::mouseClick(dialog->findChild<QPushButton*>("addLockoutButton"), Qt::LeftButton);
+        QCOMPARE(rows(),
+                 (QStringList{"145.1000 MHz  Beacon", "145.2000 MHz  Calling", "145.5000 MHz"}));
+        QVERIFY(problem->isHidden());
+        QCOMPARE(scale->PixelAt(44 + 8 * 16, 5), qRgb(128, 128, 128));
+
+        list->item(0)->setSelected(true);
+        list->item(2)->setSelected(true);
+        QTest::mouseClick(dialog->findChild<QPushButton*>("removeLockoutButton"), Qt::LeftButton);
+        QCOMPARE(rows(), QStringList{"145.2000 MHz  Calling"});
+        QCOMPARE(files_.byPath[lockouts].bytes, QByteArray("Frequency_Hz\n145200000\n"));
+        QCOMPARE(scale->PixelAt(44 + 8 * 8, 5), qRgb(0, 0, 0));
     }
 
     // A log in the history from the start: read off the window's thread, a sweep's hops joined
