@@ -678,6 +678,13 @@ class HeadlessTest : public QObject {
         const int steps = int(row.count(',')) - 3;
         const int perStep = rigctld ? 2 : 1;
         QCOMPARE(lines.size(), 2 * steps * perStep + 1);
+        // The receiver's clock stamps a command when it reads it, which a busy machine delays
+        // now and then: one wait may look that much shorter, the next longer; over all the steps
+        // the waits add up to no less than the settling time each.
+        constexpr double kReadLate = 0.03;
+        const double all = lines[2 * steps * perStep - 1].split(' ').value(0).toDouble() -
+                           lines[0].split(' ').value(0).toDouble();
+        QVERIFY2(all >= (2 * steps - 1) * settle, qPrintable(QString::number(all)));
         for (int i = 0; i < 2 * steps; ++i) {
             const QList<QByteArray> tuned = lines[i * perStep].split(' ');
             QCOMPARE(tuned.value(1),
@@ -685,7 +692,7 @@ class HeadlessTest : public QObject {
             const QList<QByteArray> next = lines.value(i * perStep + 1).split(' ');
             if (i * perStep + 1 < lines.size() - 1) {
                 const double waited = next.value(0).toDouble() - tuned.value(0).toDouble();
-                QVERIFY2(waited >= settle && waited < settle + 0.1,
+                QVERIFY2(waited >= settle - kReadLate && waited < settle + 0.1,
                          qPrintable(QString::number(waited)));
             }
         }
