@@ -35,11 +35,15 @@ MainWindow::MainWindow(const Services& services, CommandLine options)
       options_(std::move(options)),
       ui_(BuildControls(this)),
       readoutHelp_(ui_.readoutLabel->toolTip()),
-      receiverPanel_(new ReceiverPanel(ui_.plotView, [this] {
-          if (chooser_) {
-              chooser_->Choose();
-          }
-      })) {
+      receiverPanel_(new ReceiverPanel(
+          ui_.plotView,
+          {[this] { return chooser_ ? chooser_->Ports() : QList<platform::PortChoice>(); },
+           [this](const QByteArray& device) { UseReceiver(CurrentReceiver().WithPort(device)); },
+           [this] {
+               if (chooser_) {
+                   chooser_->Choose();
+               }
+           }})) {
     setObjectName(QStringLiteral("mainWindow"));
     setFixedSize(kWindowSize);
     setFont(SansFont(8.25));
@@ -129,11 +133,7 @@ bool MainWindow::Load() {
                                     services_.messages, [this] { DrawScaleFor(ChosenSpanMHz()); }});
     chooser_.emplace(ReceiverChooser::Parts{
         this, menu_->menu(), menu_->historyItem(), services_.files, services_.messages,
-        settings_.file,
-        [this] {
-            return ReceiverChoice{settings_.device, settings_.rigModel, settings_.startMHz,
-                                  ChosenSpanMHz(), settings_.activityLevel};
-        },
+        settings_.file, [this] { return CurrentReceiver(); },
         [this](const ReceiverChoice& choice) { UseReceiver(choice); }});
     activities_.emplace();
     station_->activity().Listen(*activities_);
@@ -335,6 +335,11 @@ void MainWindow::TuneAtPointer() {
     if (f) {
         TuneTo(Hertz(*f));
     }
+}
+
+ReceiverChoice MainWindow::CurrentReceiver() const {
+    return {settings_.device, settings_.rigModel, settings_.startMHz, ChosenSpanMHz(),
+            settings_.activityLevel};
 }
 
 void MainWindow::UseReceiver(const ReceiverChoice& choice) {

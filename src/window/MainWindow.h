@@ -74,6 +74,8 @@ class MainWindow : public QWidget, public Panel {
     // The read-out's text, and the whole of it for its tooltip when a name was cut.
     void ShowReadout(const QString& shown, const QString& whole);
     void TuneAtPointer();
+    // What the run uses now, as "Receiver…" chooses it.
+    ReceiverChoice CurrentReceiver() const;
     // The receiver, band and activity level chosen in "Receiver…", for this run from now on.
     void UseReceiver(const ReceiverChoice& choice);
     // The plot's menu, for the step at column x of the plot, at a place on the screen.

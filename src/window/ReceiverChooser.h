@@ -31,6 +31,8 @@ class ReceiverChooser : public QObject {
 
     // Opens the dialog, not waiting for it.
     void Choose();
+    // The serial ports there are now.
+    QList<platform::PortChoice> Ports() const { return lists_().ports; }
     // In place of the system's ports and Hamlib's radios (a test's own).
     void ListFrom(std::function<ReceiverLists()> lists) { lists_ = std::move(lists); }
 

@@ -22,6 +22,14 @@ struct ReceiverChoice {
     double startMHz = 145.0;           // MHZ=
     int spanMHz = 1;                   // SPAN=
     std::optional<int> activityLevel;  // ACTIVITY=; none: the band's floor and its margin
+
+    // The same on a serial port of the receiver's own protocol.
+    ReceiverChoice WithPort(const QByteArray& port) const {
+        ReceiverChoice choice = *this;
+        choice.device = port;
+        choice.rigModel = 0;
+        return choice;
+    }
 };
 
 // The ports and radios there are to choose from.

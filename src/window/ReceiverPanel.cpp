@@ -1,5 +1,6 @@
 #include "ReceiverPanel.h"
 
+#include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -17,8 +18,12 @@ constexpr int kMargin = 10;
 
 }  // namespace
 
-ReceiverPanel::ReceiverPanel(QWidget* plotView, std::function<void()> choose)
-    : QFrame(plotView), text_(new QLabel(this)) {
+ReceiverPanel::ReceiverPanel(QWidget* plotView, Parts parts)
+    : QFrame(plotView),
+      parts_(std::move(parts)),
+      text_(new QLabel(this)),
+      ports_(new QComboBox(this)),
+      usePort_(new QPushButton(QStringLiteral("Use this port"), this)) {
     setObjectName(QStringLiteral("receiverPanel"));
     setAccessibleName(QStringLiteral("Receiver"));
     setFrameShape(QFrame::Box);
@@ -31,6 +36,13 @@ ReceiverPanel::ReceiverPanel(QWidget* plotView, std::function<void()> choose)
     text_->setObjectName(QStringLiteral("receiverTrouble"));
     text_->setWordWrap(true);
     text_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    ports_->setObjectName(QStringLiteral("panelPortChoice"));
+    ports_->setToolTip(
+        QStringLiteral("The serial ports there are now, as --list-ports lists them"));
+    usePort_->setObjectName(QStringLiteral("usePortButton"));
+    usePort_->setToolTip(QStringLiteral("Open the receiver on this port, for this run"));
+    connect(usePort_, &QPushButton::clicked, this,
+            [this] { parts_.usePort(ports_->currentText().toUtf8()); });
     auto* chooseButton = new QPushButton(QStringLiteral("Choose the receiver\u2026"), this);
     chooseButton->setObjectName(QStringLiteral("chooseReceiverButton"));
     chooseButton->setToolTip(
@@ -38,15 +50,19 @@ ReceiverPanel::ReceiverPanel(QWidget* plotView, std::function<void()> choose)
     auto* hideButton = new QPushButton(QStringLiteral("Hide"), this);
     hideButton->setObjectName(QStringLiteral("hideTroubleButton"));
     hideButton->setToolTip(QStringLiteral("Hide this until the receiver's state changes"));
-    connect(chooseButton, &QPushButton::clicked, this, std::move(choose));
+    connect(chooseButton, &QPushButton::clicked, this, [this] { parts_.choose(); });
     connect(hideButton, &QPushButton::clicked, this, &QWidget::hide);
 
+    auto* picker = new QHBoxLayout;
+    picker->addWidget(ports_, 1);
+    picker->addWidget(usePort_);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(chooseButton);
     buttons->addWidget(hideButton);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(text_);
+    layout->addLayout(picker);
     layout->addLayout(buttons);
     hide();
 }
@@ -58,6 +74,16 @@ void ReceiverPanel::Show(const QString& trouble) {
     }
     // The lines as standard error has them, broken where the window needs.
     text_->setText(QString(trouble).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    ports_->clear();
+    for (const platform::PortChoice& port : parts_.ports()) {
+        ports_->addItem(port.device);
+        ports_->setItemData(ports_->count() - 1, port.facts, Qt::ToolTipRole);
+    }
+    usePort_->setEnabled(ports_->count() > 0);
+    ports_->setEnabled(ports_->count() > 0);
+    if (ports_->count() == 0) {
+        ports_->addItem(QStringLiteral("No serial ports found"));
+    }
     setFixedWidth(kWidth);
     setFixedHeight(heightForWidth(kWidth) > 0 ? heightForWidth(kWidth) : sizeHint().height());
     move(kPlotPlace.width() - kWidth - kMargin, kMargin);

@@ -706,10 +706,19 @@ class WindowTest : public QObject {
         QVERIFY(scheduler_.RunUntil([&] { return !port_.written.isEmpty(); }, 5));
         QCOMPARE(port_.written.first(), QByteArray("430.0125N"));
 
-        // Gone, and back.
+        // Gone, and another port picked on the panel; or back by itself.
         port_.died();
         QVERIFY(Shown("receiverPanel"));
         QVERIFY(Caption("receiverTrouble").contains("is gone"));
+        auto* panelPorts = qobject_cast<QComboBox*>(Control("panelPortChoice"));
+        QCOMPARE(panelPorts->count(), 2);
+        panelPorts->setCurrentIndex(1);
+        Click("usePortButton");
+        QVERIFY(!Shown("receiverPanel"));
+        QCOMPARE(port_.calls.filter("name ").last(), QStringLiteral("name /dev/ttyS0"));
+        QVERIFY(port_.open);
+        port_.died();
+        QVERIFY(Shown("receiverPanel"));
         QVERIFY(retry_.RunUntil([&] { return !Shown("receiverPanel"); }, 5));
 
         // A file Nerimo must not change: nothing written, and why.
