@@ -28,7 +28,7 @@ QByteArray MHzText(double mhz) {
 
 ReceiverChooser::ReceiverChooser(Parts parts) : QObject(parts.window), parts_(std::move(parts)) {
     lists_ = SystemLists;
-    auto* item = new QAction(QStringLiteral("Receiver…"), this);
+    auto* item = new QAction(QStringLiteral("Recei&ver…"), this);
     item->setToolTip(QStringLiteral("Choose the receiver, the band and the activity level"));
     parts_.menu.insertAction(parts_.before, item);
     connect(item, &QAction::triggered, this, &ReceiverChooser::Choose);

@@ -37,8 +37,8 @@ ReceiverDialog::ReceiverDialog(QWidget* parent, const ReceiverLists& lists,
     setObjectName(QStringLiteral("receiverDialog"));
     setWindowTitle(QStringLiteral("Receiver"));
 
-    auto* own = new QRadioButton(QStringLiteral("Its own protocol, on a serial port"), this);
-    auto* hamlib = new QRadioButton(QStringLiteral("A radio through Hamlib"), this);
+    auto* own = new QRadioButton(QStringLiteral("Its &own protocol, on a serial port"), this);
+    auto* hamlib = new QRadioButton(QStringLiteral("A radio through &Hamlib"), this);
     kind_->addButton(own, kOwnProtocol);
     kind_->addButton(hamlib, kHamlib);
     (now.rigModel > 0 ? hamlib : own)->setChecked(true);
@@ -97,17 +97,17 @@ ReceiverDialog::ReceiverDialog(QWidget* parent, const ReceiverLists& lists,
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Receiver:"), own);
     form->addRow(QString(), hamlib);
-    form->addRow(QStringLiteral("Port:"), port_);
-    form->addRow(QStringLiteral("Radio:"), model_);
-    form->addRow(QStringLiteral("Address:"), address_);
-    form->addRow(QStringLiteral("Start:"), start_);
-    form->addRow(QStringLiteral("Span:"), span_);
-    form->addRow(QStringLiteral("Activity from:"), activity_);
+    form->addRow(QStringLiteral("&Port:"), port_);
+    form->addRow(QStringLiteral("Ra&dio:"), model_);
+    form->addRow(QStringLiteral("Addr&ess:"), address_);
+    form->addRow(QStringLiteral("&Start:"), start_);
+    form->addRow(QStringLiteral("Spa&n:"), span_);
+    form->addRow(QStringLiteral("Activit&y from:"), activity_);
 
     auto* buttons = new QDialogButtonBox(this);
-    QPushButton* use = buttons->addButton(QStringLiteral("Use"), QDialogButtonBox::AcceptRole);
+    QPushButton* use = buttons->addButton(QStringLiteral("&Use"), QDialogButtonBox::AcceptRole);
     use->setToolTip(QStringLiteral("Use these for this run; a run in progress ends"));
-    QPushButton* save = buttons->addButton(QStringLiteral("Save as start-up settings"),
+    QPushButton* save = buttons->addButton(QStringLiteral("Sa&ve as start-up settings"),
                                            QDialogButtonBox::ActionRole);
     save->setObjectName(QStringLiteral("saveSettingsButton"));
     save->setToolTip(QStringLiteral("Use these, and write them to %1, every other line as it is")

@@ -411,6 +411,52 @@ class DesktopTest : public QObject {
         QVERIFY2(!rig.Errors().contains("receiver at"), rig.Errors().constData());
     }
 
+    // "Receiver…" from the keyboard (Shift+F10, then its letter): another port and start typed
+    // in, "Save as start-up settings" (Alt+V). The run goes on there at once, and the user's file
+    // has the new values in their lines and every other byte as it was, which --check-settings
+    // then reads without a warning.
+    void savesTheStartUpSettings() {
+        DesktopRig rig(session_.path());
+        rig.Start("# the club's receiver, on the mast\r\nCOLOR=1  ; green\r\n", "145.1 1 12\n");
+        QVERIFY(QFile::link(rig.Path("receiver"), rig.Path("other")));
+        Xdotool({"windowfocus", "--sync", Windows().value(0)});
+        Xdotool({"key", "shift+F10"});
+        QTest::qWait(300);
+        Xdotool({"key", "v"});
+        QVERIFY(QTest::qWaitFor([] { return Windows().size() == 2; }, 5000));
+        for (const QString& keys : {QStringLiteral("alt+p"), QStringLiteral("ctrl+a")}) {
+            Xdotool({"key", keys});
+        }
+        Xdotool({"type", rig.Path("other")});
+        Xdotool({"key", "alt+s"});
+        Xdotool({"key", "ctrl+a"});
+        Xdotool({"type", "146.5"});
+        Xdotool({"key", "alt+v"});
+        QByteArray written;
+        QVERIFY2(QTest::qWaitFor(
+                     [&] {
+                         QFile file(rig.Path("Nerimo.ini"));
+                         return file.open(QIODevice::ReadOnly) &&
+                                (written = file.readAll()).contains("146.5");
+                     },
+                     5000),
+                 written.constData());
+        QCOMPARE(written,
+                 "MHZ=146.5\nSPAN=1\nGRID=1\nCLEAR_SCREEN=1\n# the club's receiver, on "
+                 "the mast\r\nCOLOR=1  ; green\r\n\nDEVICE=" +
+                     rig.Path("other").toLocal8Bit());
+        rig.ClickAt(kStartStop);
+        QVERIFY(rig.WaitForCommand("146.5000N", 4000));
+        QProcess check;
+        check.start(rig.Path("nerimo"), {"--check-settings", "--settings", rig.Path("Nerimo.ini")});
+        QVERIFY(check.waitForFinished(10000));
+        const QByteArray report = check.readAllStandardOutput();
+        QVERIFY2(check.exitCode() == 0 && report.contains("No warnings."), report.constData());
+        QVERIFY(report.contains("146.5"));
+        rig.ClickAt(kClose);
+        rig.CheckCleanEnd();
+    }
+
     // Started from a folder of its own, as another user: a settings file that cannot be read, or
     // a value outside 16 bits, ends start-up with a message and status 1; a folder where the file
     // cannot be created (an installed copy) takes it from the user's own folder, creating both.

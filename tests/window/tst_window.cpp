@@ -388,7 +388,7 @@ class WindowTest : public QObject {
                  QStringList({"Save picture… Ctrl+S", "Log sweeps to… Ctrl+L", "Activity log to…",
                               "", "Max hold M", "Min hold N", "Average A", "Reset holds", "",
                               "&Lock out 145.4000 MHz", "&Remove lockout", "Lockouts…",
-                              "Bookmarks…", "", "Receiver…", "History… Ctrl+H"}));
+                              "Bookmarks…", "", "Recei&ver…", "History… Ctrl+H"}));
         menu->close();
 
         const QTemporaryDir dir;
