@@ -37,7 +37,8 @@ double ResidentKiB() {
 
 // One sweep of a band with a signal that walks across it, as the sweep would report it.
 void Sweep(HistoryModel& model, int index) {
-    model.SweepBegan({{kFirstHertz, kStepHertz, kSteps}, QDateTime::currentDateTime()});
+    model.SweepBegan(
+        {nerimo::BandPlan(kFirstHertz, kStepHertz, kSteps), QDateTime::currentDateTime()});
     nerimo::SweepSummary summary;
     for (int step = 0; step < kSteps; ++step) {
         const int level = step == index % kSteps ? 14 : (step * 7 + index) % 3;
@@ -124,7 +125,7 @@ int main(int argc, char* argv[]) {
         for (int i = 0; i < kTimedRows; ++i) {
             // The steps come one at a time through a sweep; the row is added at its end.
             history.model.SweepBegan(
-                {{kFirstHertz, kStepHertz, kSteps}, QDateTime::currentDateTime()});
+                {nerimo::BandPlan(kFirstHertz, kStepHertz, kSteps), QDateTime::currentDateTime()});
             nerimo::SweepSummary summary;
             for (int step = 0; step < kSteps; ++step) {
                 history.model.Measured(kFirstHertz + step * kStepHertz, step % 17,

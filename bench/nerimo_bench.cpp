@@ -712,7 +712,7 @@ class Bench {
         publisher.Start();
         constexpr int kSteps = 640;
         for (int sweep = 0; sweep < 1000; ++sweep) {
-            publisher.SweepBegan({{145000000, 12500, kSteps + 1}, clock.Now()});
+            publisher.SweepBegan({nerimo::BandPlan(145000000, 12500, kSteps + 1), clock.Now()});
             nerimo::SweepSummary summary;
             for (int step = 0; step <= kSteps; ++step) {
                 publisher.Measured(145000000 + step * 12500, step % 17, nerimo::Reply::Answered);

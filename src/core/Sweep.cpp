@@ -99,7 +99,8 @@ void Sweep::BeginStep() {
         panel_.SetStatus(receiverAway_ ? Status::NoReceiver : Status::Scan);
     }
     // The wait counts from the command, once the receiver has taken it.
-    receiver_->Tune(StepHertz(), mode_, [this] { HoldCycle(); });
+    receiver_->Tune(StepHertz(), plan_.steps[size_t(step_)].mode.value_or(mode_),
+                    [this] { HoldCycle(); });
     panel_.SetTunedText(QStringLiteral("MHz ") + QString::fromLatin1(FreqText(StepHertz())));
 }
 
@@ -158,7 +159,7 @@ void Sweep::FinishStep() {
         holding_ = false;
     }
     if (stopRequested_) {
-        step_ = plan_.count - 1;
+        step_ = plan_.Count() - 1;
         holding_ = false;
     }
     if (Signal() && settings_.pause.kind == Pause::Kind::Hold && !stopRequested_) {
@@ -172,7 +173,7 @@ void Sweep::FinishStep() {
         plot_.Present();
         return;
     }
-    if (++step_ < plan_.count) {
+    if (++step_ < plan_.Count()) {
         BeginStep();
     } else {
         EndOfSweep();

@@ -78,9 +78,9 @@ void HistoryModel::Load(const std::vector<LoggedSweep>& sweeps, HistoryUnit unit
 }
 
 void HistoryModel::SweepBegan(const SweepStart& start) {
-    sweep_ = {start.plan.firstHertz, double(start.plan.stepHertz), start.plan.count};
+    sweep_ = {start.plan.FirstHertz(), double(start.plan.stepHertz), start.plan.Count()};
     began_ = start.time;
-    cells_.assign(size_t(start.plan.count), kNoValue);
+    cells_.assign(size_t(start.plan.Count()), kNoValue);
 }
 
 void HistoryModel::Measured(long long hertz, int level, Reply) {

@@ -160,7 +160,7 @@ std::optional<QString> HamlibReceiver::RefusesPlan(const SweepPlan& plan) const 
         return QStringLiteral("A radio through Hamlib takes steps of 1 Hz or more.");
     }
     const auto covers = [&](const std::pair<double, double>& range) {
-        return range.first <= double(plan.firstHertz) && double(plan.LastHertz()) <= range.second;
+        return range.first <= double(plan.FirstHertz()) && double(plan.LastHertz()) <= range.second;
     };
     if (ranges_.empty() || std::any_of(ranges_.begin(), ranges_.end(), covers)) {
         return std::nullopt;
@@ -172,7 +172,7 @@ std::optional<QString> HamlibReceiver::RefusesPlan(const SweepPlan& plan) const 
     }
     return QStringLiteral("The radio at %1 receives %2 only, not %3 to %4 MHz.")
         .arg(Name(), ranges.join(QStringLiteral(", ")),
-             QString::fromLatin1(FreqText(plan.firstHertz)),
+             QString::fromLatin1(FreqText(plan.FirstHertz())),
              QString::fromLatin1(FreqText(plan.LastHertz())));
 }
 

@@ -106,12 +106,12 @@ std::optional<int> SerialReceiver::ReadReply() {
 std::optional<QString> SerialReceiver::RefusesPlan(const SweepPlan& plan) const {
     constexpr long long kLowestHertz = 100000;
     constexpr long long kHighestHertz = 2036000000;
-    if (plan.stepHertz % 100 != 0 || plan.firstHertz % 100 != 0) {
+    if (plan.stepHertz % 100 != 0 || plan.FirstHertz() % 100 != 0) {
         return QStringLiteral(
             "The receiver is tuned in hundreds of Hz: the range's start and "
             "step must be whole hundreds of Hz.");
     }
-    if (plan.firstHertz < kLowestHertz || plan.LastHertz() > kHighestHertz) {
+    if (plan.FirstHertz() < kLowestHertz || plan.LastHertz() > kHighestHertz) {
         return QStringLiteral("The receiver tunes 0.1 to 2036 MHz.");
     }
     return std::nullopt;

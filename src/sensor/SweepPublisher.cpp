@@ -119,7 +119,7 @@ void SweepPublisher::SetState(const char* state) {
 
 void SweepPublisher::SweepBegan(const SweepStart& start) {
     sweep_ = {start.time, start.plan, start.mode, QByteArray()};
-    sweep_.levels.reserve(start.plan.count);
+    sweep_.levels.reserve(size_t(start.plan.Count()));
 }
 
 void SweepPublisher::Measured(long long, int level, Reply reply) {
@@ -136,8 +136,8 @@ void SweepPublisher::SweepEnded(const SweepSummary& summary) {
         return;
     }
     // A sweep cut short is its steps so far, as in the log; only a whole one is the scan.
-    const bool whole = sweep_.levels.size() == sweep_.plan.count;
-    sweep_.plan.count = int(sweep_.levels.size());
+    const bool whole = int(sweep_.levels.size()) == sweep_.plan.Count();
+    sweep_.plan.steps.resize(sweep_.levels.size());
     if (whole) {
         scan_ = sweep_;
     }
@@ -188,7 +188,7 @@ QJsonObject SweepPublisher::SweepObject(const Sweep& sweep) const {
     }
     return QJsonObject({{"id", parts_.options.sensorId},
                         {"timestamp", Utc(sweep.time)},
-                        {"hz_lo", sweep.plan.firstHertz},
+                        {"hz_lo", sweep.plan.FirstHertz()},
                         {"hz_hi", sweep.plan.LastHertz()},
                         {"step", sweep.plan.stepHertz},
                         {"samples", 1},
@@ -213,11 +213,10 @@ std::optional<QList<QByteArray>> SweepPublisher::SweepPayloads(const Sweep& swee
         QList<QByteArray> payloads;
         for (qsizetype first = 0; first < steps; first += each) {
             const qsizetype taken = std::min(each, steps - first);
-            const Sweep part{sweep.time,
-                             {sweep.plan.firstHertz + first * sweep.plan.stepHertz,
-                              sweep.plan.stepHertz, int(taken)},
-                             sweep.mode,
-                             sweep.levels.mid(first, taken)};
+            const Sweep part{
+                sweep.time,
+                BandPlan(sweep.plan.HertzAt(int(first)), sweep.plan.stepHertz, int(taken)),
+                sweep.mode, sweep.levels.mid(first, taken)};
             QJsonObject object = SweepObject(part);
             object.insert("part", int(payloads.size() + 1));
             object.insert("parts", int((steps + each - 1) / each));

@@ -60,7 +60,7 @@ std::optional<SweepPlan> ParseRange(const QString& text, QString* error) {
         *error = QStringLiteral("--range %1 has more than a million steps.").arg(text);
         return std::nullopt;
     }
-    return SweepPlan{*values[0], step, int(steps) + 1};
+    return BandPlan(*values[0], step, int(steps) + 1);
 }
 
 }  // namespace nerimo

@@ -242,10 +242,10 @@ void Survey::SavePictures() {
 
 void Survey::SweepBegan(const SweepStart& start) {
     began_ = start.time;
-    steps_ = start.plan.count;
+    steps_ = start.plan.Count();
     strongest_ = 0;
     started_ = 0;
-    strongestHertz_ = start.plan.firstHertz;
+    strongestHertz_ = start.plan.FirstHertz();
 }
 
 void Survey::Measured(long long hertz, int level, Reply reply) {

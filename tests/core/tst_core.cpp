@@ -679,6 +679,21 @@ class CoreTest : public QObject {
         }
     }
 
+    // A list's channels in their own order, each in its own mode; a channel without one in the
+    // run's.
+    void channelsInTheirOrderAndModes() {
+        Core k(145.0, 1);
+        nerimo::SweepPlan plan{{{145500000, nerimo::Mode::Am, "Tower"},
+                                {118100000, std::nullopt, "Approach"},
+                                {145500000, nerimo::Mode::Fm, "Calling"}},
+                               nerimo::kStepHz};
+        k.sweep.UsePlan(plan);
+        k.sweep.RunSweep();
+        QVERIFY(k.RunUntilCommands(4));
+        QCOMPARE(k.receiver.tuned.mid(0, 4),
+                 QList<QByteArray>({"145.5000A", "118.1000N", "145.5000N", "145.5000A"}));
+    }
+
     // While the receiver is not there, or answers nothing, the status says "no receiver" instead
     // of "scan", from the step after it went, and "scan" again from the step after it came back.
     void statusFollowsTheReceiver() {

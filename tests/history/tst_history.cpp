@@ -38,7 +38,8 @@ double Lowest(const QList<float>& values) {
 void Sweep(nerimo::HistoryModel& history, long long first, const QList<int>& levels,
            bool measured = true, int steps = 0,
            const QDateTime& time = QDateTime(QDate(2026, 12, 7), QTime(10, 20, 30))) {
-    history.SweepBegan({{first, 12500, int(steps > 0 ? steps : levels.size())}, time});
+    history.SweepBegan(
+        {nerimo::BandPlan(first, 12500, int(steps > 0 ? steps : levels.size())), time});
     nerimo::SweepSummary summary;
     for (qsizetype i = 0; i < levels.size(); ++i) {
         const nerimo::Reply reply = measured ? nerimo::Reply::Answered : nerimo::Reply::NoReceiver;

@@ -292,7 +292,7 @@ class ReceiversTest : public QObject {
         k.settings.rigModel = 1020;
         k.settings.settleMs = 20;
         k.hamlib.OpenPort([](const nerimo::OpenOutcome&) {});
-        k.hamlibSweep.UsePlan({145000001, 7, 3});
+        k.hamlibSweep.UsePlan(nerimo::BandPlan(145000001, 7, 3));
         k.hamlibSweep.RunSweep();
         QVERIFY(
             k.scheduler.RunUntil([&] { return k.radio.calls.filter(" Hz at").size() >= 3; }, 1));

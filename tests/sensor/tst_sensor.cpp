@@ -32,7 +32,8 @@ class SensorTest : public QObject {
                                           [&](const QString& line) { said << "note: " + line; }});
         // A sweep of 145 MHz and the steps after it, 12.5 kHz apart, its first level `first`.
         const auto sweep = [&](int first, int steps, int measured, bool answered = true) {
-            publisher.SweepBegan({{145000000, 12500, steps + 1}, clock.now, nerimo::Mode::Fm});
+            publisher.SweepBegan(
+                {nerimo::BandPlan(145000000, 12500, steps + 1), clock.now, nerimo::Mode::Fm});
             nerimo::SweepSummary summary;
             for (int i = 0; i < measured; ++i) {
                 const nerimo::Reply reply =
@@ -122,7 +123,8 @@ class SensorTest : public QObject {
                                           say,
                                           [&](const QString& line) { said << "note: " + line; }});
         const auto sweep = [&](int steps) {
-            publisher.SweepBegan({{145000000, 12500, steps}, clock.now, nerimo::Mode::Am});
+            publisher.SweepBegan(
+                {nerimo::BandPlan(145000000, 12500, steps), clock.now, nerimo::Mode::Am});
             nerimo::SweepSummary summary;
             for (int i = 0; i < steps; ++i) {
                 publisher.Measured(145000000 + i * 12500, i % 17, nerimo::Reply::Answered);

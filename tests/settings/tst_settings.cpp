@@ -304,9 +304,9 @@ class SettingsTest : public QObject {
         QString error;
         const std::optional<nerimo::SweepPlan> read = nerimo::ParseRange(text, &error);
         QCOMPARE(read ? QStringLiteral("%1 %2 %3")
-                            .arg(read->firstHertz)
+                            .arg(read->FirstHertz())
                             .arg(read->stepHertz)
-                            .arg(read->count)
+                            .arg(read->Count())
                       : QString(),
                  read ? plan : QString());
         QVERIFY2(read || error.contains(plan), qPrintable(error));
