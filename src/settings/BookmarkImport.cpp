@@ -1,5 +1,6 @@
 #include "BookmarkImport.h"
 
+#include <QHash>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QStringList>
@@ -38,6 +39,23 @@ QStringList Lines(const QString& text) {
     return lines;
 }
 
+// The file's word for a mode, as a receiver names it.
+QString ModeName(const QString& word) {
+    static const QHash<QString, QString> kNames = {
+        {QStringLiteral("NARROW FM"), QStringLiteral("NFM")},
+        {QStringLiteral("WFM (MONO)"), QStringLiteral("WFM")},
+        {QStringLiteral("WFM (STEREO)"), QStringLiteral("WFM")},
+        {QStringLiteral("WFM (OIRT)"), QStringLiteral("WFM")},
+        {QStringLiteral("AM-SYNC"), QStringLiteral("AM")},
+        {QStringLiteral("NAM"), QStringLiteral("AM")},
+        {QStringLiteral("CW-L"), QStringLiteral("CW")},
+        {QStringLiteral("CW-U"), QStringLiteral("CW")},
+        {QStringLiteral("RAW I/Q"), QStringLiteral("RAW")},
+    };
+    const QString upper = word.trimmed().toUpper();
+    return kNames.value(upper, upper);
+}
+
 // gqrx: "# Frequency ; Name ; Modulation ; Bandwidth ; Tags" heads the bookmarks.
 bool IsGqrxHeader(const QString& line, const char* first) {
     const QStringList fields = line.split(';');
@@ -68,7 +86,13 @@ std::optional<ImportedBookmarks> ReadGqrx(const QStringList& lines) {
             fields.size() == 5 ? Number(fields[0].trimmed()) : std::nullopt;
         const std::optional<long long> within = hertz ? HertzWithin(*hertz) : std::nullopt;
         if (within) {
-            imported.bookmarks.push_back({*within, fields[1].trimmed()});
+            QStringList tags;
+            for (const QString& tag : fields[4].split(',', Qt::SkipEmptyParts)) {
+                if (!tag.trimmed().isEmpty()) {
+                    tags << tag.trimmed();
+                }
+            }
+            imported.entries.push_back({*within, fields[1].trimmed(), ModeName(fields[2]), tags});
         } else {
             imported.malformed << QStringLiteral("line %1").arg(at + 1);
         }
@@ -79,24 +103,33 @@ std::optional<ImportedBookmarks> ReadGqrx(const QStringList& lines) {
 std::optional<ImportedBookmarks> ReadSdrPlusPlus(const QByteArray& bytes) {
     const QJsonDocument document = QJsonDocument::fromJson(bytes);
     const QJsonObject top = document.object();
-    QList<QJsonObject> lists;
+    QList<std::pair<QString, QJsonObject>> lists;  // by name; an exported list has none
     if (top.value(QLatin1String("lists")).isObject()) {
-        for (const QJsonValue list : top.value(QLatin1String("lists")).toObject()) {
-            lists << list.toObject().value(QLatin1String("bookmarks")).toObject();
+        const QJsonObject all = top.value(QLatin1String("lists")).toObject();
+        for (auto list = all.begin(); list != all.end(); ++list) {
+            lists.append(
+                {list.key(), list.value().toObject().value(QLatin1String("bookmarks")).toObject()});
         }
     } else if (top.value(QLatin1String("bookmarks")).isObject()) {
-        lists << top.value(QLatin1String("bookmarks")).toObject();
+        lists.append({QString(), top.value(QLatin1String("bookmarks")).toObject()});
     } else {
         return std::nullopt;
     }
     ImportedBookmarks imported{QStringLiteral("SDR++"), {}, {}, {}};
-    for (const QJsonObject& list : lists) {
+    // SDR++'s own numbers for its demodulators.
+    static const QStringList kModes = {"NFM", "WFM", "AM", "DSB", "USB", "CW", "LSB", "RAW"};
+    for (const auto& [listName, list] : lists) {
         for (auto it = list.begin(); it != list.end(); ++it) {
-            const QJsonValue frequency = it.value().toObject().value(QLatin1String("frequency"));
+            const QJsonObject entry = it.value().toObject();
+            const QJsonValue frequency = entry.value(QLatin1String("frequency"));
             const std::optional<long long> within =
                 frequency.isDouble() ? HertzWithin(frequency.toDouble()) : std::nullopt;
+            const QJsonValue mode = entry.value(QLatin1String("mode"));
             if (within) {
-                imported.bookmarks.push_back({*within, it.key().trimmed()});
+                imported.entries.push_back(
+                    {*within, it.key().trimmed(),
+                     mode.isDouble() ? kModes.value(mode.toInt()) : QString(),
+                     listName.isEmpty() ? QStringList() : QStringList{listName}});
             } else {
                 imported.malformed << QStringLiteral("\"%1\"").arg(it.key());
             }
@@ -137,6 +170,7 @@ std::optional<ImportedBookmarks> ReadChirp(const QStringList& lines) {
     }
     const qsizetype nameAt = header.indexOf(QLatin1String("Name"));
     const qsizetype skipAt = header.indexOf(QLatin1String("Skip"));
+    const qsizetype modeAt = header.indexOf(QLatin1String("Mode"));
     ImportedBookmarks imported{QStringLiteral("CHIRP"), {}, {}, {}};
     for (qsizetype row = 1; row < lines.size(); ++row) {
         if (lines[row].trimmed().isEmpty()) {
@@ -153,7 +187,7 @@ std::optional<ImportedBookmarks> ReadChirp(const QStringList& lines) {
             imported.malformed << QStringLiteral("line %1").arg(row + 1);
             continue;
         }
-        imported.bookmarks.push_back({*within, field(nameAt)});
+        imported.entries.push_back({*within, field(nameAt), ModeName(field(modeAt)), {}});
         // "P", a priority channel's skip, is not a lockout.
         if (field(skipAt) == QLatin1String("S")) {
             imported.skipped.push_back(*within);
@@ -163,6 +197,15 @@ std::optional<ImportedBookmarks> ReadChirp(const QStringList& lines) {
 }
 
 }  // namespace
+
+std::vector<Bookmark> AsBookmarks(const std::vector<ImportedChannel>& entries) {
+    std::vector<Bookmark> marks;
+    marks.reserve(entries.size());
+    for (const ImportedChannel& entry : entries) {
+        marks.push_back({entry.hertz, entry.name});
+    }
+    return marks;
+}
 
 std::optional<ImportedBookmarks> ImportBookmarks(const QByteArray& bytes, QString* error) {
     // A UTF-8 BOM at the start needs nothing of ours: fromUtf8 drops it and fromJson reads past it.

@@ -30,7 +30,7 @@ FrequencyLists ReadBookmarks(FileAccess& files, const QString& path) {
             QStringLiteral("The bookmarks file %1 cannot be used: %2.").arg(path, error);
         return lists;
     }
-    lists.bookmarks = Bookmarks(imported->bookmarks);
+    lists.bookmarks = Bookmarks(AsBookmarks(imported->entries));
     lists.skipped = imported->skipped;
     if (!imported->malformed.isEmpty()) {
         // The first five places, then how many more.

@@ -44,14 +44,17 @@ QString Summary(const Settings& s) {
     return (words.join(' ') + ' ' + QString::fromLatin1(s.device)).trimmed();
 }
 
-// An import as one line: "format [where,malformed]: hz name|hz name skip hz,hz", or "none".
+// An import as one line: "format [where,malformed]: hz name/mode/group+group|... skip hz,hz", or
+// "none".
 QString Summary(const std::optional<nerimo::ImportedBookmarks>& imported) {
     if (!imported) {
         return QStringLiteral("none");
     }
     QStringList marks;
-    for (const nerimo::Bookmark& mark : imported->bookmarks) {
-        marks << QString::number(mark.hertz) + ' ' + mark.name;
+    for (const nerimo::ImportedChannel& entry : imported->entries) {
+        marks << QStringLiteral("%1 %2/%3/%4")
+                     .arg(entry.hertz)
+                     .arg(entry.name, entry.mode, entry.groups.join('+'));
     }
     QStringList skipped;
     for (const long long hertz : imported->skipped) {
@@ -469,8 +472,10 @@ class SettingsTest : public QObject {
             "\n"
             "# Frequency ; Name                     ; Modulation          ;  Bandwidth; Tags\n"
             "  145500000 ; Calling channel          ; Narrow FM           ;      10000; Repeaters\n"
-            "144800000.6 ; APRS Zürich ; Narrow FM ; 10000 ; Untagged\n",
-            "gqrx []: 145500000 Calling channel|144800001 APRS Zürich skip ");
+            "144800000.6 ; APRS Zürich ; WFM (stereo) ; 10000 ; Untagged, priority,\n"
+            "118100000 ; Tower ; AM ; 10000 ; \n",
+            "gqrx []: 145500000 Calling channel/NFM/Repeaters|144800001 APRS Zürich/WFM/"
+            "Untagged+priority|118100000 Tower/AM/ skip ");
         row("gqrx malformed lines",
             "# Frequency ; Name ; Modulation ; Bandwidth ; Tags\n"
             "145500000 ; Four fields ; Narrow FM ; 10000\n"
@@ -478,29 +483,31 @@ class SettingsTest : public QObject {
             "0 ; Zero ; Narrow FM ; 10000 ; \n"
             "100000000001 ; Too high ; Narrow FM ; 10000 ; \n"
             "100000000000 ; Highest ; Raw I/Q ; 10000 ; \n\n",
-            "gqrx [line 2,line 3,line 4,line 5]: 100000000000 Highest skip ");
+            "gqrx [line 2,line 3,line 4,line 5]: 100000000000 Highest/RAW/ skip ");
         row("SDR++ two lists",
             R"({"selectedList": "General", "bookmarkDisplayMode": 1, "lists": {
                 "General": {"showOnWaterfall": true, "bookmarks": {
                     "Calling": {"frequency": 145500000.0, "bandwidth": 12500.0, "mode": 0},
                     "Broken": {"frequency": "145.5", "bandwidth": 12500.0, "mode": 0}}},
                 "Marine": {"showOnWaterfall": false, "bookmarks": {
-                    "Ch 16": {"frequency": 156800000.0, "bandwidth": 12500.0, "mode": 0},
+                    "Ch 16": {"frequency": 156800000.0, "bandwidth": 12500.0, "mode": 4},
                     "Missing": {"bandwidth": 12500.0, "mode": 0},
                     "Zero": {"frequency": 0.0, "bandwidth": 12500.0, "mode": 0}}}}})",
-            "SDR++ [\"Broken\",\"Missing\",\"Zero\"]: 145500000 Calling|156800000 Ch 16 skip ");
+            "SDR++ [\"Broken\",\"Missing\",\"Zero\"]: 145500000 Calling/NFM/General|156800000 "
+            "Ch 16/USB/Marine skip ");
         row("SDR++ exported list with a BOM",
             "\xEF\xBB\xBF"
             R"({"bookmarks": {" Beacon ": {"frequency": 50005000.6, "bandwidth": 500.0, "mode": 7},
                               "Negative": {"frequency": -1.0, "bandwidth": 500.0, "mode": 7}}})",
-            "SDR++ [\"Negative\"]: 50005001 Beacon skip ");
+            "SDR++ [\"Negative\"]: 50005001 Beacon/RAW/ skip ");
         row("CHIRP quoted, S and P",
             chirpHeader +
                 "0,\"Simplex, \"\"calling\"\"\",146.520000,,0.600000,,88.5,88.5,023,NN,023,"
                 "Tone->Tone,FM,5.00,,50W,\"a, b\",,,,\n"
-                "1,WX1,162.550000,,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,S,50W,,,,,\n"
+                "1,WX1,162.550000,,0.000000,,88.5,88.5,023,NN,023,Tone->Tone,NFM,5.00,S,50W,,,,,\n"
                 "2,,145.500000,,0.600000,,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,P,50W,,,,,\n",
-            "CHIRP []: 146520000 Simplex, \"calling\"|162550000 WX1|145500000  skip 162550000");
+            "CHIRP []: 146520000 Simplex, \"calling\"/FM/|162550000 WX1/NFM/|145500000 /FM/ skip "
+            "162550000");
         row("CHIRP bad frequencies",
             chirpHeader +
                 "0,Bad,abc,,0.0,,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,S,50W,,,,,\n"
@@ -508,10 +515,10 @@ class SettingsTest : public QObject {
                 "\n"
                 "2,Negative,-1.000000,,0.0,,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,,,,,,,\n"
                 "3,Low,0.137500,,0.0,,88.5,88.5,023,NN,023,Tone->Tone,FM,5.00,S,50W,,,,,\n",
-            "CHIRP [line 2,line 3,line 5]: 137500 Low skip 137500");
+            "CHIRP [line 2,line 3,line 5]: 137500 Low/FM/ skip 137500");
         row("CHIRP with a BOM and CR LF",
             "\xEF\xBB\xBFLocation,Name,Frequency,Skip\r\n0,Calling,145.5,S\r\n\r\n",
-            "CHIRP []: 145500000 Calling skip 145500000");
+            "CHIRP []: 145500000 Calling// skip 145500000");
         row("empty", "", "none");
         row("plain text", "145.5 Calling\n# Frequency\n", "none");
         row("JSON without lists or bookmarks", R"({"selectedList": "General", "lists": []})",
