@@ -3,6 +3,7 @@
 
 #include "BookmarkImport.h"
 #include "BrokerAddress.h"
+#include "ChannelList.h"
 #include "CommandLine.h"
 #include "FrequencyEntry.h"
 #include "FrequencyMarks.h"
@@ -537,6 +538,77 @@ class SettingsTest : public QObject {
              {"gqrx's bookmarks.csv", "SDR++'s frequency manager JSON", "CHIRP's CSV export"}) {
             QCOMPARE(error.contains(QLatin1String(format)), !imported);
         }
+    }
+
+    // The channels to scan of a list: the groups asked (a gqrx tag, in any letter case; a
+    // file without groups is one, named as the file is), FM and AM only, within reach, neither
+    // locked out nor skipped, a frequency once with both names; what is left out said with its
+    // count, and nothing to scan refused with the reason.
+    void choosesChannels_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QStringList>("groups");
+        QTest::addColumn<QString>("steps");  // "hz mode name|...", or the refusal
+        QTest::addColumn<QStringList>("notes");
+        const QByteArray gqrx =
+            "# Frequency ; Name ; Modulation ; Bandwidth ; Tags\n"
+            "145500000 ; Calling ; Narrow FM ; 10000 ; Local\n"
+            "145600000 ; R12 ; Narrow FM ; 10000 ; Repeaters, Local\n"
+            "118100000 ; Tower ; AM ; 10000 ; Air\n"
+            "14230000 ; SSTV ; USB ; 2700 ; HF\n"
+            "7030000 ; QRP ; CW-U ; 500 ; HF\n"
+            "145500000 ; Net ; WFM (mono) ; 10000 ; Local\n"
+            "2400000000 ; Oven ; AM ; 10000 ; Local\n"
+            "145700000 ; Locked ; Narrow FM ; 10000 ; Local\n";
+        const QString unheard = QStringLiteral(
+            "2 of list.csv left out: the receiver hears FM and AM only (1 CW, 1 USB).");
+        const QString beyond =
+            QStringLiteral("1 of list.csv left out: outside the receiver's 0.1 to 2036.0 MHz.");
+        const QString locked = QStringLiteral("1 of list.csv left out: locked out.");
+        QTest::newRow("all") << gqrx << "list.csv" << QStringList()
+                             << "145500000 N Calling / Net|145600000 N R12|118100000 A Tower"
+                             << QStringList{unheard, beyond, locked};
+        QTest::newRow("a tag") << gqrx << "list.csv" << QStringList{"local"}
+                               << "145500000 N Calling / Net|145600000 N R12"
+                               << QStringList{beyond, locked};
+        QTest::newRow("two tags") << gqrx << "list.csv" << QStringList{"Air", "Repeaters"}
+                                  << "145600000 N R12|118100000 A Tower" << QStringList();
+        QTest::newRow("no such tag")
+            << gqrx << "list.csv" << QStringList{"Marine"}
+            << "list.csv has no channel in Marine; its groups are Local, Repeaters, Air, HF."
+            << QStringList();
+        QTest::newRow("nothing to hear")
+            << gqrx << "list.csv" << QStringList{"HF"}
+            << "list.csv has no channel the receiver can scan: " + unheard << QStringList{unheard};
+        const QByteArray chirp =
+            "Location,Name,Frequency,Mode,Skip\n"
+            "0,Simplex,146.52,FM,\n"
+            "1,Weather,162.55,NFM,S\n"
+            "2,Beacon,145.5,,\n";
+        QTest::newRow("a CHIRP file is its own group")
+            << chirp << "/home/ham/club.csv" << QStringList{"club"}
+            << "146520000 N Simplex|145500000 - Beacon"
+            << QStringList("1 of /home/ham/club.csv left out: locked out.");
+    }
+    void choosesChannels() {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, name);
+        QFETCH(QStringList, groups);
+        QFETCH(QString, steps);
+        QFETCH(QStringList, notes);
+        nerimo::Lockouts lockouts;
+        lockouts.Add(145700000);
+        const nerimo::ChannelChoice choice = nerimo::ChooseChannels(
+            *nerimo::ImportBookmarks(file, nullptr), name, groups, lockouts, {100000, 2036000000});
+        QStringList planned;
+        for (const nerimo::PlanStep& step : choice.plan.steps) {
+            planned << QStringLiteral("%1 %2 %3")
+                           .arg(step.hertz)
+                           .arg(step.mode ? QString(QChar(nerimo::ModeLetter(*step.mode))) : "-",
+                                step.name);
+        }
+        QCOMPARE(choice.refusal.isEmpty() ? planned.join('|') : choice.refusal, steps);
+        QCOMPARE(choice.notes, notes);
     }
 
     // Lockouts read line by line, comments after '#' skipped, a line that is no frequency named
