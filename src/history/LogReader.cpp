@@ -14,9 +14,13 @@ namespace {
 constexpr double kHighestLevel = 16;
 constexpr float kNoValue = std::numeric_limits<float>::quiet_NaN();
 
-// The field up to the next comma, its spaces trimmed; `at` moves past the comma.
+// The field up to the next comma, its spaces trimmed; `at` moves past the comma. Past the line's
+// last field, an empty one, `at` staying beyond the end.
 QByteArrayView NextField(QByteArrayView line, qsizetype* at) {
     const qsizetype start = *at;
+    if (start > line.size()) {
+        return {};
+    }
     qsizetype end = line.indexOf(',', start);
     if (end < 0) {
         end = line.size();

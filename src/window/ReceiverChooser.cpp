@@ -7,9 +7,8 @@ namespace nerimo {
 
 namespace {
 
-ReceiverLists SystemLists() {
-    return {platform::PortChoices(platform::SystemPorts(), QStringLiteral("/dev/serial/by-id")),
-            platform::RadioModels()};
+QList<platform::PortChoice> SystemPorts() {
+    return platform::PortChoices(platform::SystemPorts(), QStringLiteral("/dev/serial/by-id"));
 }
 
 // MHZ= as a user would write it: the step's digits, no trailing zeros.
@@ -27,16 +26,22 @@ QByteArray MHzText(double mhz) {
 }  // namespace
 
 ReceiverChooser::ReceiverChooser(Parts parts) : QObject(parts.window), parts_(std::move(parts)) {
-    lists_ = SystemLists;
+    ports_ = SystemPorts;
+    models_ = platform::RadioModels;
     auto* item = new QAction(QStringLiteral("Recei&ver…"), this);
     item->setToolTip(QStringLiteral("Choose the receiver, the band and the activity level"));
     parts_.menu.insertAction(parts_.before, item);
     connect(item, &QAction::triggered, this, &ReceiverChooser::Choose);
 }
 
+void ReceiverChooser::ListFrom(std::function<ReceiverLists()> lists) {
+    ports_ = [lists] { return lists().ports; };
+    models_ = [lists] { return lists().models; };
+}
+
 void ReceiverChooser::Choose() {
-    auto* dialog =
-        new ReceiverDialog(parts_.window, lists_(), parts_.current(), parts_.settingsFile);
+    auto* dialog = new ReceiverDialog(parts_.window, {ports_(), models_()}, parts_.current(),
+                                      parts_.settingsFile);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &QDialog::accepted, this, [this, dialog] {
         const ReceiverChoice choice = dialog->Chosen();

@@ -32,15 +32,16 @@ class ReceiverChooser : public QObject {
     // Opens the dialog, not waiting for it.
     void Choose();
     // The serial ports there are now.
-    QList<platform::PortChoice> Ports() const { return lists_().ports; }
+    QList<platform::PortChoice> Ports() const { return ports_(); }
     // In place of the system's ports and Hamlib's radios (a test's own).
-    void ListFrom(std::function<ReceiverLists()> lists) { lists_ = std::move(lists); }
+    void ListFrom(std::function<ReceiverLists()> lists);
 
   private:
     void Save(const ReceiverChoice& choice);
 
     Parts parts_;
-    std::function<ReceiverLists()> lists_;
+    std::function<QList<platform::PortChoice>()> ports_;
+    std::function<QList<platform::RadioModel>()> models_;  // loads every Hamlib backend
 };
 
 }  // namespace nerimo
