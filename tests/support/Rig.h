@@ -110,8 +110,10 @@ class Rig {
     }
 
     // Whether the program has ended, waiting for it at most so long.
+    // The test's own timers go on meanwhile (a receiver plugged in later).
     bool Ended(int timeoutMs) {
-        return program.state() == QProcess::NotRunning || program.waitForFinished(timeoutMs);
+        return QTest::qWaitFor([this] { return program.state() == QProcess::NotRunning; },
+                               timeoutMs);
     }
 
     // The program ends by itself, normally, with status 0 and no sanitizer report.
