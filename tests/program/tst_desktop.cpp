@@ -411,6 +411,39 @@ class DesktopTest : public QObject {
         QVERIFY2(!rig.Errors().contains("receiver at"), rig.Errors().constData());
     }
 
+    // A named step's read-out, at the pointer, whole: the frequency and a long name drawn in the
+    // scale strip's free width, far beyond where a label of the frequency's width would cut it.
+    void readoutNamesTheStepWhole() {
+        DesktopRig rig(session_.path());
+        rig.StartReceiver("145.1 1 12\n");
+        rig.Write("bookmarks.csv",
+                  "# Frequency ; Name ; Modulation ; Bandwidth ; Tags\n"
+                  "145300000 ; Repeater R6, Hilltop ; Narrow FM ; 10000 ; \n");
+        rig.StartProgram("MHZ=145\nSPAN=1\nDEVICE=" + rig.Path("receiver").toLocal8Bit(), false,
+                         {"--bookmarks", rig.Path("bookmarks.csv")});
+        QVERIFY(QTest::qWaitFor([&] { return rig.StartShown(); }, 10000));
+        const QPoint step = StepPoint(24, 8);  // 145.3000 MHz
+        rig.PointAt(step - QPoint(20, 0));
+        rig.PointAt(step);
+        const QRect readout = nerimo::kReadoutPlace;
+        QImage shot;
+        const auto inkIn = [&](int from, int to) {
+            return Count(shot, QRect(from, readout.top(), to - from, readout.height()), kGreen,
+                         true);
+        };
+        // Ink from the frequency's start to the name's end, beyond both ends of a label of the
+        // frequency's width.
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                shot = rig.Shot();
+                return inkIn(497, readout.right()) > 10;
+            },
+            2000));
+        QVERIFY(inkIn(readout.left(), 352) > 10);
+        rig.ClickAt(kClose);
+        rig.CheckCleanEnd();
+    }
+
     // "Receiver…" from the keyboard (Shift+F10, then its letter): another port and start typed
     // in, "Save as start-up settings" (Alt+V). The run goes on there at once, and the user's file
     // has the new values in their lines and every other byte as it was, which --check-settings
