@@ -454,9 +454,13 @@ class DesktopTest : public QObject {
         QVERIFY(QFile::link(rig.Path("receiver"), rig.Path("other")));
         Xdotool({"windowfocus", "--sync", Windows().value(0)});
         Xdotool({"key", "shift+F10"});
-        QTest::qWait(300);
+        QVERIFY(QTest::qWaitFor([] { return Windows().size() == 2; }, 5000));  // the menu
         Xdotool({"key", "v"});
-        QVERIFY(QTest::qWaitFor([] { return Windows().size() == 2; }, 5000));
+        QVERIFY(QTest::qWaitFor(
+            [] {
+                return !Xdotool({"search", "--onlyvisible", "--name", "^Receiver$"}).isEmpty();
+            },
+            5000));
         for (const QString& keys : {QStringLiteral("alt+p"), QStringLiteral("ctrl+a")}) {
             Xdotool({"key", keys});
         }
