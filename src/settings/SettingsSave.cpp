@@ -31,6 +31,13 @@ SettingsMerge MergeSettings(const QByteArray& file, const QList<SettingValue>& v
     const QByteArray end = file.contains("\r\n") ? QByteArray("\r\n") : QByteArray("\n");
     QList<int> changed;  // 0-based
     for (const SettingValue& setting : values) {
+        // The reader takes every space out of a value: such a value would come back another.
+        if (setting.value.contains(' ') || setting.value.contains('\t')) {
+            return {{},
+                    QStringLiteral("%1%2 holds a space, which the settings file cannot keep "
+                                   "(spaces are taken out of a value when it is read).")
+                        .arg(QString::fromLatin1(setting.key), QString::fromUtf8(setting.value))};
+        }
         if (InEffect(lines.join(), setting.key) ==
             InEffect(setting.key + setting.value, setting.key)) {
             continue;  // already so: its line, shared or not, stays as it is

@@ -23,7 +23,8 @@ struct SettingsMerge {
 // The file with each value in effect: the one line that sets its key changed in its value alone,
 // or, where none does, a line added at the end, in the file's own line ends; every other byte as
 // it was, and a key whose value is already in effect left alone. Refused, naming the line, where
-// a key shares its line with another or is set on more than one, and where the file that results
+// a key shares its line with another or is set on more than one, where a value holds a space
+// (the reader takes spaces out), and where the file that results
 // would not read back each key as a file of that line alone would (a line read as a comment,
 // a value replaced by its range rule).
 SettingsMerge MergeSettings(const QByteArray& file, const QList<SettingValue>& values);

@@ -757,6 +757,14 @@ class SettingsTest : public QObject {
         }
     }
 
+    // A value the file cannot keep as it is (the reader takes spaces out) is refused.
+    void refusesAValueTheFileCannotKeep() {
+        const nerimo::SettingsMerge merge =
+            nerimo::MergeSettings("DEVICE=/dev/ttyUSB0\n", {{"DEVICE=", "/home/ham/my radio"}});
+        QVERIFY(merge.bytes.isEmpty());
+        QVERIFY2(merge.refusal.contains("holds a space"), qPrintable(merge.refusal));
+    }
+
     // A write that fails (a full disk) is said, and the file stays as it was.
     void saysWhySettingsWereNotSaved() {
         const QString path = QStringLiteral("/home/ham/.config/nerimo/Nerimo.ini");
