@@ -704,7 +704,7 @@ class Bench {
         nerimo::SweepPublisher publisher({broker,
                                           clock,
                                           {},
-                                          {},
+                                          [] { return QString(); },
                                           [](const QString&) {},
                                           [](const QString&) {},
                                           [](const QString&) {},

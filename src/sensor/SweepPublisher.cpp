@@ -194,7 +194,7 @@ QJsonObject SweepPublisher::SweepObject(const Sweep& sweep) const {
                         {"samples", 1},
                         {"unit", "level"},
                         {"power", power},
-                        {"device", parts_.device},
+                        {"device", parts_.device()},
                         {"mode", ModeName(sweep.mode)}});
 }
 

@@ -28,7 +28,7 @@ class SweepPublisher : public SweepListener, public ActivityListener {
         Broker& broker;
         const Clock& clock;
         BrokerOptions options;
-        QString device;                                    // the receiver's, in each sweep
+        std::function<QString()> device;                   // the receiver's name now, in each sweep
         std::function<void(const QString& why)> refused;   // the broker will not take us
         std::function<void(const QString& why)> rejected;  // nor messages on a topic, said once
                                                            // a topic and a reason

@@ -60,7 +60,7 @@ void Station::ChangeReceiver(Receiver::Opened opened) {
 void Station::PublishTo(const BrokerOptions& options, std::function<void()> refused) {
     const auto tell = [this](const QString& why) { messages_.Notify(why); };
     publisher_.emplace(SweepPublisher::Parts{
-        broker_, clock_, options, receiver_->Name(),
+        broker_, clock_, options, [this] { return receiver_->Name(); },
         [tell, refused = std::move(refused)](const QString& why) {
             tell(why);
             refused();

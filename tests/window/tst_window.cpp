@@ -489,6 +489,22 @@ class WindowTest : public QObject {
                  QStringList("The broker at broker.lan:1883 refused the sensor: a reason."));
         QVERIFY(messages_.shown.isEmpty());
         broker_.Say(nerimo::Broker::Event::Connected);
+        // A sweep on a receiver chosen in the window names it.
+        form_->receiverChooser().ListFrom([] { return nerimo::ReceiverLists{}; });
+        form_->receiverChooser().Choose();
+        auto* dialog = form_->findChild<nerimo::ReceiverDialog*>();
+        dialog->findChild<QComboBox*>("portChoice")->setEditText("/dev/ttyACM0");
+        dialog->accept();
+        port_.answer = [](const QByteArray&) { return QByteArray("E"); };
+        Click("startButton");
+        const auto sweep = [&] {
+            const auto it = std::find_if(
+                broker_.published.begin(), broker_.published.end(),
+                [](const QByteArray& message) { return message.startsWith("nerimo/desk/sweep "); });
+            return it == broker_.published.end() ? QByteArray() : *it;
+        };
+        QVERIFY(scheduler_.RunUntil([&] { return !sweep().isEmpty(); }, 30));
+        QVERIFY2(sweep().contains(R"("device":"/dev/ttyACM0")"), sweep().constData());
         Click("closeButton");
         QVERIFY(broker_.finished);
         QVERIFY(broker_.published.last().contains(R"("state":"offline"} (retained))"));
