@@ -24,6 +24,13 @@ enum Kind { kOwnProtocol, kHamlib };
 
 }  // namespace
 
+void ListPorts(QComboBox* list, const QList<platform::PortChoice>& ports) {
+    for (const platform::PortChoice& port : ports) {
+        list->addItem(port.device);
+        list->setItemData(list->count() - 1, port.facts, Qt::ToolTipRole);
+    }
+}
+
 ReceiverDialog::ReceiverDialog(QWidget* parent, const ReceiverLists& lists,
                                const ReceiverChoice& now, const QString& settingsFile)
     : QDialog(parent),
@@ -47,10 +54,7 @@ ReceiverDialog::ReceiverDialog(QWidget* parent, const ReceiverLists& lists,
     // The ports as --list-ports lists them; a path typed in is taken as it is.
     port_->setObjectName(QStringLiteral("portChoice"));
     port_->setEditable(true);
-    for (const platform::PortChoice& port : lists.ports) {
-        port_->addItem(port.device);
-        port_->setItemData(port_->count() - 1, port.facts, Qt::ToolTipRole);
-    }
+    ListPorts(port_, lists.ports);
     port_->setCurrentText(now.rigModel > 0 ? QString() : QString::fromUtf8(now.device));
     port_->setToolTip(
         QStringLiteral("The receiver's serial port (DEVICE=); the names under "

@@ -38,6 +38,9 @@ struct ReceiverLists {
     QList<platform::RadioModel> models;
 };
 
+// The ports in a list to pick from, each with what the system says of it as its tooltip.
+void ListPorts(QComboBox* list, const QList<platform::PortChoice>& ports);
+
 // "Receiver…": the receiver (a serial port as --list-ports lists them, or a radio through
 // Hamlib and its address), the band and the activity level. "Use" takes them for this run;
 // "Save as start-up settings" also writes them to the settings file.

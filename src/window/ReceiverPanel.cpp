@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "ReceiverDialog.h"
 #include "WindowLook.h"
 
 namespace nerimo {
@@ -75,10 +76,7 @@ void ReceiverPanel::Show(const QString& trouble) {
     // The lines as standard error has them, broken where the window needs.
     text_->setText(QString(trouble).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     ports_->clear();
-    for (const platform::PortChoice& port : parts_.ports()) {
-        ports_->addItem(port.device);
-        ports_->setItemData(ports_->count() - 1, port.facts, Qt::ToolTipRole);
-    }
+    ListPorts(ports_, parts_.ports());
     usePort_->setEnabled(ports_->count() > 0);
     ports_->setEnabled(ports_->count() > 0);
     if (ports_->count() == 0) {
