@@ -21,6 +21,12 @@ void ActivityTracker::Tell(const Activity& activity, ActivityEvent event) {
 void ActivityTracker::SweepBegan(const SweepStart& start) {
     ++sweep_;
     stepHertz_ = start.plan.stepHertz;
+    channelNames_.clear();
+    if (start.plan.channels) {
+        for (const PlanStep& step : start.plan.steps) {
+            channelNames_.insert(step.hertz, step.name);
+        }
+    }
 }
 
 void ActivityTracker::Measured(long long hertz, int level, Reply reply) {
@@ -41,6 +47,9 @@ void ActivityTracker::Measured(long long hertz, int level, Reply reply) {
         }
         if (level == signal_->strongest) {
             signal_->strongestSteps.push_back(hertz);
+        }
+        if (!channelNames_.isEmpty()) {  // a list's channels are heard one by one
+            SignalEnded();
         }
         return;
     }
@@ -68,8 +77,10 @@ void ActivityTracker::SignalEnded() {
     if (nearest == to) {
         Going& started = going_[at];
         started = {{at,
-                    bookmarks_.NameNear(at, signal.lowHertz, signal.highHertz, stepHertz_)
-                        .value_or(QString()),
+                    channelNames_.isEmpty()
+                        ? bookmarks_.NameNear(at, signal.lowHertz, signal.highHertz, stepHertz_)
+                              .value_or(QString())
+                        : channelNames_.value(at),
                     signal.strongest, signal.heard, signal.heard, 1},
                    sweep_};
         Tell(started.activity, ActivityEvent::Started);

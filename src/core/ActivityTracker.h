@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <map>
 #include <optional>
 #include <vector>
@@ -20,7 +21,8 @@ namespace nerimo {
 // its strongest step, the lower of two as near; the other ends with the sweep); one that takes in
 // none starts one at its strongest step, named after the bookmark on its steps nearest to it. A
 // sweep in which an activity's step is not heard ends it, as does the end of the run. A hold or a
-// pause measures a step once, so it neither ends nor counts an activity twice.
+// pause measures a step once, so it neither ends nor counts an activity twice. Of a list, each
+// channel heard is a signal of its own, named as the list names it.
 class ActivityTracker : public SweepListener {
   public:
     ActivityTracker(std::optional<int> activityLevel, const Lockouts& lockouts,
@@ -60,9 +62,10 @@ class ActivityTracker : public SweepListener {
     std::vector<ActivityListener*> listeners_;
     BandFloor floor_;
     std::optional<Signal> signal_;
-    std::map<long long, Going> going_;  // by frequency
-    long long sweep_ = 0;               // sweeps begun
-    long long stepHertz_ = kStepHz;     // the sweep's
+    std::map<long long, Going> going_;        // by frequency
+    long long sweep_ = 0;                     // sweeps begun
+    long long stepHertz_ = kStepHz;           // the sweep's
+    QHash<long long, QString> channelNames_;  // a list's, by frequency; empty for a band
 };
 
 }  // namespace nerimo

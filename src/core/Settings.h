@@ -12,6 +12,12 @@ namespace nerimo {
 // SETTLE= says otherwise.
 inline constexpr int kDefaultSettleMs = 185;
 
+// A channel scan holding on a channel (PAUSE=99) goes on this long after its signal dropped
+// (HANG=, 0 to 30 s), so that a reply after a short gap is not missed.
+inline constexpr int kDefaultHangSeconds = 2;
+// Priority channels are looked at at most this often (PRIORITY_EVERY=, 1 to 60 s).
+inline constexpr int kDefaultPriorityEverySeconds = 2;
+
 // With no ACTIVITY=, a step is heard this many levels above the band's floor (the median level
 // of a sweep): a carrier always there stands above it, the noise that makes up the floor does not.
 inline constexpr int kActivityMargin = 3;
@@ -43,7 +49,9 @@ struct Settings {
     int rigSpeed = 0;                  // RIG_SPEED=: 0 for the model's own
     std::optional<int> activityLevel;  // ACTIVITY=: 1 to 16; none: the floor plus kActivityMargin
     int settleMs = kDefaultSettleMs;   // SETTLE=: 0 to 10000 ms, as kDefaultSettleMs says
-    QString file;                      // the settings file read, for messages that name it
+    int hangSeconds = kDefaultHangSeconds;                    // HANG=
+    int priorityEverySeconds = kDefaultPriorityEverySeconds;  // PRIORITY_EVERY=
+    QString file;  // the settings file read, for messages that name it
 };
 
 }  // namespace nerimo

@@ -1,6 +1,8 @@
 #include "Sweep.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "Frequency.h"
 #include "WaitSeconds.h"
@@ -34,6 +36,10 @@ void Sweep::RunSweep() {
     plot_.SetSpan(spanMHz_);
     receiverAway_ = false;
     holding_ = false;
+    hangLeft_ = 0;
+    elapsed_ = 0;
+    lastLook_.clear();
+    resumeAfter_.reset();
     plot_.NewTrace();
     level_ = 0;
     receiver_->StartRun();
@@ -65,12 +71,98 @@ long long Sweep::StepHertz() const {
     return plan_.HertzAt(step_);
 }
 
+Mode Sweep::StepMode() const {
+    return plan_.steps[size_t(step_)].mode.value_or(mode_);
+}
+
+bool Sweep::LockedOut(int step) const {
+    return lockouts_.Locks(plan_.HertzAt(step), plan_.stepHertz);
+}
+
 bool Sweep::Signal() const {
-    return level_ > 0 && !lockouts_.Locks(StepHertz(), plan_.stepHertz);
+    if (level_ <= 0 || LockedOut(step_)) {
+        return false;
+    }
+    return !plan_.channels ||
+           level_ >= settings_.activityLevel.value_or(floor_.Level() + kActivityMargin);
+}
+
+void Sweep::Wait(double seconds, Scheduler::Task then) {
+    elapsed_ += std::max(seconds, 0.0);
+    WaitSeconds(scheduler_, seconds, std::move(then));
+}
+
+double Sweep::SecondsToLook(int step) const {
+    return settings_.priorityEverySeconds - (elapsed_ - lastLook_[size_t(step)]);
+}
+
+bool Sweep::Looked(int step) const {
+    return plan_.steps[size_t(step)].priority && step != step_ && !LockedOut(step);
+}
+
+double Sweep::SecondsToPriority() const {
+    double seconds = std::numeric_limits<double>::infinity();
+    if (!hasPriority_ || stopRequested_ || plan_.steps[size_t(step_)].priority) {
+        return seconds;
+    }
+    for (int step = 0; step < plan_.Count(); ++step) {
+        if (Looked(step)) {
+            seconds = std::min(seconds, SecondsToLook(step));
+        }
+    }
+    return seconds;
+}
+
+bool Sweep::PriorityDue() const {
+    return SecondsToPriority() <= 0;
+}
+
+void Sweep::LookAtPriority(int from, int resumeAfter, Scheduler::Task then) {
+    int look = from;
+    while (look < plan_.Count() && (!Looked(look) || SecondsToLook(look) > 0)) {
+        ++look;
+    }
+    if (look >= plan_.Count() || stopRequested_) {
+        then();
+        return;
+    }
+    const PlanStep& channel = plan_.steps[size_t(look)];
+    lastLook_[size_t(look)] = elapsed_;
+    receiver_->Tune(channel.hertz, channel.mode.value_or(mode_), [=, this] {
+        Wait(receiver_->SettleSeconds(), [=, this] {
+            receiver_->ReadLevel([=, this](std::optional<int> level) {
+                const int before = level_;
+                const int was = step_;
+                step_ = look;
+                level_ = level.value_or(0);
+                if (Signal() && !stopRequested_) {
+                    TakeOver(resumeAfter);
+                    return;
+                }
+                step_ = was;
+                level_ = before;
+                LookAtPriority(look + 1, resumeAfter, then);
+            });
+        });
+    });
+}
+
+void Sweep::TakeOver(int resumeAfter) {
+    if (!resumeAfter_) {
+        resumeAfter_ = resumeAfter;
+    }
+    hangLeft_ = settings_.hangSeconds;
+    panel_.SetTunedText(QStringLiteral("MHz ") + QString::fromLatin1(FreqText(StepHertz())));
+    if (holding_) {  // the hold goes on, on the priority channel
+        scheduler_.Soon([this] { FinishStep(); });
+        return;
+    }
+    Decide();
 }
 
 void Sweep::EndRun() {
     running_ = false;
+    floor_.RunEnded();
     receiver_->EndRun();
     for (SweepListener* listener : listeners_) {
         listener->RunEnded();
@@ -83,6 +175,12 @@ void Sweep::BeginSweep() {
     // a sum of 80 or 640 of them can pass the end and lose the last step.
     plan_ = fixedPlan_ ? *fixedPlan_ : SpanPlan(settings_.startMHz, spanMHz_);
     step_ = 0;
+    tunedInSweep_ = 0;
+    hasPriority_ = std::any_of(plan_.steps.begin(), plan_.steps.end(),
+                               [](const PlanStep& step) { return step.priority; });
+    if (lastLook_.size() != plan_.steps.size()) {
+        lastLook_.assign(plan_.steps.size(), elapsed_);
+    }
     summary_ = {};
     const SweepStart start{plan_, clock_.Now(), mode_};
     for (SweepListener* listener : listeners_) {
@@ -92,6 +190,28 @@ void Sweep::BeginSweep() {
 }
 
 void Sweep::BeginStep() {
+    if (plan_.channels) {
+        // A channel locked out is never tuned.
+        while (step_ < plan_.Count() && LockedOut(step_)) {
+            ++step_;
+        }
+        if (step_ >= plan_.Count()) {
+            EndOfSweep();
+            return;
+        }
+        if (PriorityDue()) {
+            LookAtPriority(0, step_ - 1, [this] { TuneStep(); });
+            return;
+        }
+    }
+    TuneStep();
+}
+
+void Sweep::TuneStep() {
+    ++tunedInSweep_;
+    if (hasPriority_) {  // a priority channel tuned in its turn is looked at too
+        lastLook_[size_t(step_)] = elapsed_;
+    }
     // While the port is closed, or the receiver answers nothing, the status says so, instead of
     // "scan" over a flat trace.
     if (!stopRequested_ && receiver_->Answering() == receiverAway_) {
@@ -99,8 +219,7 @@ void Sweep::BeginStep() {
         panel_.SetStatus(receiverAway_ ? Status::NoReceiver : Status::Scan);
     }
     // The wait counts from the command, once the receiver has taken it.
-    receiver_->Tune(StepHertz(), plan_.steps[size_t(step_)].mode.value_or(mode_),
-                    [this] { HoldCycle(); });
+    receiver_->Tune(StepHertz(), StepMode(), [this] { HoldCycle(); });
     panel_.SetTunedText(QStringLiteral("MHz ") + QString::fromLatin1(FreqText(StepHertz())));
 }
 
@@ -108,15 +227,17 @@ void Sweep::BeginStep() {
 // the wait, and so does the repaint of the segment drawn last and of the tuned frequency, where
 // they cost the pace nothing: the 0.185 s (a Hamlib radio's SETTLE=) count from the command.
 void Sweep::HoldCycle() {
-    WaitSeconds(scheduler_, receiver_->SettleSeconds(), [this] {
-        receiver_->ReadLevel([this](std::optional<int> level) { AfterRead(level); });
-    });
+    Wait(receiver_->SettleSeconds(),
+         [this] { receiver_->ReadLevel([this](std::optional<int> level) { AfterRead(level); }); });
     plot_.Present();
 }
 
 void Sweep::AfterRead(std::optional<int> level) {
     // No answer is level 0 on the plot, as the receiver's silence always was.
     level_ = level.value_or(0);
+    if (!holding_ && plan_.channels && level) {
+        floor_.Take(*level);
+    }
     if (!holding_) {
         plot_.PlotLevel(level_);
         const Reply reply = level                 ? Reply::Answered
@@ -127,16 +248,37 @@ void Sweep::AfterRead(std::optional<int> level) {
             listener->Measured(StepHertz(), level_, reply);
         }
     }
+    Decide();
+}
+
+void Sweep::Decide() {
     if (Signal() && settings_.pause.kind == Pause::Kind::Dwell) {
         // A stop already taken keeps the idle panel's empty status; the pause still runs out.
         if (!stopRequested_) {
             panel_.SetStatus(Status::Pause);
         }
-        WaitSeconds(scheduler_, settings_.pause.seconds, [this] { AfterPause(); });
+        dwellLeft_ = settings_.pause.seconds;
+        DwellPiece();
         plot_.Present();
         return;
     }
     scheduler_.Soon([this] { FinishStep(); });
+}
+
+// A dwell, in pieces when priority channels are to be looked at while it lasts.
+void Sweep::DwellPiece() {
+    const double untilLook = SecondsToPriority();
+    if (untilLook >= dwellLeft_) {
+        Wait(dwellLeft_, [this] { AfterPause(); });
+        return;
+    }
+    const double piece = std::max(0.0, untilLook);
+    dwellLeft_ -= piece;
+    Wait(piece, [this] {
+        LookAtPriority(0, step_, [this] {
+            receiver_->Tune(StepHertz(), StepMode(), [this] { DwellPiece(); });
+        });
+    });
 }
 
 void Sweep::AfterPause() {
@@ -150,8 +292,14 @@ void Sweep::FinishStep() {
     if (continueRequested_) {
         level_ = 0;
         continueRequested_ = false;
+        hangLeft_ = 0;
     }
-    if (!Signal() && holding_) {
+    // A list's hold goes on a while after its signal dropped.
+    const bool hanging = holding_ && !Signal() && hangLeft_ > 0 && !stopRequested_;
+    if (hanging) {
+        --hangLeft_;
+    }
+    if (!Signal() && holding_ && !hanging) {
         if (!stopRequested_) {
             panel_.SetStatus(Status::Scan);
         }
@@ -161,17 +309,38 @@ void Sweep::FinishStep() {
     if (stopRequested_) {
         step_ = plan_.Count() - 1;
         holding_ = false;
+        resumeAfter_.reset();
     }
-    if (Signal() && settings_.pause.kind == Pause::Kind::Hold && !stopRequested_) {
+    if ((Signal() || hanging) && settings_.pause.kind == Pause::Kind::Hold && !stopRequested_) {
         if (!holding_) {
             panel_.SetStatus(Status::Pause);
             holding_ = true;
             panel_.SetContinueOffered(true);
         }
-        // The tuning command is not sent again: each cycle reads what the receiver says now.
-        WaitSeconds(scheduler_, kHoldCycleSeconds, [this] { HoldCycle(); });
+        if (Signal() && plan_.channels) {
+            hangLeft_ = settings_.hangSeconds;
+        }
+        // The tuning command is not sent again: each cycle reads what the receiver says now,
+        // unless the priority channels were looked at in between.
+        Wait(kHoldCycleSeconds, [this] {
+            if (PriorityDue()) {
+                LookAtPriority(0, step_, [this] {
+                    receiver_->Tune(StepHertz(), StepMode(), [this] { HoldCycle(); });
+                });
+                return;
+            }
+            HoldCycle();
+        });
         plot_.Present();
         return;
+    }
+    NextStep();
+}
+
+void Sweep::NextStep() {
+    if (resumeAfter_) {  // the scan goes on after the channel a priority one took over from
+        step_ = *resumeAfter_;
+        resumeAfter_.reset();
     }
     if (++step_ < plan_.Count()) {
         BeginStep();
@@ -185,7 +354,14 @@ void Sweep::EndOfSweep() {
         listener->SweepEnded(summary_);
     }
     plot_.NewTrace();
+    if (plan_.channels) {
+        floor_.SweepEnded();
+    }
     if (!stopRequested_) {
+        if (tunedInSweep_ == 0) {  // every channel locked out: no pass at full speed
+            Wait(kHoldCycleSeconds, [this] { BeginSweep(); });
+            return;
+        }
         BeginSweep();
         return;
     }

@@ -14,6 +14,7 @@ struct PlanStep {
     long long hertz = 0;
     std::optional<Mode> mode;  // none: the run's mode
     QString name;
+    bool priority = false;  // a channel looked at between the others
 };
 
 // The steps of a sweep, in the order they are tuned: a band's evenly spaced steps, or a list's
@@ -21,6 +22,7 @@ struct PlanStep {
 struct SweepPlan {
     std::vector<PlanStep> steps;
     long long stepHertz = kStepHz;
+    bool channels = false;  // a list's channels: a scan that stops on activity, a pass a sweep
 
     int Count() const { return int(steps.size()); }
     long long HertzAt(int step) const { return steps[size_t(step)].hertz; }
@@ -31,10 +33,10 @@ struct SweepPlan {
 // `count` steps from the first frequency, each `stepHertz` above the one before. Counted, not
 // added up, so that no rounding drops or adds the last step.
 inline SweepPlan BandPlan(long long firstHertz, long long stepHertz, int count) {
-    SweepPlan plan{{}, stepHertz};
+    SweepPlan plan{{}, stepHertz, false};
     plan.steps.reserve(size_t(std::max(count, 0)));
     for (int step = 0; step < count; ++step) {
-        plan.steps.push_back({firstHertz + step * stepHertz, std::nullopt, {}});
+        plan.steps.push_back({firstHertz + step * stepHertz, std::nullopt, {}, false});
     }
     return plan;
 }

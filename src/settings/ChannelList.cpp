@@ -48,10 +48,11 @@ QString Counts(const std::map<QString, int>& byWhat) {
 }  // namespace
 
 ChannelChoice ChooseChannels(const ImportedBookmarks& file, const QString& fileName,
-                             const QStringList& groups, const Lockouts& lockouts,
-                             const ChannelReach& reach) {
+                             const QStringList& groups, const QStringList& priority,
+                             const Lockouts& lockouts, const ChannelReach& reach) {
     ChannelChoice choice;
     choice.plan.stepHertz = kStepHz;
+    choice.plan.channels = true;
     // A file without groups of its own is one group, named as the file is.
     bool anyGroups = false;
     for (const ImportedChannel& entry : file.entries) {
@@ -82,13 +83,16 @@ ChannelChoice ChooseChannels(const ImportedBookmarks& file, const QString& fileN
             ++lockedOut;
             continue;
         }
+        const bool first = priority.contains(entry.name, Qt::CaseInsensitive) ||
+                           entry.groups.contains(QStringLiteral("priority"), Qt::CaseInsensitive);
         if (const auto there = planned.constFind(entry.hertz); there != planned.cend()) {
             PlanStep& step = choice.plan.steps[*there];
             step.name += QStringLiteral(" / ") + entry.name;
+            step.priority = step.priority || first;
             continue;
         }
         planned.insert(entry.hertz, choice.plan.steps.size());
-        choice.plan.steps.push_back({entry.hertz, hearing.mode, entry.name});
+        choice.plan.steps.push_back({entry.hertz, hearing.mode, entry.name, first});
     }
 
     if (!unheard.empty()) {

@@ -26,9 +26,10 @@ struct ChannelReach {
 // its own) to scan on the receiver's own protocol: those of the `groups` asked (all when none
 // is), in FM or AM (NFM, FM and WFM go as FM; an entry without a mode in the run's), within
 // reach, not locked out nor skipped by the file. Two entries on one frequency are one channel,
-// named "A / B".
+// named "A / B". The channels named in `priority`, or in a group named "priority", are
+// priority channels.
 ChannelChoice ChooseChannels(const ImportedBookmarks& file, const QString& fileName,
-                             const QStringList& groups, const Lockouts& lockouts,
-                             const ChannelReach& reach);
+                             const QStringList& groups, const QStringList& priority,
+                             const Lockouts& lockouts, const ChannelReach& reach);
 
 }  // namespace nerimo

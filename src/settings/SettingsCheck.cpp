@@ -77,6 +77,14 @@ QString Value(const Settings& settings, const RawSettings& read, const QByteArra
                    ? QStringLiteral("%1 (heard at level %1 and above)").arg(*settings.activityLevel)
                    : QStringLiteral("floor + %1 (the band's median + %1)").arg(kActivityMargin);
     }
+    if (key == "HANG=") {
+        return QStringLiteral("%1 (s a channel scan holds on after a signal drops)")
+            .arg(settings.hangSeconds);
+    }
+    if (key == "PRIORITY_EVERY=") {
+        return QStringLiteral("%1 (s between looks at the priority channels)")
+            .arg(settings.priorityEverySeconds);
+    }
     return QStringLiteral("%1 (ms, for a Hamlib radio)").arg(settings.settleMs);
 }
 
@@ -100,6 +108,9 @@ bool Replaced(const RawSettings& read, const Settings& valid, const QByteArray& 
         {"COM=", {read.comPort, valid.comPort}},
         {"COLOR=", {read.colorIndex, valid.colorIndex}},
         {"SETTLE=", {read.settleMs.value_or(valid.settleMs), valid.settleMs}},
+        {"HANG=", {read.hangSeconds.value_or(valid.hangSeconds), valid.hangSeconds}},
+        {"PRIORITY_EVERY=",
+         {read.priorityEvery.value_or(valid.priorityEverySeconds), valid.priorityEverySeconds}},
     };
     const auto values = kAsReadAndValid.find(key);
     return values != kAsReadAndValid.end() && values->first != values->second;

@@ -17,15 +17,18 @@ constexpr long long kHighestRigModel = 99999;
 constexpr long long kFastestRigSpeed = 4000000;
 constexpr int16_t kHighestLevel = 16;
 constexpr int16_t kLongestSettleMs = 10000;
+constexpr int16_t kLongestHang = 30;
+constexpr int16_t kLongestPriorityEvery = 60;
 
-enum class Kind { Mode, Whole, Start, Device, Model, Speed, Settle };
+enum class Kind { Mode, Whole, Start, Device, Model, Speed, Optional };
 struct Key {
     const char* text;
     Kind kind;
     int16_t RawSettings::*whole;
+    std::optional<int16_t> RawSettings::*optional = nullptr;
 };
-// The order in which every line is searched; DEVICE=, RIG=, RIG_SPEED=, ACTIVITY= and SETTLE=
-// are ours, after the others.
+// The order in which every line is searched; DEVICE= and those after it are ours, after the
+// others.
 constexpr Key kKeys[] = {
     {"FM_AM=", Kind::Mode, nullptr},
     {"SPAN=", Kind::Whole, &RawSettings::spanMHz},
@@ -39,7 +42,9 @@ constexpr Key kKeys[] = {
     {"RIG=", Kind::Model, nullptr},
     {"RIG_SPEED=", Kind::Speed, nullptr},
     {"ACTIVITY=", Kind::Whole, &RawSettings::activityLevel},
-    {"SETTLE=", Kind::Settle, nullptr},
+    {"SETTLE=", Kind::Optional, nullptr, &RawSettings::settleMs},
+    {"HANG=", Kind::Optional, nullptr, &RawSettings::hangSeconds},
+    {"PRIORITY_EVERY=", Kind::Optional, nullptr, &RawSettings::priorityEvery},
 };
 
 // Upper-cases ASCII letters only, byte for byte, so the upper-cased line keeps the length of the
@@ -136,8 +141,8 @@ void ParseSettings(const QByteArray& line, const QString& file, RawSettings& raw
                     0, ReadWholeNumber(file, found.key, value, INT32_MIN, kHighestRigModel,
                                        "1 to 99999 (0 for the receiver's own protocol)")));
                 break;
-            case Kind::Settle:
-                raw.settleMs = static_cast<int16_t>(ReadWholeNumber(
+            case Kind::Optional:
+                raw.*key.optional = static_cast<int16_t>(ReadWholeNumber(
                     file, found.key, value, INT16_MIN, INT16_MAX, "-32768 to 32767"));
                 break;
             case Kind::Speed:
@@ -192,6 +197,14 @@ Settings ValidateSettings(const RawSettings& raw) {
     settings.settleMs = raw.settleMs && *raw.settleMs >= 0 && *raw.settleMs <= kLongestSettleMs
                             ? *raw.settleMs
                             : kDefaultSettleMs;
+    settings.hangSeconds =
+        raw.hangSeconds && *raw.hangSeconds >= 0 && *raw.hangSeconds <= kLongestHang
+            ? *raw.hangSeconds
+            : kDefaultHangSeconds;
+    settings.priorityEverySeconds =
+        raw.priorityEvery && *raw.priorityEvery >= 1 && *raw.priorityEvery <= kLongestPriorityEvery
+            ? *raw.priorityEvery
+            : kDefaultPriorityEverySeconds;
     if (raw.activityLevel >= 1 && raw.activityLevel <= kHighestLevel) {
         settings.activityLevel = raw.activityLevel;
     }

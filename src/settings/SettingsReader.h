@@ -25,7 +25,9 @@ struct RawSettings {
     int rigModel = 0;
     int rigSpeed = 0;
     int16_t activityLevel = 0;
-    std::optional<int16_t> settleMs;  // 0 is a value of its own
+    std::optional<int16_t> settleMs;       // 0 is a value of its own
+    std::optional<int16_t> hangSeconds;    // 0 is a value of its own
+    std::optional<int16_t> priorityEvery;  // PRIORITY_EVERY=
 };
 
 // A key as a settings line holds it: its text ("MHZ="), where it starts, and its value (the rest

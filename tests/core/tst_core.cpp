@@ -94,6 +94,21 @@ struct HoldOff {
     int offStep;   // before this step is plotted
 };
 
+// A channel scan of four channels (A 145.5, B 118.1 in AM, C 145.6, D 145.7), signals on
+// some of them for a while.
+struct Scan {
+    const char* name;
+    int pause;
+    std::optional<int> activityLevel;
+    int hang;
+    QList<std::tuple<char, double, double, int>> busy;  // channel, from, to (s), level
+    QByteArray expected;  // the channels tuned, and when: "A 0.000|B 0.185|..."
+    QByteArray priority = "";
+    QByteArray lockedOut = "";
+    double continueAt = -1;  // when "continue" is pressed; -1: never
+    int priorityEvery = 2;
+};
+
 struct Stop {
     const char* name;
     int pause;
@@ -692,6 +707,116 @@ class CoreTest : public QObject {
         QVERIFY(k.RunUntilCommands(4));
         QCOMPARE(k.receiver.tuned.mid(0, 4),
                  QList<QByteArray>({"145.5000A", "118.1000N", "145.5000N", "145.5000A"}));
+    }
+
+    // A list stops at the activity level, holds HANG= cycles of 1 s after the signal dropped,
+    // never tunes a lockout, and looks at its priority channels every PRIORITY_EVERY= seconds,
+    // between the others and during a hold, a busy one taking over.
+    void channelScanStopsAndResumes_data() {
+        AddRows<Scan>({
+            {"dwell at the activity level only",
+             3,
+             5,
+             2,
+             {{'B', 0, 99, 5}, {'D', 0, 99, 4}},
+             "A 0.000|B 0.185|C 3.370|D 3.555|A 3.740"},
+            {"the floor and its margin",
+             3,
+             std::nullopt,
+             2,
+             {{'B', 0, 99, 9}, {'D', 0, 99, 2}},
+             "A 0.000|B 0.185|C 3.370|D 3.555|A 3.740|B 3.925|C 7.110"},
+            {"hold, then 2 s of hang",
+             99,
+             5,
+             2,
+             {{'B', 0, 3, 7}},
+             "A 0.000|B 0.185|C 6.295|D 6.480"},
+            {"hold, no hang", 99, 5, 0, {{'B', 0, 3, 7}}, "A 0.000|B 0.185|C 3.925|D 4.110"},
+            {"continue ends the hang",
+             99,
+             5,
+             30,
+             {{'B', 0, 1, 7}},
+             "A 0.000|B 0.185|C 3.925|D 4.110",
+             "",
+             "",
+             3.0},
+            {"a lockout is never tuned", 0, 5, 2, {}, "A 0.000|C 0.185|D 0.370|A 0.555", "", "B"},
+            {"priority looked at during a dwell",
+             3,
+             5,
+             2,
+             {{'B', 0, 99, 7}},
+             "A 0.000|B 0.185|A 1.000|B 1.185|A 2.000|B 2.185|A 3.000|B 3.185|C 3.925|A 4.110|D "
+             "4.295",
+             "A",
+             "",
+             -1,
+             1},
+            {"priority takes over a hold",
+             99,
+             5,
+             0,
+             {{'B', 0, 99, 7}, {'C', 2, 5, 8}},
+             "A 0.000|B 0.185|C 2.555|C 5.110|D 5.295",
+             "C"},
+            {"priority takes over a dwell",
+             5,
+             5,
+             0,
+             {{'B', 0, 99, 7}, {'C', 2, 6, 8}},
+             "A 0.000|B 0.185|C 2.000|C 7.185|D 7.370",
+             "C"},
+        });
+    }
+    void channelScanStopsAndResumes() {
+        QFETCH(Scan, row);
+        Core k(145.0, 1, row.pause);
+        k.settings.activityLevel = row.activityLevel;
+        k.settings.hangSeconds = row.hang;
+        k.settings.priorityEverySeconds = row.priorityEvery;
+        const QList<std::pair<char, long long>> channels = {
+            {'A', 145500000}, {'B', 118100000}, {'C', 145600000}, {'D', 145700000}};
+        nerimo::SweepPlan plan{{}, nerimo::kStepHz, true};
+        for (const auto& [name, hertz] : channels) {
+            plan.steps.push_back({hertz,
+                                  name == 'B' ? std::optional(nerimo::Mode::Am) : std::nullopt,
+                                  QString(QChar(name)), row.priority.contains(name)});
+            if (row.lockedOut.contains(name)) {
+                k.lockouts.Add(hertz);
+            }
+        }
+        k.receiver.now = &k.scheduler.now;
+        k.receiver.answer = [&](const QByteArray& last) {
+            const double hertz = last.chopped(1).toDouble() * 1e6;
+            for (const auto& [name, from, to, level] : row.busy) {
+                const auto channel = std::find_if(channels.begin(), channels.end(),
+                                                  [&](const auto& c) { return c.first == name; });
+                if (std::llround(hertz) == channel->second && k.scheduler.now >= from &&
+                    k.scheduler.now < to) {
+                    return std::optional<int>(level);
+                }
+            }
+            return std::optional<int>(1);
+        };
+        k.sweep.UsePlan(plan);
+        k.sweep.RunSweep();
+        const qsizetype count = row.expected.count('|') + 1;
+        if (row.continueAt >= 0) {
+            k.scheduler.RunUntil([&] { return k.scheduler.now >= row.continueAt; }, 60);
+            k.sweep.RequestContinue();
+        }
+        QVERIFY(k.RunUntilCommands(count, 60));
+        QList<QByteArray> tuned;
+        for (qsizetype i = 0; i < count; ++i) {
+            const auto channel = std::find_if(channels.begin(), channels.end(), [&](const auto& c) {
+                return k.receiver.tuned[i].startsWith(nerimo::FreqText(c.second));
+            });
+            tuned << QByteArray(1, channel->first) + ' ' +
+                         QByteArray::number(k.receiver.tunedAt[i], 'f', 3);
+        }
+        QCOMPARE(tuned.join('|'), row.expected);
     }
 
     // While the receiver is not there, or answers nothing, the status says "no receiver" instead

@@ -42,6 +42,11 @@ QString Summary(const Settings& s) {
     if (s.settleMs != nerimo::kDefaultSettleMs) {
         words << QStringLiteral("settle %1").arg(s.settleMs);
     }
+    if (s.hangSeconds != nerimo::kDefaultHangSeconds ||
+        s.priorityEverySeconds != nerimo::kDefaultPriorityEverySeconds) {
+        words
+            << QStringLiteral("hang %1 priority %2").arg(s.hangSeconds).arg(s.priorityEverySeconds);
+    }
     return (words.join(' ') + ' ' + QString::fromLatin1(s.device)).trimmed();
 }
 
@@ -183,6 +188,11 @@ class SettingsTest : public QObject {
             {"SETTLE=10000\n", "N 1 145 0 0 1 0 0 settle 10000"},
             {"SETTLE=10001\n", "N 1 145 0 0 1 0 0"},
             {"SETTLE=-1\n", "N 1 145 0 0 1 0 0"},
+            // A channel scan's hang, 0 to 30 s, and its priority looks, 1 to 60 s; else 2 s.
+            {"HANG=0\nPRIORITY_EVERY=60\n", "N 1 145 0 0 1 0 0 hang 0 priority 60"},
+            {"hang=30\npriority_every=1\n", "N 1 145 0 0 1 0 0 hang 30 priority 1"},
+            {"HANG=31\nPRIORITY_EVERY=0\n", "N 1 145 0 0 1 0 0"},
+            {"HANG=-1\nPRIORITY_EVERY=61\n", "N 1 145 0 0 1 0 0"},
         };
         for (const auto& [file, expected] : rows) {
             QTest::newRow(file.left(30).constData()) << file << QString::fromLatin1(expected);
@@ -559,23 +569,26 @@ class SettingsTest : public QObject {
             "7030000 ; QRP ; CW-U ; 500 ; HF\n"
             "145500000 ; Net ; WFM (mono) ; 10000 ; Local\n"
             "2400000000 ; Oven ; AM ; 10000 ; Local\n"
-            "145700000 ; Locked ; Narrow FM ; 10000 ; Local\n";
+            "145700000 ; Locked ; Narrow FM ; 10000 ; Local\n"
+            "145800000 ; ISS ; Narrow FM ; 10000 ; Space, Priority\n";
         const QString unheard = QStringLiteral(
             "2 of list.csv left out: the receiver hears FM and AM only (1 CW, 1 USB).");
         const QString beyond =
             QStringLiteral("1 of list.csv left out: outside the receiver's 0.1 to 2036.0 MHz.");
         const QString locked = QStringLiteral("1 of list.csv left out: locked out.");
         QTest::newRow("all") << gqrx << "list.csv" << QStringList()
-                             << "145500000 N Calling / Net|145600000 N R12|118100000 A Tower"
+                             << "145500000 N Calling / Net|145600000 N R12*|118100000 A "
+                                "Tower|145800000 N ISS*"
                              << QStringList{unheard, beyond, locked};
         QTest::newRow("a tag") << gqrx << "list.csv" << QStringList{"local"}
-                               << "145500000 N Calling / Net|145600000 N R12"
+                               << "145500000 N Calling / Net|145600000 N R12*"
                                << QStringList{beyond, locked};
         QTest::newRow("two tags") << gqrx << "list.csv" << QStringList{"Air", "Repeaters"}
-                                  << "145600000 N R12|118100000 A Tower" << QStringList();
+                                  << "145600000 N R12*|118100000 A Tower" << QStringList();
         QTest::newRow("no such tag")
             << gqrx << "list.csv" << QStringList{"Marine"}
-            << "list.csv has no channel in Marine; its groups are Local, Repeaters, Air, HF."
+            << "list.csv has no channel in Marine; its groups are Local, Repeaters, Air, HF, "
+               "Space, Priority."
             << QStringList();
         QTest::newRow("nothing to hear")
             << gqrx << "list.csv" << QStringList{"HF"}
@@ -598,14 +611,15 @@ class SettingsTest : public QObject {
         QFETCH(QStringList, notes);
         nerimo::Lockouts lockouts;
         lockouts.Add(145700000);
-        const nerimo::ChannelChoice choice = nerimo::ChooseChannels(
-            *nerimo::ImportBookmarks(file, nullptr), name, groups, lockouts, {100000, 2036000000});
+        const nerimo::ChannelChoice choice =
+            nerimo::ChooseChannels(*nerimo::ImportBookmarks(file, nullptr), name, groups, {"r12"},
+                                   lockouts, {100000, 2036000000});
         QStringList planned;
         for (const nerimo::PlanStep& step : choice.plan.steps) {
-            planned << QStringLiteral("%1 %2 %3")
+            planned << QStringLiteral("%1 %2 %3%4")
                            .arg(step.hertz)
                            .arg(step.mode ? QString(QChar(nerimo::ModeLetter(*step.mode))) : "-",
-                                step.name);
+                                step.name, step.priority ? "*" : "");
         }
         QCOMPARE(choice.refusal.isEmpty() ? planned.join('|') : choice.refusal, steps);
         QCOMPARE(choice.notes, notes);

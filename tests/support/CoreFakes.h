@@ -156,6 +156,8 @@ struct FakeReceiver : Receiver {
     };
     bool later = false;
     QList<std::function<void()>> answers;
+    const double* now = nullptr;  // a virtual clock, to stamp each command in `tunedAt`
+    QList<double> tunedAt;
 
     void OpenPort(Opened opened) override { opened({open, false}); }
     void ShowTroubleIn(Trouble) override {}
@@ -175,6 +177,9 @@ struct FakeReceiver : Receiver {
     void SendTune(long long hertz, Mode mode, Then then) override {
         if (open) {
             tuned << FreqText(hertz) + ModeLetter(mode);
+            if (now) {
+                tunedAt << *now;
+            }
         }
         Reply(std::move(then));
     }
