@@ -1,5 +1,6 @@
 #include "ActivityLog.h"
 
+#include "CsvField.h"
 #include "Frequency.h"
 
 namespace nerimo {
@@ -9,21 +10,6 @@ namespace {
 constexpr char kHeader[] =
     "Frequency_Hz,Frequency_MHz,Name,Max_Level,Start_Timestamp,End_Timestamp,Duration_Seconds,"
     "Sweeps\n";
-
-// A name as a CSV field: on one line, quoted when it holds a comma or a quote, and text, never
-// a formula, to a spreadsheet: a name that begins as a formula would gets a "'" before it.
-QByteArray Field(const QString& text) {
-    QByteArray field = text.toUtf8();
-    if (!field.isEmpty() && QByteArrayView("=+-@\t\r").contains(field.front())) {
-        field.prepend('\'');
-    }
-    field.replace('\r', ' ').replace('\n', ' ');
-    if (field.contains(',') || field.contains('"')) {
-        field.replace("\"", "\"\"");
-        field = '"' + field + '"';
-    }
-    return field;
-}
 
 QByteArray Utc(const QDateTime& time) {
     return time.toUTC().toString(Qt::ISODate).toLatin1();
@@ -60,7 +46,7 @@ void ActivityLog::Discard() {
 QByteArray ActivityLog::Row(const Activity& activity) {
     return QList<QByteArray>{QByteArray::number(activity.hertz),
                              FreqText(activity.hertz),
-                             Field(activity.name),
+                             CsvField(activity.name),
                              QByteArray::number(activity.strongest),
                              Utc(activity.firstHeard),
                              Utc(activity.lastHeard),

@@ -120,10 +120,21 @@ void SweepPublisher::SetState(const char* state) {
 void SweepPublisher::SweepBegan(const SweepStart& start) {
     sweep_ = {start.time, start.plan, start.mode, QByteArray()};
     sweep_.levels.reserve(size_t(start.plan.Count()));
+    channels_.clear();
+    if (start.plan.channels) {  // a channel locked out is not scanned: the pass is those that are
+        lastChannel_ = start.plan.LastHertz();
+        for (const PlanStep& step : start.plan.steps) {
+            channels_.insert(step.hertz, step);
+        }
+        sweep_.plan.steps.clear();
+    }
 }
 
-void SweepPublisher::Measured(long long, int level, Reply reply) {
+void SweepPublisher::Measured(long long hertz, int level, Reply reply) {
     sweep_.levels.append(char(level));
+    if (sweep_.plan.channels) {
+        sweep_.plan.steps.push_back(channels_.value(hertz, PlanStep{hertz, {}, {}, false}));
+    }
     if (reply == Reply::Answered) {
         SetState("online");
     } else if (reply == Reply::NoReceiver) {
@@ -136,7 +147,8 @@ void SweepPublisher::SweepEnded(const SweepSummary& summary) {
         return;
     }
     // A sweep cut short is its steps so far, as in the log; only a whole one is the scan.
-    const bool whole = int(sweep_.levels.size()) == sweep_.plan.Count();
+    const bool whole = sweep_.plan.channels ? sweep_.plan.steps.back().hertz == lastChannel_
+                                            : int(sweep_.levels.size()) == sweep_.plan.Count();
     sweep_.plan.steps.resize(sweep_.levels.size());
     if (whole) {
         scan_ = sweep_;
@@ -182,6 +194,20 @@ QByteArray SweepPublisher::SweepPayload(const Sweep& sweep) const {
 }
 
 QJsonObject SweepPublisher::SweepObject(const Sweep& sweep) const {
+    if (sweep.plan.channels) {
+        QJsonArray channels;
+        for (int step = 0; step < sweep.plan.Count(); ++step) {
+            const PlanStep& channel = sweep.plan.steps[size_t(step)];
+            channels.append(QJsonObject({{"hz", channel.hertz},
+                                         {"name", channel.name},
+                                         {"mode", ModeName(channel.mode.value_or(sweep.mode))},
+                                         {"level", int(sweep.levels[step])}}));
+        }
+        return QJsonObject({{"id", parts_.options.sensorId},
+                            {"timestamp", Utc(sweep.time)},
+                            {"channels", channels},
+                            {"device", parts_.device()}});
+    }
     QJsonArray power;
     for (const char level : sweep.levels) {
         power.append(int(level));
@@ -213,10 +239,10 @@ std::optional<QList<QByteArray>> SweepPublisher::SweepPayloads(const Sweep& swee
         QList<QByteArray> payloads;
         for (qsizetype first = 0; first < steps; first += each) {
             const qsizetype taken = std::min(each, steps - first);
-            const Sweep part{
-                sweep.time,
-                BandPlan(sweep.plan.HertzAt(int(first)), sweep.plan.stepHertz, int(taken)),
-                sweep.mode, sweep.levels.mid(first, taken)};
+            SweepPlan plan = sweep.plan;
+            plan.steps.assign(sweep.plan.steps.begin() + first,
+                              sweep.plan.steps.begin() + first + taken);
+            const Sweep part{sweep.time, plan, sweep.mode, sweep.levels.mid(first, taken)};
             QJsonObject object = SweepObject(part);
             object.insert("part", int(payloads.size() + 1));
             object.insert("parts", int((steps + each - 1) / each));
@@ -283,7 +309,8 @@ void SweepPublisher::Flush() {
     while (!waiting_.empty()) {
         Waiting& next = waiting_.front();
         if (next.sweep) {
-            if (!HandOver(*next.sweep, "sweep", false, &next.partsSent)) {
+            if (!HandOver(*next.sweep, next.sweep->plan.channels ? "channels" : "sweep", false,
+                          &next.partsSent)) {
                 return;
             }
         } else if (parts_.broker.Publish(Topic("activity"), next.activity, false) ==
@@ -295,7 +322,7 @@ void SweepPublisher::Flush() {
     }
     if (scan_) {
         qsizetype sent = 0;
-        if (HandOver(*scan_, "scan", true, &sent)) {
+        if (HandOver(*scan_, scan_->plan.channels ? "channels/last" : "scan", true, &sent)) {
             scan_.reset();
         }
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QHash>
 #include <QJsonObject>
 #include <QStringList>
 #include <deque>
@@ -20,7 +21,8 @@ namespace nerimo {
 // (it listens to the log), and "status" (retained; "offline" as the broker's will). While the
 // broker is away they wait, in order, up to 1,000 sweeps and 1,000 activities; past that the oldest
 // go, counted. A sweep larger than the broker takes goes in parts ("scan/1", "scan/2"... for the
-// retained one).
+// retained one). A list's pass goes on "channels" (its channels' frequency, name, mode and level),
+// the last whole one retained on "channels/last".
 class SweepPublisher : public SweepListener, public ActivityListener {
   public:
     static constexpr size_t kQueued = 1000;
@@ -98,7 +100,9 @@ class SweepPublisher : public SweepListener, public ActivityListener {
     std::optional<Sweep> scan_;         // the last whole sweep, not yet handed over retained
     std::optional<QByteArray> status_;  // the state, not yet handed over
     const char* state_ = "";
-    Sweep sweep_;  // under way
+    Sweep sweep_;                          // under way
+    QHash<long long, PlanStep> channels_;  // a list's pass under way, by frequency
+    long long lastChannel_ = 0;            // its last
     int dropped_ = 0;
     QStringList saidRejected_;  // the refusals said, "topic: reason" each
     qsizetype saidParts_ = 0;   // the parts a sweep was last said to go in

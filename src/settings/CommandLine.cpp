@@ -225,11 +225,27 @@ void DescribeOptions(QCommandLineParser* parser) {
                                       QStringLiteral("Log in to the broker as USER, the password "
                                                      "from NERIMO_MQTT_PASSWORD."),
                                       QStringLiteral("USER"));
-    parser->addOptions({help,      version,   device,   settings,       checkSettings,
-                        listPorts, headless,  log,      activity,       lockouts,
-                        bookmarks, sweeps,    picture,  historyPicture, wait,
-                        giveUp,    quiet,     range,    settle,         mqtt,
-                        mqttCa,    mqttTopic, sensorId, credentials,    mqttUser});
+    const QCommandLineOption channels(
+        QStringLiteral("channels"),
+        QStringLiteral("Scan the channels of FILE (gqrx's bookmarks.csv, SDR++'s frequency "
+                       "manager JSON or CHIRP's CSV export) in its order, stopping where one is "
+                       "busy, instead of sweeping the span."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption group(
+        QStringLiteral("group"),
+        QStringLiteral("With --channels: scan only the channels of this group (a gqrx tag, an "
+                       "SDR++ list, a CHIRP file's own name); may be given again."),
+        QStringLiteral("NAME"));
+    const QCommandLineOption priority(
+        QStringLiteral("priority"),
+        QStringLiteral("With --channels: look at the channel NAME between the others, every "
+                       "PRIORITY_EVERY= seconds; may be given again."),
+        QStringLiteral("NAME"));
+    parser->addOptions(
+        {help,      version,  device,      settings,  checkSettings, listPorts, headless,
+         log,       activity, lockouts,    bookmarks, sweeps,        picture,   historyPicture,
+         wait,      giveUp,   quiet,       range,     settle,        mqtt,      mqttCa,
+         mqttTopic, sensorId, credentials, mqttUser,  channels,      group,     priority});
 }
 
 // What a survey's options say of how long it runs and what it sweeps, into `options`; the exit
@@ -267,6 +283,15 @@ std::optional<int> ReadSurveyOptions(const QCommandLineParser& parser, CommandLi
                 QStringLiteral("--range goes with --headless, and draws no plot: "
                                "--history-picture shows its sweeps, not --picture."));
         }
+    }
+    options->channelsPath = value("channels");
+    options->groups = parser.values(QStringLiteral("group"));
+    options->priority = parser.values(QStringLiteral("priority"));
+    if (!set("channels") && (set("group") || set("priority"))) {
+        return Usage(QStringLiteral("--group and --priority go with --channels."));
+    }
+    if (set("channels") && set("range")) {
+        return Usage(QStringLiteral("--channels and --range are two different scans: give one."));
     }
     return std::nullopt;
 }

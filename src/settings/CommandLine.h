@@ -27,6 +27,9 @@ struct CommandLine {
     QByteArray device;             // the receiver's device, in place of DEVICE= and COM=
     std::optional<BrokerOptions> broker;  // --mqtt: publish the sweeps there
     std::optional<SweepPlan> range;       // --range: a survey's own steps
+    QString channelsPath;                 // --channels: a list of channels to scan
+    QStringList groups;                   // --group: the list's groups to scan; none: all
+    QStringList priority;                 // --priority: channels looked at between the others
     int settleMs = -1;                    // --settle, in place of SETTLE=; -1: not given
     bool listPorts = false;               // print the serial ports and end
     bool checkSettings = false;  // print what the settings file says, and its traps, and end

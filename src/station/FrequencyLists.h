@@ -2,6 +2,7 @@
 
 #include <QStringList>
 
+#include "ChannelList.h"
 #include "FileAccess.h"
 #include "FrequencyMarks.h"
 
@@ -27,5 +28,11 @@ FrequencyLists ReadFrequencyLists(FileAccess& files, const QString& lockoutsPath
 
 // The named frequencies of a file; `refusal` set when it cannot be used.
 FrequencyLists ReadBookmarks(FileAccess& files, const QString& path);
+
+// The channels of a list to scan, as ChooseChannels chooses them; `refusal` set also when the
+// file cannot be read or used.
+ChannelChoice ReadChannels(FileAccess& files, const QString& path, const QStringList& groups,
+                           const QStringList& priority, const Lockouts& lockouts,
+                           const ChannelReach& reach);
 
 }  // namespace nerimo

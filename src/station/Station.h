@@ -78,6 +78,10 @@ class Station {
     // refused when it `mustExist` (a survey, which never writes it).
     FrequencyLists ReadLists(const CommandLine& options, const QString& bookmarksPath,
                              bool mustExist);
+    // The channels of a list to scan on the receiver the settings choose, with the lockouts in
+    // use; its refusal, when there is none, and what was left out.
+    ChannelChoice ReadChannels(const QString& path, const QStringList& groups,
+                               const QStringList& priority) const;
     // Publishes the sweeps, the activities and the state to an MQTT broker from now on. What the
     // broker does is said as the user sees messages (a refusal of a topic once, the broker gone
     // and back on standard error); `refused` hears once that it will not take the sensor at all.

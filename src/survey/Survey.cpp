@@ -96,6 +96,19 @@ std::optional<int> Survey::Prepare() {
         }
         station_->sweep().UsePlan(*options_.range);
     }
+    if (!options_.channelsPath.isEmpty()) {
+        const ChannelChoice channels =
+            station_->ReadChannels(options_.channelsPath, options_.groups, options_.priority);
+        // One line says why a list cannot be scanned at all; its notes are in it.
+        if (!channels.refusal.isEmpty()) {
+            Report(channels.refusal);
+            return kUsage;
+        }
+        for (const QString& note : channels.notes) {
+            Report(note);
+        }
+        station_->sweep().UsePlan(channels.plan);
+    }
     if (!station_->log().Start(options_.logPath) ||
         (!options_.activityPath.isEmpty() &&
          !station_->activityLog().Start(options_.activityPath))) {
@@ -209,8 +222,9 @@ QString Survey::Summary() {
         written << Counted(pictures_, "picture", "pictures");
     }
     return QStringLiteral("The survey ends after %1 %2 (%3): %4%5.")
-        .arg(Counted(sweeps_, "sweep", "sweeps"),
-             rows == sweeps_ ? QStringLiteral("measured and logged") : QStringLiteral("measured"),
+        .arg(channels_ ? Counted(sweeps_, "pass", "passes") : Counted(sweeps_, "sweep", "sweeps"),
+             station_->log().Sweeps() == sweeps_ ? QStringLiteral("measured and logged")
+                                                 : QStringLiteral("measured"),
              written.join(QStringLiteral(", ")), ending_, cutShort_);
 }
 
@@ -246,6 +260,13 @@ void Survey::SweepBegan(const SweepStart& start) {
     strongest_ = 0;
     started_ = 0;
     strongestHertz_ = start.plan.FirstHertz();
+    channelNames_.clear();
+    channels_ = start.plan.channels;
+    if (channels_) {
+        for (const PlanStep& step : start.plan.steps) {
+            channelNames_.insert(step.hertz, step.name);
+        }
+    }
 }
 
 void Survey::Measured(long long hertz, int level, Reply reply) {
@@ -295,11 +316,17 @@ void Survey::SweepEnded(const SweepSummary& summary) {
         }
     }
     const SweepPublisher* publisher = station_->publisher();
-    Note(QStringLiteral("sweep %1 at %2: strongest level %3 at %4 MHz; %5 started%6")
+    const QString strongest = !channels_ ? QStringLiteral("strongest level %1 at %2 MHz")
+                                               .arg(strongest_)
+                                               .arg(QString::fromLatin1(FreqText(strongestHertz_)))
+                                         : QStringLiteral("busiest channel %1 (%2 MHz), level %3")
+                                               .arg(channelNames_.value(strongestHertz_),
+                                                    QString::fromLatin1(FreqText(strongestHertz_)),
+                                                    QString::number(strongest_));
+    Note(QStringLiteral("%1 %2 at %3: %4; %5 started%6")
+             .arg(channels_ ? QStringLiteral("pass") : QStringLiteral("sweep"))
              .arg(sweeps_)
-             .arg(began_.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")))
-             .arg(strongest_)
-             .arg(QString::fromLatin1(FreqText(strongestHertz_)))
+             .arg(began_.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), strongest)
              .arg(Counted(started_, "activity", "activities"))
              .arg(publisher && publisher->Dropped() > 0
                       ? QStringLiteral("; %1 dropped while the broker was away")

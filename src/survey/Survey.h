@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QElapsedTimer>
+#include <QHash>
 #include <optional>
 
 #include "CommandLine.h"
@@ -72,6 +73,8 @@ class Survey : public SweepListener, public ActivityListener {
     int strongest_ = 0;
     int started_ = 0;  // activities begun in the sweep
     long long strongestHertz_ = 0;
+    bool channels_ = false;                   // a list's channels are scanned
+    QHash<long long, QString> channelNames_;  // of a list's pass, by frequency
     QDateTime began_;
 };
 

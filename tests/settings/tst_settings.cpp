@@ -270,6 +270,14 @@ class SettingsTest : public QObject {
         row("range with a picture", survey + QStringList{"--range", "1M:2M", "--picture", "p.png"},
             2);
         row("bad range", survey + QStringList{"--range", "148M:144M"}, 2);
+        row("channels",
+            survey + QStringList{"--channels", "b.csv", "--group", "Air", "--group", "Local",
+                                 "--priority", "Tower"},
+            -1, "headless s.csv 0  b.csv Air+Local Tower");
+        row("group without channels", {"--group", "Air"}, 2);
+        row("priority without channels", {"--priority", "Tower"}, 2);
+        row("channels and a range", survey + QStringList{"--channels", "b.csv", "--range", "1M:2M"},
+            2);
         row("settle", survey + QStringList{"--settle", "10000"}, -1, "headless s.csv 0 ");
         row("settle too long", survey + QStringList{"--settle", "10001"}, 2);
         row("broker", {"--mqtt", "mqtt://localhost"}, -1, "window  0 ");
@@ -376,9 +384,14 @@ class SettingsTest : public QObject {
         QCOMPARE(ended.value_or(-1), status);
         if (!ended) {
             QCOMPARE(QStringLiteral("%1 %2 %3 %4")
-                         .arg(options.headless ? "headless" : "window", options.logPath)
-                         .arg(options.sweeps)
-                         .arg(options.picturePath),
+                             .arg(options.headless ? "headless" : "window", options.logPath)
+                             .arg(options.sweeps)
+                             .arg(options.picturePath) +
+                         (options.channelsPath.isEmpty()
+                              ? QString()
+                              : QStringLiteral(" %1 %2 %3")
+                                    .arg(options.channelsPath, options.groups.join('+'),
+                                         options.priority.join('+'))),
                      chosen);
         }
     }
