@@ -320,16 +320,22 @@ void Sweep::FinishStep() {
         if (Signal() && plan_.channels) {
             hangLeft_ = settings_.hangSeconds;
         }
-        // The tuning command is not sent again: each cycle reads what the receiver says now,
-        // unless the priority channels were looked at in between.
+        // The tuning command is not sent again in a band: each cycle reads what the receiver
+        // says now. A list's channel is tuned again each cycle, so that the receiver's answer
+        // says whether the channel is still busy, and after a look at the priority channels.
         Wait(kHoldCycleSeconds, [this] {
-            if (PriorityDue()) {
-                LookAtPriority(0, step_, [this] {
-                    receiver_->Tune(StepHertz(), StepMode(), [this] { HoldCycle(); });
-                });
+            if (!plan_.channels) {
+                HoldCycle();
                 return;
             }
-            HoldCycle();
+            const auto again = [this] {
+                receiver_->Tune(StepHertz(), StepMode(), [this] { HoldCycle(); });
+            };
+            if (PriorityDue()) {
+                LookAtPriority(0, step_, again);
+                return;
+            }
+            again();
         });
         plot_.Present();
         return;

@@ -7,6 +7,7 @@
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <time.h>
 
 #include <QSerialPortInfo>
 #include <QtTest>
@@ -611,6 +612,189 @@ class HeadlessTest : public QObject {
         QCOMPARE(!rig.Log().isEmpty(), survey.sends);
         if (survey.after) {
             survey.after(rig);
+        }
+    }
+
+    // Channel lists scanned unattended: the channels of the groups asked, in the file's order and
+    // their own modes, a skipped or locked-out one never sent; a stop at a busy one, a hold that
+    // hangs on after its signal dropped, a priority channel looked at during a hold and taking it
+    // over; a row a channel a pass in the log; a list with nothing to scan refused.
+    void scansChannelLists_data() {
+        QTest::addColumn<QByteArray>("band");
+        QTest::addColumn<QByteArray>("file");  // the list, as channels.csv
+        QTest::addColumn<QByteArray>("settings");
+        QTest::addColumn<QStringList>("options");  // besides --channels, --log and --headless
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("wire");  // the first commands, as the receiver got them
+        QTest::addColumn<QList<QByteArray>>("said");
+        const QByteArray gqrx =
+            "# Tag name ; color\nLocal ; #c0c0c0\nAir ; #ff0000\n\n"
+            "# Frequency ; Name ; Modulation ; Bandwidth ; Tags\n"
+            "145500000 ; Calling ; Narrow FM ; 10000 ; Local\n"
+            "145600000 ; R12, \"the club\" ; Narrow FM ; 10000 ; Local\n"
+            "118100000 ; Tower ; AM ; 10000 ; Air\n"
+            "14230000 ; SSTV ; USB ; 2700 ; Local\n"
+            "121500000 ; Guard ; AM ; 10000 ; Emergency\n";
+        QTest::newRow("gqrx tags, a dwell")
+            << QByteArray("145.5 12.5 14\n118.1 10 9\n") << gqrx
+            << QByteArray("PAUSE=2\nACTIVITY=5\n")
+            << QStringList{"--group", "local", "--group", "Air"} << 0
+            << QByteArray("145.5000N 145.6000N 118.1000A 145.5000N 145.6000N 118.1000A")
+            << QList<QByteArray>{
+                   "Nerimo: 1 of %1/channels.csv left out: the receiver hears FM and AM only (1 "
+                   "USB).\n",
+                   "Nerimo: pass 2 at ",
+                   ": busiest channel Calling (145.5000 MHz), level 14; 0 activities started.\n",
+                   "Nerimo: The survey ends after 2 passes measured and logged (6 rows to "
+                   "%1/channels-log.csv): --sweeps reached.\n"};
+        QTest::newRow("CHIRP, a skipped channel")
+            << kBand
+            << QByteArray(
+                   "Location,Name,Frequency,Mode,Skip\n0,Simplex,146.52,FM,\n"
+                   "1,Weather,162.55,NFM,S\n2,Tower,118.1,AM,\n")
+            << QByteArray() << QStringList() << 0
+            << QByteArray("146.5200N 118.1000A 146.5200N 118.1000A")
+            << QList<QByteArray>{"Nerimo: 1 of %1/channels.csv left out: locked out.\n"};
+        QTest::newRow("a group that is not there")
+            << kBand << gqrx << QByteArray() << QStringList{"--group", "Marine"} << 2
+            << QByteArray()
+            << QList<QByteArray>{
+                   "Nerimo: %1/channels.csv has no channel in Marine; its groups "
+                   "are Local, Air, Emergency.\n"};
+        QTest::newRow("nothing the receiver hears")
+            << kBand << QByteArray("Location,Name,Frequency,Mode\n0,Net,14.23,USB\n")
+            << QByteArray() << QStringList() << 2 << QByteArray()
+            << QList<QByteArray>{
+                   "Nerimo: %1/channels.csv has no channel the receiver can scan: "
+                   "1 of %1/channels.csv left out: the receiver hears FM and AM "
+                   "only (1 USB).\n"};
+    }
+    void scansChannelLists() {
+        QFETCH(QByteArray, band);
+        QFETCH(QByteArray, file);
+        QFETCH(QByteArray, settings);
+        QFETCH(QStringList, options);
+        QFETCH(int, status);
+        QFETCH(QByteArray, wire);
+        QFETCH(QList<QByteArray>, said);
+        HeadlessRig rig;
+        rig.StartReceiver(band);
+        rig.Write("channels.csv", file);
+        rig.StartProgram(settings + "DEVICE=" + rig.Path("receiver").toLocal8Bit(), false,
+                         QStringList{"--headless", "--channels", rig.Path("channels.csv"), "--log",
+                                     rig.Path("channels-log.csv"), "--sweeps", "2"} +
+                             options);
+        QVERIFY(rig.Ended(30000));
+        QCOMPARE(rig.program.exitCode(), status);
+        const QByteArray errors = rig.Errors();
+        for (QByteArray text : said) {
+            text.replace("%1", rig.dir.path().toLocal8Bit());
+            QVERIFY2(errors.contains(text), errors.constData());
+        }
+        QCOMPARE(rig.Log().mid(0, wire.isEmpty() ? 0 : wire.count(' ') + 1).join(' '), wire);
+        QFile log(rig.Path("channels-log.csv"));
+        if (status != 0) {
+            QVERIFY(rig.Log().isEmpty());
+            QVERIFY(!log.exists());
+            return;
+        }
+        // A header, then a row a channel as it was measured, each pass at its own time.
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        const QList<QByteArray> rows = log.readAll().split('\n');
+        QCOMPARE(rows.value(0), QByteArray("Timestamp,Frequency_Hz,Name,Mode,Level"));
+        QCOMPARE(rows.size(), 2 + wire.count(' ') + 1);
+        static const QRegularExpression row(QStringLiteral(
+            "^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ,(\\d+),(.*),(FM|AM),(\\d+)$"));
+        for (int i = 1; i < rows.size() - 1; ++i) {
+            const QRegularExpressionMatch match = row.match(QString::fromUtf8(rows[i]));
+            QVERIFY2(match.hasMatch(), rows[i].constData());
+            const QByteArray sent = wire.split(' ')[i - 1];
+            QCOMPARE(match.captured(1).toLongLong(), llround(sent.chopped(1).toDouble() * 1e6));
+            QCOMPARE(match.captured(3), QString(sent.endsWith('A') ? "AM" : "FM"));
+        }
+        if (file.contains("R12")) {  // a name with a comma and quotes, as RFC 4180 quotes it
+            QVERIFY2(rows[2].contains(",145600000,\"R12, \"\"the club\"\"\",FM,"),
+                     rows[2].constData());
+            QVERIFY(rows[1].endsWith(",Calling,FM,14"));
+        }
+    }
+
+    // A hold on a channel goes on HANG= seconds after its signal dropped; a priority channel is
+    // looked at during it, every PRIORITY_EVERY= seconds, and takes it over once busy.
+    void channelHoldsHangAndPriority_data() {
+        QTest::addColumn<QByteArray>("band");
+        QTest::addColumn<QByteArray>("settings");
+        QTest::addColumn<QStringList>("options");
+        QTest::newRow("hang") << QByteArray("145.5 10 14 6\n")
+                              << QByteArray("PAUSE=99\nHANG=3\nACTIVITY=5\n") << QStringList();
+        QTest::newRow("priority") << QByteArray("145.5 10 14\n145.6 10 14 -5\n")
+                                  << QByteArray("PAUSE=99\nHANG=0\nACTIVITY=5\nPRIORITY_EVERY=1\n")
+                                  << QStringList{"--priority", "R12"};
+    }
+    void channelHoldsHangAndPriority() {
+        QFETCH(QByteArray, band);
+        QFETCH(QByteArray, settings);
+        QFETCH(QStringList, options);
+        HeadlessRig rig;
+        timespec now{};
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        const double started =
+            double(now.tv_sec) + now.tv_nsec / 1e9;  // the band's clock, or before
+        rig.StartReceiver(band);
+        rig.Write("channels.csv",
+                  "Location,Name,Frequency,Mode\n0,Calling,145.5,FM\n1,R12,145.6,FM\n"
+                  "2,Simplex,146.52,FM\n");
+        rig.StartProgram(settings + "DEVICE=" + rig.Path("receiver").toLocal8Bit(), false,
+                         QStringList{"--headless", "--channels", rig.Path("channels.csv"), "--log",
+                                     rig.Path("channels-log.csv")} +
+                             options);
+        QVERIFY(rig.WaitForCommand("146.5200N", 30000));
+        rig.program.terminate();
+        QVERIFY(rig.Ended(10000));
+        QFile file(rig.Path("log"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QList<std::pair<double, QByteArray>> sent;
+        for (const QByteArray& line : file.readAll().split('\n')) {
+            if (line.contains(' ')) {
+                sent.append({line.split(' ')[0].toDouble() - started, line.split(' ')[1]});
+            }
+        }
+        QVERIFY(sent.size() >= 3);
+        QCOMPARE(sent[0].second, QByteArray("145.5000N"));
+        // A held channel is tuned again at each cycle of its hold.
+        const auto firstOf = [&](const QByteArray& command, int from = 0) {
+            while (from < sent.size() && sent[from].second != command) {
+                ++from;
+            }
+            return from;
+        };
+        if (options.isEmpty()) {
+            // Held from the start until the signal drops at 6 s, then 3 hold cycles more.
+            const int next = firstOf("145.6000N");
+            QVERIFY(next < sent.size());
+            QVERIFY2(sent[next].first >= 8.5, qPrintable(QString::number(sent[next].first)));
+            for (int i = 0; i < next; ++i) {
+                QCOMPARE(sent[i].second, QByteArray("145.5000N"));
+            }
+            return;
+        }
+        // Held on Calling for good, R12 looked at every hold cycle, until R12 comes on at 5 s and
+        // holds the scan itself, no look at Calling in its hold; once R12 has dropped at 10 s,
+        // the scan goes on after Calling.
+        const int simplex = firstOf("146.5200N");
+        int takenOver = simplex;
+        while (takenOver > 0 && sent[takenOver - 1].second == "145.6000N") {
+            --takenOver;
+        }
+        QList<QByteArray> order;
+        for (const auto& [time, command] : sent) {
+            order << QByteArray::number(time, 'f', 2) + ' ' + command;
+        }
+        QVERIFY2(takenOver > 4 && sent[takenOver].first >= 5 && sent[takenOver].first < 6.5 &&
+                     sent[simplex].first >= 10,
+                 order.join(' ').constData());
+        for (int i = 0; i < takenOver; ++i) {
+            QCOMPARE(sent[i].second, QByteArray(i % 2 ? "145.6000N" : "145.5000N"));
         }
     }
 
