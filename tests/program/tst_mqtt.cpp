@@ -245,6 +245,67 @@ class MqttTest : public QObject {
                  rig.Errors().constData());
     }
 
+    // A channel scan as a sensor: each pass on PREFIX/ID/channels (each channel's frequency,
+    // name, mode and level), the last whole one retained on channels/last; the collector's
+    // points (measurement "channel") and the channel log's rows from them.
+    void channelScanMessages() {
+        TestBroker broker;
+        QVERIFY(broker.Start());
+        QVERIFY(broker.Subscribe());
+        const QString url = "mqtt://127.0.0.1:" + broker.port;
+        QProcess collectors[2];
+        const QStringList formats = {"csv", "influx"};
+        for (int i = 0; i < 2; ++i) {
+            collectors[i].start(QStringLiteral(NERIMO_SOURCE_DIR "/tools/nerimo-collect"),
+                                {"--broker", url, "--format", formats[i], "--count", "2"});
+            collectors[i].setReadChannel(QProcess::StandardError);
+            QVERIFY(collectors[i].waitForReadyRead(10000));  // subscribed
+        }
+        Session session;
+        Rig rig(session.session.path(), "xcb");
+        rig.StartReceiver(kBand);
+        rig.Write("channels.csv",
+                  "Location,Name,Frequency,Mode\n0,\"Net, east\",145.025,FM\n1,Tower,118.1,AM\n");
+        rig.StartProgram(
+            "DEVICE=" + rig.Path("receiver").toLocal8Bit(), false,
+            {"--headless", "--log", rig.Path("channels-log.csv"), "--channels",
+             rig.Path("channels.csv"), "--sweeps", "2", "--mqtt", url, "--sensor-id", "s1"});
+        rig.CheckCleanEnd();
+        QVERIFY(QTest::qWaitFor([&] { return broker.On("nerimo/s1/status").size() == 2; }, 2000));
+        const QList<QJsonObject> passes = broker.On("nerimo/s1/channels");
+        QCOMPARE(passes.size(), 2);
+        for (const QJsonObject& pass : passes) {
+            QCOMPARE(pass.value("id"), "s1");
+            QCOMPARE(
+                pass.value("channels").toArray(),
+                QJsonArray(
+                    {QJsonObject(
+                         {{"hz", 145025000}, {"name", "Net, east"}, {"mode", "FM"}, {"level", 9}}),
+                     QJsonObject(
+                         {{"hz", 118100000}, {"name", "Tower"}, {"mode", "AM"}, {"level", 0}})}));
+        }
+        QCOMPARE(broker.On("nerimo/s1/channels/last").value(1), passes.value(1));
+        QVERIFY(broker.On("nerimo/s1/sweep").isEmpty());
+        QList<QByteArray> written[2];
+        for (int i = 0; i < 2; ++i) {
+            QVERIFY(collectors[i].state() == QProcess::NotRunning ||
+                    collectors[i].waitForFinished(5000));
+            QCOMPARE(collectors[i].exitCode(), 0);
+            written[i] = collectors[i].readAllStandardOutput().split('\n');
+        }
+        const QDateTime time =
+            QDateTime::fromString(passes[1].value("timestamp").toString(), Qt::ISODate);
+        // The collector's rows are the log's.
+        QFile log(rig.Path("channels-log.csv"));
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QCOMPARE(written[0].mid(0, 4), log.readAll().split('\n').mid(1, 4));
+        QCOMPARE(written[0].value(2), time.toString("yyyy-MM-ddTHH:mm:ssZ").toLatin1() +
+                                          ",145025000,\"Net, east\",FM,9");
+        QCOMPARE(written[1].value(2),
+                 "channel,sensor=s1,name=Net\\,\\ east,hz=145025000 level=9i " +
+                     QByteArray::number(time.toSecsSinceEpoch()) + "000000000");
+    }
+
     // A broker as its operator set it up: an ACL that denies the sweeps' topic (each refusal
     // counted, said once, status 1); messages no larger than 280 bytes (a sweep in parts that
     // join into the log's row, never a reconnection); frozen (SIGSTOP) when the survey is ended
