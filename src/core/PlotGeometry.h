@@ -31,6 +31,11 @@ constexpr int StepX(int step, int pixelsPerStep) {
     return pixelsPerStep * (step + 1) + kLeftMargin + (pixelsPerStep == 1 ? kWideSpanShift : 0);
 }
 
+// The middle of a list's channel's bar, of `count` across the plot.
+constexpr int ChannelMiddleX(int index, int count) {
+    return kFirstPointX + int((2LL * index + 1) * (kLastPointX - kFirstPointX + 1) / (2LL * count));
+}
+
 // The hold traces' colours, apart from the four trace colours and from each other.
 inline constexpr Rgb kMaxHoldColor = MakeRgb(255, 0, 255);  // magenta
 inline constexpr Rgb kMinHoldColor = MakeRgb(0, 128, 255);  // blue

@@ -170,10 +170,13 @@ void Sweep::EndRun() {
 }
 
 void Sweep::BeginSweep() {
-    plot_.PreparePlot(panel_.ClearAtStart(), panel_.Grid());
     // The steps are counted, not the frequency added up: 0.0125 MHz has no exact binary form, and
     // a sum of 80 or 640 of them can pass the end and lose the last step.
     plan_ = fixedPlan_ ? *fixedPlan_ : SpanPlan(settings_.startMHz, spanMHz_);
+    // A list's channels are drawn as bars, by those who listen to the sweep, not as a trace.
+    if (!plan_.channels) {
+        plot_.PreparePlot(panel_.ClearAtStart(), panel_.Grid());
+    }
     step_ = 0;
     tunedInSweep_ = 0;
     hasPriority_ = std::any_of(plan_.steps.begin(), plan_.steps.end(),
@@ -239,7 +242,9 @@ void Sweep::AfterRead(std::optional<int> level) {
         floor_.Take(*level);
     }
     if (!holding_) {
-        plot_.PlotLevel(level_);
+        if (!plan_.channels) {
+            plot_.PlotLevel(level_);
+        }
         const Reply reply = level                 ? Reply::Answered
                             : receiver_->IsOpen() ? Reply::Silent
                                                   : Reply::NoReceiver;

@@ -47,6 +47,8 @@ class Sweep {
     void UseReceiver(Receiver& receiver) { receiver_ = &receiver; }
     // A survey's own steps in place of the span the panel shows, from the next run on.
     void UsePlan(const SweepPlan& plan) { fixedPlan_ = plan; }
+    // The span the panel shows again, from the next run on.
+    void UseSpan() { fixedPlan_.reset(); }
     // Tells the listener, for as long as both live, of every sweep and its levels.
     void Listen(SweepListener& listener) { listeners_.push_back(&listener); }
 

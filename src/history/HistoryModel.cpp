@@ -37,7 +37,8 @@ int HistoryModel::SectionFor(const HistorySection& wanted) {
         const HistorySection& last = sections_.back();
         if (last.firstHertz == wanted.firstHertz && last.stepHertz == wanted.stepHertz &&
             last.steps == wanted.steps && last.unit == wanted.unit && last.low == wanted.low &&
-            last.high == wanted.high && last.decimals == wanted.decimals) {
+            last.high == wanted.high && last.decimals == wanted.decimals &&
+            last.channels == wanted.channels) {
             return int(sections_.size()) - 1;
         }
     }
@@ -62,8 +63,14 @@ void HistoryModel::Load(const std::vector<LoggedSweep>& sweeps, HistoryUnit unit
         sections_.clear();
     }
     for (const LoggedSweep& sweep : sweeps) {
-        const HistorySection columns{
-            sweep.firstHertz, sweep.stepHertz, int(sweep.values.size()), unit, low, high, decimals};
+        const HistorySection columns{sweep.firstHertz,
+                                     sweep.stepHertz,
+                                     int(sweep.values.size()),
+                                     unit,
+                                     low,
+                                     high,
+                                     decimals,
+                                     {}};
         std::vector<int16_t> cells(sweep.values.size());
         std::transform(sweep.values.begin(), sweep.values.end(), cells.begin(),
                        [](float value) { return std::isnan(value) ? kNoValue : Cell(value); });
@@ -78,13 +85,29 @@ void HistoryModel::Load(const std::vector<LoggedSweep>& sweeps, HistoryUnit unit
 }
 
 void HistoryModel::SweepBegan(const SweepStart& start) {
-    sweep_ = {start.plan.FirstHertz(), double(start.plan.stepHertz), start.plan.Count()};
+    sweep_ = {start.plan.FirstHertz(),
+              double(start.plan.stepHertz),
+              start.plan.Count(),
+              HistoryUnit::Level,
+              0,
+              16,
+              0,
+              {}};
     began_ = start.time;
     cells_.assign(size_t(start.plan.Count()), kNoValue);
+    columnOf_.clear();
+    if (start.plan.channels) {
+        for (const PlanStep& step : start.plan.steps) {
+            columnOf_.insert(step.hertz, int(sweep_.channels.size()));
+            sweep_.channels.push_back(step.hertz);
+        }
+    }
 }
 
 void HistoryModel::Measured(long long hertz, int level, Reply) {
-    const auto column = std::llround(double(hertz - sweep_.firstHertz) / sweep_.stepHertz);
+    const auto column = sweep_.channels.empty()
+                            ? std::llround(double(hertz - sweep_.firstHertz) / sweep_.stepHertz)
+                            : columnOf_.value(hertz, -1);
     if (column >= 0 && size_t(column) < cells_.size()) {
         cells_[size_t(column)] = Cell(level);
     }

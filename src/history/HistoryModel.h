@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QDateTime>
+#include <QHash>
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -24,8 +27,16 @@ struct HistorySection {
     double low = 0;    // the palette's range
     double high = 16;  //
     int decimals = 0;  // the values' own precision, as their log writes them (at most 2)
+    std::vector<long long> channels;  // a list's: a column a channel, in its order
 
-    double HertzAt(double column) const { return double(firstHertz) + column * stepHertz; }
+    double HertzAt(double column) const {
+        if (!channels.empty()) {
+            const auto at =
+                std::clamp<long long>(std::llround(column), 0, (long long)(channels.size()) - 1);
+            return double(channels[size_t(at)]);
+        }
+        return double(firstHertz) + column * stepHertz;
+    }
 };
 
 // One sweep: its time (of its first step), its section, and a cell per step: the value in
@@ -81,6 +92,7 @@ class HistoryModel : public SweepListener {
     HistorySection sweep_;  // the sweep under way
     QDateTime began_;
     std::vector<int16_t> cells_;
+    QHash<long long, int> columnOf_;  // a list's channels, by frequency
 };
 
 }  // namespace nerimo

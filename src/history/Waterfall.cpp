@@ -231,7 +231,8 @@ void DrawFrame(QPainter& painter, QSize size, const HistoryModel& model, Palette
         const int y = area.bottom() + 1;
         for (const auto& [x, hertz, align] :
              {std::tuple{area.left(), first, Qt::AlignLeft},
-              std::tuple{area.center().x(), (first + last) / 2, Qt::AlignHCenter},
+              std::tuple{area.center().x(), section.HertzAt((section.steps - 1) / 2.0),
+                         Qt::AlignHCenter},
               std::tuple{area.right(), last, Qt::AlignRight}}) {
             painter.drawLine(x, y, x, y + 4);
             const int width = metrics.horizontalAdvance(Megahertz(hertz)) + 2;

@@ -26,10 +26,25 @@ void DrawCaption(QPainter& painter, const QRect& strip, const PictureCaption& ca
     const QFontMetrics metrics = painter.fontMetrics();
     const int line = strip.top() + 2;
     const double end = caption.startMHz + caption.spanMHz;
+    const auto count = int(caption.channels.size());
+    int free = 0;  // the first column not taken by a name
+    for (int index = 0; index < count; ++index) {
+        const QString& text = caption.channels[index];
+        const int width = metrics.horizontalAdvance(text);
+        const int left =
+            std::clamp(ChannelMiddleX(index, count) - width / 2, 0, strip.width() - width);
+        if (left >= free) {
+            painter.drawText(QRect(left, line, width, metrics.height()), Qt::AlignLeft, text);
+            free = left + width + metrics.horizontalAdvance(QLatin1Char(' '));
+        }
+    }
     for (const auto& [x, mhz] :
          {std::pair{kFirstPointX, caption.startMHz},
           std::pair{(kFirstPointX + kLastPointX) / 2, (caption.startMHz + end) / 2},
           std::pair{kLastPointX, end}}) {
+        if (count > 0) {
+            break;
+        }
         const QString text = Megahertz(mhz);
         const int width = metrics.horizontalAdvance(text);
         const int left = std::clamp(x - width / 2, 0, strip.width() - width);
@@ -37,13 +52,14 @@ void DrawCaption(QPainter& painter, const QRect& strip, const PictureCaption& ca
     }
     const QString facts =
         QStringLiteral(
-            "%1   span %2 MHz   %3   %4   level 0 (baseline) to 16 (top), "
+            "%1   %2   %3   %4   level 0 (baseline) to 16 (top), "
             "21 pixels a level")
             .arg(caption.lastSweep.isValid()
                      ? caption.lastSweep.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
-                     : QStringLiteral("no sweep yet"))
-            .arg(caption.spanMHz)
-            .arg(ModeName(caption.mode), caption.device);
+                     : QStringLiteral("no sweep yet"),
+                 count > 0 ? QStringLiteral("%1 channels").arg(count)
+                           : QStringLiteral("span %1 MHz").arg(caption.spanMHz),
+                 ModeName(caption.mode), caption.device);
     painter.drawText(QRect(4, line + metrics.height() + 2, strip.width() - 8, metrics.height()),
                      Qt::AlignLeft, facts);
     if (!caption.holds.empty()) {

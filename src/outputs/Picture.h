@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QImage>
 #include <QString>
+#include <QStringList>
 #include <optional>
 #include <vector>
 
@@ -19,13 +20,15 @@ struct PictureCaption {
     Mode mode = Mode::Fm;
     QString device;
     std::vector<Hold> holds;  // the hold traces shown
+    QStringList channels;     // a list's, in its order, when its bars are shown
 };
 
 // The plot and its scale strip as the window shows them, one pixel row of the window's grey
 // between them, and a caption strip under them: the start, centre and end frequencies under
 // their points, then the date and time of the last sweep, the span, the mode, the device and the
-// level scale. With any hold trace shown, its legend on the plot as the window has it, and a line
-// more in the caption that names the holds.
+// level scale; of a list's bars, the channels' names under them (as many as have room) in place
+// of the frequencies, and the count of channels in place of the span. With any hold trace shown,
+// its legend on the plot as the window has it, and a line more in the caption that names the holds.
 QImage PlotPicture(const QImage& plot, const QImage& scale, const PictureCaption& caption);
 
 // The format a picture's file name asks for by its ending (".png", ".jpg"...), when Nerimo writes

@@ -25,11 +25,13 @@ Station::Station(const Settings& settings, const Services& services, Panel& pane
       hamlib_(settings, services.radio, services.messages, services.retry),
       receiver_(Chosen()),
       plot_(plotSurface, settings.colorIndex),
+      bars_(plotSurface, settings.colorIndex),
       log_(services.log, services.messages),
       activity_(settings.activityLevel, lockouts_, bookmarks_, services.clock),
       activityLog_(services.activity, services.messages),
       sweep_(settings, lockouts_, *receiver_, plot_, panel, services.scheduler, services.clock) {
     plot_.SetSpan(settings.spanMHz);
+    sweep_.Listen(bars_);
     sweep_.Listen(log_);
     sweep_.Listen(history_);
     sweep_.Listen(activity_);
@@ -92,12 +94,17 @@ ChannelChoice Station::ReadChannels(const QString& path, const QStringList& grou
 
 PictureCaption Station::Caption(int spanMHz, Mode mode) const {
     const auto& rows = history_.rows();
+    QStringList channels;
+    for (int index = 0; bars_.Shown() && index < bars_.Count(); ++index) {
+        channels << bars_.Channel(index).name;
+    }
     return {settings_.startMHz,
             spanMHz,
             rows.empty() ? QDateTime() : rows.back().time,
             mode,
             receiver_->Name(),
-            plot_.holds().ShownHolds()};
+            bars_.Shown() ? std::vector<Hold>() : plot_.holds().ShownHolds(),
+            channels};
 }
 
 int Station::Finish(int brokerDeadlineMs) {

@@ -4,6 +4,7 @@
 #include "ActivityTracker.h"
 #include "AppendFile.h"
 #include "Broker.h"
+#include "ChannelBars.h"
 #include "Clock.h"
 #include "CommandLine.h"
 #include "FileAccess.h"
@@ -58,6 +59,7 @@ class Station {
 
     Receiver& receiver() { return *receiver_; }
     Plot& plot() { return plot_; }
+    const ChannelBars& bars() const { return bars_; }
     Sweep& sweep() { return sweep_; }
     SweepLog& log() { return log_; }
     HistoryModel& history() { return history_; }
@@ -120,6 +122,7 @@ class Station {
     Receiver* receiver_;
     Receiver::Trouble trouble_;
     Plot plot_;
+    ChannelBars bars_;  // on the plot's surface, while a list is scanned
     Lockouts lockouts_;
     std::vector<long long> skipped_;  // CHIRP's skipped channels, not written back
     QString lockoutsPath_;

@@ -189,6 +189,7 @@ class OutputsTest : public QObject {
                                  QDateTime(QDate(2026, 12, 7), QTime(10, 20, 30)),
                                  nerimo::Mode::Fm,
                                  "/dev/x",
+                                 {},
                                  {}});
         QCOMPARE(picture.size(), QSize(720, 406));
         QCOMPARE(picture.pixel(44, 339), qRgb(0, 255, 0));
@@ -238,7 +239,7 @@ class OutputsTest : public QObject {
         QImage scale(720, 15, QImage::Format_RGB32);
         scale.fill(Qt::black);
         const QImage picture = nerimo::PlotPicture(
-            plot, scale, {145, 1, QDateTime(), nerimo::Mode::Fm, "/dev/x", row.shown});
+            plot, scale, {145, 1, QDateTime(), nerimo::Mode::Fm, "/dev/x", row.shown, {}});
         QCOMPARE(nerimo::HoldsCaption(row.shown), row.caption);
         QCOMPARE(picture.height(), row.height);
         QCOMPARE(picture.copy(0, 0, 686, 350), plot.copy(0, 0, 686, 350));

@@ -1,0 +1,107 @@
+#include "ChannelBars.h"
+
+#include <algorithm>
+
+#include "PlotGeometry.h"
+
+namespace nerimo {
+
+namespace {
+
+constexpr int kBarsWidth = kLastPointX - kFirstPointX + 1;
+constexpr Rgb kBlack = MakeRgb(0, 0, 0);
+constexpr Rgb kMarkColor = MakeRgb(255, 64, 64);
+constexpr int kMarkBottomY = 8;  // the mark of the channel measured last, at the top
+
+}  // namespace
+
+ChannelBars::ChannelBars(Surface& surface, int colorIndex)
+    : surface_(surface), colorIndex_(colorIndex) {}
+
+void ChannelBars::SweepBegan(const SweepStart& start) {
+    if (!start.plan.channels) {
+        channels_.clear();
+        levels_.clear();
+        current_.reset();
+        return;
+    }
+    // The same list again keeps its levels until each is measured anew.
+    const bool same = channels_.size() == start.plan.steps.size() &&
+                      std::equal(channels_.begin(), channels_.end(), start.plan.steps.begin(),
+                                 [](const PlanStep& a, const PlanStep& b) {
+                                     return a.hertz == b.hertz && a.name == b.name;
+                                 });
+    if (!same) {
+        channels_ = start.plan.steps;
+        levels_.assign(channels_.size(), std::nullopt);
+        current_.reset();
+    }
+    Draw();
+}
+
+void ChannelBars::Measured(long long hertz, int level, Reply) {
+    const auto found = std::find_if(channels_.begin(), channels_.end(),
+                                    [hertz](const PlanStep& step) { return step.hertz == hertz; });
+    if (found == channels_.end()) {
+        return;
+    }
+    const int index = int(found - channels_.begin());
+    levels_[size_t(index)] = level;
+    const std::optional<int> before = std::exchange(current_, index);
+    for (const std::optional<int> changed : {before, current_}) {
+        if (changed) {
+            const auto [from, to] = Columns(*changed);
+            for (int x = from; x <= to; ++x) {
+                DrawColumn(x);
+            }
+        }
+    }
+}
+
+std::pair<int, int> ChannelBars::Columns(int index) const {
+    const auto count = qsizetype(channels_.size());
+    const int from = kFirstPointX + int(qsizetype(index) * kBarsWidth / count);
+    const int to = kFirstPointX + int(qsizetype(index + 1) * kBarsWidth / count) - 1;
+    return {from, std::max(from, to)};
+}
+
+std::optional<int> ChannelBars::ChannelAtX(int x) const {
+    if (channels_.empty() || x < kFirstPointX || x > kLastPointX) {
+        return std::nullopt;
+    }
+    return int(qsizetype(x - kFirstPointX) * qsizetype(channels_.size()) / kBarsWidth);
+}
+
+void ChannelBars::DrawColumn(int x) {
+    // The channels that share the column: from the one under it to the last that starts in it.
+    const auto count = qsizetype(channels_.size());
+    const int first = *ChannelAtX(x);
+    const int last =
+        int(std::max<qsizetype>(first, (qsizetype(x + 1 - kFirstPointX) * count - 1) / kBarsWidth));
+    int level = -1;
+    bool marked = false;
+    for (int index = first; index <= std::min<int>(last, int(count) - 1); ++index) {
+        level = std::max(level, levels_[size_t(index)].value_or(-1));
+        marked = marked || current_ == index;
+    }
+    // A gap of one pixel between bars wide enough to keep one.
+    const auto [from, to] = Columns(first);
+    const bool gap = to - from >= 2 && x == to;
+    surface_.DrawLine(x, 0, x, kBaselineY, kBlack);
+    if (level >= 0 && !gap) {
+        const Rgb color = TraceColor(colorIndex_).value_or(MakeRgb(0, 255, 0));
+        surface_.DrawLine(x, kBaselineY, x, kBaselineY - level * kPixelsPerLevel, color);
+    }
+    if (marked && !gap) {
+        surface_.DrawLine(x, 0, x, kMarkBottomY, kMarkColor);
+    }
+}
+
+void ChannelBars::Draw() {
+    surface_.Erase();
+    for (int x = kFirstPointX; x <= kLastPointX; ++x) {
+        DrawColumn(x);
+    }
+}
+
+}  // namespace nerimo
