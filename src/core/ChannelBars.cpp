@@ -18,11 +18,15 @@ constexpr int kMarkBottomY = 8;  // the mark of the channel measured last, at th
 ChannelBars::ChannelBars(Surface& surface, int colorIndex)
     : surface_(surface), colorIndex_(colorIndex) {}
 
+void ChannelBars::Clear() {
+    channels_.clear();
+    levels_.clear();
+    current_.reset();
+}
+
 void ChannelBars::SweepBegan(const SweepStart& start) {
     if (!start.plan.channels) {
-        channels_.clear();
-        levels_.clear();
-        current_.reset();
+        Clear();
         return;
     }
     // The same list again keeps its levels until each is measured anew.

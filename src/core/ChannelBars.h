@@ -22,6 +22,8 @@ class ChannelBars : public SweepListener {
     void Measured(long long hertz, int level, Reply reply) override;
     void SweepEnded(const SweepSummary&) override {}
 
+    // No list's channels shown any more; the plot's surface is left as it is.
+    void Clear();
     // Whether the plot shows a list's channels.
     bool Shown() const { return !channels_.empty(); }
     // The channel under a column of the plot, if any.

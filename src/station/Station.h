@@ -59,6 +59,7 @@ class Station {
 
     Receiver& receiver() { return *receiver_; }
     Plot& plot() { return plot_; }
+    ChannelBars& bars() { return bars_; }
     const ChannelBars& bars() const { return bars_; }
     Sweep& sweep() { return sweep_; }
     SweepLog& log() { return log_; }

@@ -135,6 +135,9 @@ bool MainWindow::Load() {
         this, menu_->menu(), menu_->historyItem(), services_.files, services_.messages,
         settings_.file, [this] { return CurrentReceiver(); },
         [this](const ReceiverChoice& choice) { UseReceiver(choice); }});
+    channelsMenu_.emplace(ChannelsMenu::Parts{
+        this, menu_->menu(), menu_->historyItem(), *station_, services_.messages,
+        [this](const std::optional<SweepPlan>& channels) { UseChannels(channels); }});
     activities_.emplace();
     station_->activity().Listen(*activities_);
     if (options_.broker) {
@@ -146,6 +149,9 @@ bool MainWindow::Load() {
                                                [this](long long hertz) { TuneTo(hertz); });
     SetupWindow();
     scanning_ = false;
+    if (!options_.channelsPath.isEmpty()) {
+        channelsMenu_->ScanChannels(options_.channelsPath, options_.groups, options_.priority);
+    }
     return true;
 }
 
@@ -277,21 +283,48 @@ void MainWindow::PointerOverBackground() {
     unsetCursor();
 }
 
+std::optional<int> MainWindow::ChannelAt(double x) const {
+    if (!station_->bars().Shown()) {
+        return std::nullopt;
+    }
+    return station_->bars().ChannelAtX(int(std::clamp(std::nearbyint(x), -1e6, 1e6)));
+}
+
 void MainWindow::PointerOverPlot(double x) {
     // A drag can carry the pointer far beyond the plot; such a column is outside the range anyway.
     mouseX_ = int(std::clamp(std::nearbyint(x), -1e6, 1e6));
     // The cross-hair belongs to the plot alone, so it never lingers over the scale strip.
     ui_.plotView->setCursor(scanning_ ? Qt::ArrowCursor : Qt::CrossCursor);
+    if (const std::optional<Rgb> color = TraceColor(settings_.colorIndex)) {
+        QPalette palette = ui_.readoutLabel->palette();
+        palette.setColor(QPalette::WindowText, QColor::fromRgb(*color));
+        ui_.readoutLabel->setPalette(palette);
+    }
+    if (station_->bars().Shown()) {
+        // A list's channel: its frequency, mode and last level, then its name.
+        const std::optional<int> index = ChannelAt(x);
+        if (!index) {
+            ShowReadout(QString(), QString());
+            return;
+        }
+        const PlanStep& channel = station_->bars().Channel(*index);
+        const std::optional<int> level = station_->bars().Level(*index);
+        const QString before =
+            QStringLiteral("%1 MHz %2 %3  ")
+                .arg(QString::fromLatin1(FreqText(channel.hertz)),
+                     ModeName(channel.mode.value_or(ChosenMode())),
+                     level ? QStringLiteral("level %1").arg(*level) : QStringLiteral("not heard"));
+        const QFontMetrics metrics = ui_.readoutLabel->fontMetrics();
+        const int room = ui_.readoutLabel->width() - metrics.horizontalAdvance(before);
+        ShowReadout(before + metrics.elidedText(channel.name, Qt::ElideRight, room),
+                    before + channel.name);
+        return;
+    }
     const std::optional<double> f =
         FrequencyAtX(x, settings_.startMHz, EndMHz(), station_->plot().PixelsPerStep());
     if (!f) {
         ShowReadout(QString(), QString());
         return;
-    }
-    if (const std::optional<Rgb> color = TraceColor(settings_.colorIndex)) {
-        QPalette palette = ui_.readoutLabel->palette();
-        palette.setColor(QPalette::WindowText, QColor::fromRgb(*color));
-        ui_.readoutLabel->setPalette(palette);
     }
     const std::optional<QString> name = station_->bookmarks().NameAt(Hertz(*f));
     const QString frequency = FormatFixed4(*f) + QStringLiteral(" MHz");
@@ -313,6 +346,13 @@ void MainWindow::ShowReadout(const QString& shown, const QString& whole) {
 }
 
 void MainWindow::PopupPlotMenu(double x, const QPoint& globalPlace) {
+    if (station_->bars().Shown()) {  // a list's channel, to lock out
+        const std::optional<int> index = ChannelAt(x);
+        marks_->PointAt(index ? std::optional(station_->bars().Channel(*index).hertz)
+                              : std::nullopt);
+        menu_->Popup(globalPlace);
+        return;
+    }
     const std::optional<double> f =
         FrequencyAtX(x, settings_.startMHz, EndMHz(), station_->plot().PixelsPerStep());
     marks_->PointAt(f ? std::optional<long long>(Hertz(*f)) : std::nullopt);
@@ -327,6 +367,14 @@ void MainWindow::PopupPlotMenuFromKeys() {
 
 void MainWindow::TuneAtPointer() {
     if (scanning_) {
+        return;
+    }
+    if (station_->bars().Shown()) {  // a list's channel, in its own mode
+        if (const std::optional<int> index = ChannelAt(mouseX_)) {
+            const PlanStep& channel = station_->bars().Channel(*index);
+            station_->receiver().Tune(channel.hertz, channel.mode.value_or(ChosenMode()), {});
+            SetTunedText(QStringLiteral("MHz ") + QString::fromLatin1(FreqText(channel.hertz)));
+        }
         return;
     }
     // The column of the last move, not the click's own.
@@ -355,6 +403,20 @@ void MainWindow::UseReceiver(const ReceiverChoice& choice) {
     (choice.spanMHz == 8 ? ui_.span8Button : ui_.span1Button)->setChecked(true);
     SpanChanged(choice.spanMHz);
     station_->ChangeReceiver([](const OpenOutcome&) {});
+}
+
+void MainWindow::UseChannels(const std::optional<SweepPlan>& channels) {
+    if (channels) {
+        station_->sweep().UsePlan(*channels);
+    } else {
+        station_->sweep().UseSpan();
+    }
+    if (scanning_) {  // the run begins afresh on them
+        station_->sweep().RunSweep();
+    } else if (!channels) {
+        station_->bars().Clear();
+        station_->plot().Erase();
+    }
 }
 
 void MainWindow::TuneTo(long long hertz) {

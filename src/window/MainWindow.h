@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "ActivityTable.h"
+#include "ChannelsMenu.h"
 #include "CommandLine.h"
 #include "Controls.h"
 #include "HistoryWindow.h"
@@ -43,6 +44,7 @@ class MainWindow : public QWidget, public Panel {
     void StartActivityLog(const QString& path);
     PlotMenu& plotMenu() { return *menu_; }
     ReceiverChooser& receiverChooser() { return *chooser_; }
+    ChannelsMenu& channelsMenu() { return *channelsMenu_; }
     HistoryWindow& historyWindow() { return *history_; }
 
     // Panel
@@ -78,6 +80,10 @@ class MainWindow : public QWidget, public Panel {
     ReceiverChoice CurrentReceiver() const;
     // The receiver, band and activity level chosen in "Receiver…", for this run from now on.
     void UseReceiver(const ReceiverChoice& choice);
+    // A list's channels scanned from now on, in place of the span; or, with none, the span.
+    void UseChannels(const std::optional<SweepPlan>& channels);
+    // The channel under column x of the plot, while its bars are shown.
+    std::optional<int> ChannelAt(double x) const;
     // The plot's menu, for the step at column x of the plot, at a place on the screen.
     void PopupPlotMenu(double x, const QPoint& globalPlace);
     void PopupPlotMenuFromKeys();
@@ -107,6 +113,7 @@ class MainWindow : public QWidget, public Panel {
     std::optional<ActivityTable> activities_;
     std::optional<MarksMenu> marks_;
     std::optional<ReceiverChooser> chooser_;
+    std::optional<ChannelsMenu> channelsMenu_;
     ReceiverPanel* receiverPanel_;
     std::unique_ptr<HistoryWindow> history_;
     bool scanning_ = false;  // a run is in progress, from start to stop

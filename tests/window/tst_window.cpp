@@ -867,6 +867,79 @@ class WindowTest : public QObject {
         QCOMPARE(scale->PixelAt(44 + 8 * 40, 5), qRgb(128, 128, 128));
     }
 
+    // A list of channels from the command line and from the menu: scanned in its order and
+    // modes, a bar a channel on the plot, the one measured last marked; the read-out names the
+    // channel under the pointer, a click tunes it in its mode, a right click locks it out (it is
+    // tuned no more); a list with nothing to scan says so and stops nothing; "Sweep the band"
+    // goes back to the span.
+    void scansChannelsInTheWindow() {
+        files_.byPath["/air.csv"] = {nerimo::FileRead::Outcome::Read,
+                                     "Location,Name,Frequency,Mode\n0,Tower,118.1,AM\n"
+                                     "1,Calling,145.5,FM\n2,Net,145.6,NFM\n",
+                                     {}};
+        files_.byPath["/hf.csv"] = {
+            nerimo::FileRead::Outcome::Read, "Location,Name,Frequency,Mode\n0,Net,14.23,USB\n", {}};
+        nerimo::CommandLine options;
+        options.channelsPath = QStringLiteral("/air.csv");
+        Show("ACTIVITY=5\n", "C", options);
+        port_.answer = [](const QByteArray& last) {
+            return last == "145.5000N" ? QByteArray("J") : QByteArray("B");
+        };
+        Click("startButton");
+        QVERIFY(scheduler_.RunUntil([&] { return port_.written.size() >= 4; }, 5));
+        QCOMPARE(port_.written.mid(0, 4),
+                 QList<QByteArray>({"118.1000A", "145.5000N", "145.6000N", "118.1000A"}));
+        // Three bars across the plot: Calling's at level 10, the others at 2; the mark over
+        // the one measured last (Net: Tower is tuned again, not yet read).
+        auto* plot = form_->findChild<nerimo::platform::SurfaceWidget*>(QStringLiteral("plotView"));
+        const auto barTop = [&](int x) {
+            int y = 0;
+            while (y < nerimo::kBaselineY && plot->PixelAt(x, y) != qRgb(0, 255, 0)) {
+                ++y;
+            }
+            return (nerimo::kBaselineY - y) / nerimo::kPixelsPerLevel;
+        };
+        QCOMPARE((QList<int>{barTop(100), barTop(360), barTop(600)}), (QList<int>{2, 10, 2}));
+        QCOMPARE(plot->PixelAt(600, 4), qRgb(255, 64, 64));
+        QCOMPARE(plot->PixelAt(360, 4), qRgb(0, 0, 0));
+        PointAt(360);
+        QCOMPARE(Caption("readoutLabel"), QStringLiteral("145.5000 MHz FM level 10  Calling"));
+        PointAt(600);
+        QCOMPARE(Caption("readoutLabel"), QStringLiteral("145.6000 MHz FM level 2  Net"));
+
+        // A right click on Net locks it out: the scan goes on without it.
+        QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(600, 100),
+                                     Control("plotView")->mapToGlobal(QPoint(600, 100)));
+        QApplication::sendEvent(Control("plotView"), &rightClick);
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        Item(menu, "Lock out 145.6000 MHz")->trigger();
+        menu->close();
+        // A list with nothing the receiver hears: said, and the scan goes on.
+        QVERIFY(!form_->channelsMenu().ScanChannels("/hf.csv"));
+        QVERIFY(messages_.notified.last().contains("has no channel the receiver can scan"));
+        const qsizetype from = port_.written.size();
+        QVERIFY(scheduler_.RunUntil([&] { return port_.written.size() >= from + 6; }, 10));
+        QVERIFY(!port_.written.mid(from).contains("145.6000N"));
+        QCOMPARE(Caption("statusLabel"), QStringLiteral("scan"));
+
+        // Stopped: a click tunes the channel under the pointer in its own mode.
+        Click("stopButton");
+        scheduler_.RunFor(2);
+        PointAt(100);
+        QTest::mouseClick(Control("plotView"), Qt::LeftButton, {}, QPoint(100, 100));
+        QCOMPARE(port_.written.last(), QByteArray("118.1000A"));
+        QCOMPARE(Caption("tunedLabel"), QStringLiteral("MHz 118.1000"));
+
+        // The band again: the span's steps, its read-out.
+        auto* items = OpenPlotMenu();
+        Item(items, "Sweep the band")->trigger();
+        items->close();
+        PointAt(44 + 8 * 4);
+        QCOMPARE(Caption("readoutLabel"), QStringLiteral("145.0500 MHz"));
+        Click("startButton");
+        QVERIFY(scheduler_.RunUntil([&] { return port_.written.last() == "145.0125N"; }, 5));
+    }
+
     // "Lockouts…": a frequency typed in (Enter or "Add") is locked out, written to the file and
     // marked on the scale strip; one that is none says why and adds nothing; each lockout shows
     // the name a bookmark gives it; those picked are removed.
