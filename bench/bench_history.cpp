@@ -64,7 +64,7 @@ class PaintCounter : public QObject {
 struct Window {
     explicit Window(const QString& folder)
         : state(folder + QStringLiteral("/Nerimo.ini")),
-          window(model, activities, state, messages, files, [](long long) {}) {
+          window(model, activities, channels, state, messages, files, [](long long) {}) {
         window.view().installEventFilter(&paints);
         window.show();
         QCoreApplication::processEvents();
@@ -74,6 +74,8 @@ struct Window {
     nerimo::WindowState state;
     HistoryModel model;
     nerimo::ActivityTable activities;
+    nerimo::Lockouts lockouts;
+    nerimo::ChannelTable channels{lockouts};
     HistoryWindow window;
     PaintCounter paints;
 };

@@ -11,6 +11,7 @@
 #include <QSplitter>
 #include <QStandardPaths>
 #include <QStatusBar>
+#include <QTabWidget>
 
 #include "Picture.h"
 #include "Report.h"
@@ -25,8 +26,8 @@ constexpr int kRememberAfterMs = 500;
 
 }  // namespace
 
-HistoryWindow::HistoryWindow(HistoryModel& model, ActivityTable& activities, WindowState& state,
-                             MessageBox& messages, FileAccess& files,
+HistoryWindow::HistoryWindow(HistoryModel& model, ActivityTable& activities, ChannelTable& channels,
+                             WindowState& state, MessageBox& messages, FileAccess& files,
                              const std::function<void(long long hertz)>& tune)
     : live_(model),
       state_(state),
@@ -34,6 +35,7 @@ HistoryWindow::HistoryWindow(HistoryModel& model, ActivityTable& activities, Win
       view_(new HistoryView(model, state.HistoryPalette(), this)),
       scroll_(new QScrollBar(Qt::Vertical, this)),
       activityView_(new QTableView(this)),
+      channelView_(new QTableView(this)),
       readout_(new QLabel(this)),
       zoom_(new QLabel(this)),
       loaded_(new QLabel(this)),
@@ -53,7 +55,11 @@ HistoryWindow::HistoryWindow(HistoryModel& model, ActivityTable& activities, Win
     beside->addWidget(scroll_);
     auto* split = new QSplitter(Qt::Vertical, this);
     split->addWidget(waterfall);
-    split->addWidget(activityView_);
+    auto* tables = new QTabWidget(this);
+    tables->setObjectName(QStringLiteral("historyTables"));
+    tables->addTab(activityView_, QStringLiteral("Activities"));
+    tables->addTab(channelView_, QStringLiteral("Channels"));
+    split->addWidget(tables);
     split->setStretchFactor(0, 1);
     split->setSizes({kDefaultSize.height() - kActivitiesHeight, kActivitiesHeight});
     setCentralWidget(split);
@@ -77,6 +83,27 @@ HistoryWindow::HistoryWindow(HistoryModel& model, ActivityTable& activities, Win
     header->setMinimumSectionSize(header->sectionSizeHint(ActivityTable::Name));
     connect(activityView_, &QTableView::doubleClicked, this, [tune](const QModelIndex& index) {
         tune(index.data(ActivityTable::HertzRole).toLongLong());
+    });
+    // The channels: a list scanned is what the window shows first.
+    auto* byChannel = new QSortFilterProxyModel(this);
+    byChannel->setSourceModel(&channels);
+    byChannel->setSortRole(ChannelTable::SortRole);
+    channelView_->setObjectName(QStringLiteral("channelView"));
+    channelView_->setModel(byChannel);
+    channelView_->setSortingEnabled(true);
+    channelView_->sortByColumn(-1, Qt::AscendingOrder);  // the list's own order until asked
+    channelView_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    channelView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    channelView_->verticalHeader()->hide();
+    channelView_->setWordWrap(false);
+    QHeaderView* channelHeader = channelView_->horizontalHeader();
+    channelHeader->setSectionResizeMode(QHeaderView::ResizeToContents);
+    channelHeader->setSectionResizeMode(ChannelTable::Name, QHeaderView::Stretch);
+    connect(channelView_, &QTableView::doubleClicked, this, [tune](const QModelIndex& index) {
+        tune(index.data(ChannelTable::HertzRole).toLongLong());
+    });
+    connect(&channels, &QAbstractItemModel::modelReset, this, [tables, this, &channels] {
+        tables->setCurrentWidget(channels.rowCount() > 0 ? channelView_ : activityView_);
     });
     restoreGeometry(state.HistoryGeometry());
 

@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include "ActivityTable.h"
+#include "ChannelTable.h"
 #include "FileAccess.h"
 #include "HistoryModel.h"
 #include "HistoryView.h"
@@ -19,17 +20,18 @@
 namespace nerimo {
 
 // The history window: an ordinary window beside the main one, with the waterfall of the sweeps,
-// the read-out of the cell under the pointer, the table of activities under it, and its own
+// the read-out of the cell under the pointer, the table of activities under it (and beside it,
+// while a list is scanned, the table of its channels, shown in its place), and its own
 // menu: "Open log…", "Save picture…" and the palette. Its place, size and palette are remembered
 // for the next start.
 class HistoryWindow : public QMainWindow {
     Q_OBJECT
 
   public:
-    // `tune`: a click on a cell, or a double-click on an activity, asks the receiver to tune
-    // there.
-    HistoryWindow(HistoryModel& model, ActivityTable& activities, WindowState& state,
-                  MessageBox& messages, FileAccess& files,
+    // `tune`: a click on a cell, or a double-click on an activity or a channel, asks the
+    // receiver to tune there.
+    HistoryWindow(HistoryModel& model, ActivityTable& activities, ChannelTable& channels,
+                  WindowState& state, MessageBox& messages, FileAccess& files,
                   const std::function<void(long long hertz)>& tune);
     ~HistoryWindow() override;
 
@@ -39,6 +41,7 @@ class HistoryWindow : public QMainWindow {
     bool Loading() const { return loader_.Loading(); }
     HistoryView& view() { return *view_; }
     QTableView& activityView() { return *activityView_; }
+    QTableView& channelView() { return *channelView_; }
     // The window's picture, with its axes and legend; false, with a message, when it cannot be
     // written.
     bool SavePicture(const QString& path);
@@ -65,6 +68,7 @@ class HistoryWindow : public QMainWindow {
     HistoryView* view_;
     QScrollBar* scroll_;
     QTableView* activityView_;
+    QTableView* channelView_;
     QLabel* readout_;
     QLabel* zoom_;  // "4 sweeps a row"
     QLabel* loaded_;

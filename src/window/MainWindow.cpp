@@ -140,12 +140,15 @@ bool MainWindow::Load() {
         [this](const std::optional<SweepPlan>& channels) { UseChannels(channels); }});
     activities_.emplace();
     station_->activity().Listen(*activities_);
+    channelTable_.emplace(station_->lockouts());
+    station_->sweep().Listen(*channelTable_);
+    station_->activity().Listen(*channelTable_);
     if (options_.broker) {
         // A refusal is said in a message that does not wait; the window sweeps on.
         station_->PublishTo(*options_.broker, [] {});
     }
-    history_ = std::make_unique<HistoryWindow>(station_->history(), *activities_, *state_,
-                                               services_.messages, services_.files,
+    history_ = std::make_unique<HistoryWindow>(station_->history(), *activities_, *channelTable_,
+                                               *state_, services_.messages, services_.files,
                                                [this](long long hertz) { TuneTo(hertz); });
     SetupWindow();
     scanning_ = false;
@@ -422,6 +425,15 @@ void MainWindow::UseChannels(const std::optional<SweepPlan>& channels) {
 void MainWindow::TuneTo(long long hertz) {
     if (scanning_) {
         return;
+    }
+    // A list's channel in its own mode.
+    const ChannelBars& bars = station_->bars();
+    for (int index = 0; bars.Shown() && index < bars.Count(); ++index) {
+        if (bars.Channel(index).hertz == hertz && bars.Channel(index).mode) {
+            station_->receiver().Tune(hertz, *bars.Channel(index).mode, {});
+            SetTunedText(QStringLiteral("MHz ") + QString::fromLatin1(FreqText(hertz)));
+            return;
+        }
     }
     // To the 100 Hz that the label shows. With no port the command is lost, as a step's would be.
     station_->receiver().Tune((hertz + 50) / 100 * 100, ChosenMode(), {});

@@ -111,6 +111,7 @@ class MainWindow : public QWidget, public Panel {
     std::optional<WindowState> state_;
     std::optional<PlotMenu> menu_;
     std::optional<ActivityTable> activities_;
+    std::optional<ChannelTable> channelTable_;
     std::optional<MarksMenu> marks_;
     std::optional<ReceiverChooser> chooser_;
     std::optional<ChannelsMenu> channelsMenu_;

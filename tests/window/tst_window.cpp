@@ -384,11 +384,11 @@ class WindowTest : public QObject {
         for (const QAction* item : menu->actions()) {
             items << (item->text() + ' ' + item->shortcut().toString()).trimmed();
         }
-        QCOMPARE(items,
-                 QStringList({"Save picture… Ctrl+S", "Log sweeps to… Ctrl+L", "Activity log to…",
-                              "", "Max hold M", "Min hold N", "Average A", "Reset holds", "",
-                              "&Lock out 145.4000 MHz", "&Remove lockout", "Lockouts…",
-                              "Bookmarks…", "", "Recei&ver…", "History… Ctrl+H"}));
+        QCOMPARE(items, QStringList({"Save picture… Ctrl+S", "Log sweeps to… Ctrl+L",
+                                     "Activity log to…", "", "Max hold M", "Min hold N",
+                                     "Average A", "Reset holds", "", "&Lock out 145.4000 MHz",
+                                     "&Remove lockout", "Lockouts…", "Bookmarks…", "", "Recei&ver…",
+                                     "Scan channels…", "Sweep the band", "", "History… Ctrl+H"}));
         menu->close();
 
         const QTemporaryDir dir;
@@ -922,13 +922,39 @@ class WindowTest : public QObject {
         QVERIFY(!port_.written.mid(from).contains("145.6000N"));
         QCOMPARE(Caption("statusLabel"), QStringLiteral("scan"));
 
-        // Stopped: a click tunes the channel under the pointer in its own mode.
+        // The history window's channel table, shown in place of the activities: a row a channel
+        // in the list's order, sorted by a column on request; a double click tunes.
+        nerimo::HistoryWindow& history = form_->historyWindow();
+        QTableView& table = history.channelView();
+        QVERIFY(QTest::qWaitFor([&] { return table.model()->index(0, 3).data() == 2; }, 3000));
+        QCOMPARE(history.findChild<QTabWidget*>("historyTables")->currentWidget(), &table);
+        const auto column = [&](int at) {
+            QStringList cells;
+            for (int row = 0; row < table.model()->rowCount(); ++row) {
+                cells << table.model()->index(row, at).data().toString();
+            }
+            return cells.join('|');
+        };
+        QCOMPARE(column(0), QStringLiteral("Tower|Calling|Net"));
+        QCOMPARE(column(2), QStringLiteral("AM|FM|FM"));
+        QCOMPARE(column(6), QStringLiteral("||locked out"));
+        // Calling heard in each pass, at 10 over ACTIVITY=5; the others never.
+        QVERIFY2(QRegularExpression("^0\\|[1-9]\\d*\\|0$").match(column(5)).hasMatch(),
+                 qPrintable(column(5)));
+        table.sortByColumn(3, Qt::DescendingOrder);
+        QCOMPARE(column(0), QStringLiteral("Calling|Tower|Net"));
+        QCOMPARE(column(1), QStringLiteral("145.5000|118.1000|145.6000"));
+
+        // Stopped: a click tunes the channel under the pointer in its own mode, as a double
+        // click in the table does.
         Click("stopButton");
         scheduler_.RunFor(2);
-        PointAt(100);
-        QTest::mouseClick(Control("plotView"), Qt::LeftButton, {}, QPoint(100, 100));
+        emit table.doubleClicked(table.model()->index(1, 0));
         QCOMPARE(port_.written.last(), QByteArray("118.1000A"));
-        QCOMPARE(Caption("tunedLabel"), QStringLiteral("MHz 118.1000"));
+        PointAt(360);
+        QTest::mouseClick(Control("plotView"), Qt::LeftButton, {}, QPoint(360, 100));
+        QCOMPARE(port_.written.last(), QByteArray("145.5000N"));
+        QCOMPARE(Caption("tunedLabel"), QStringLiteral("MHz 145.5000"));
 
         // The band again: the span's steps, its read-out.
         auto* items = OpenPlotMenu();
