@@ -50,6 +50,8 @@ class Receiver {
     // Why a plan of steps cannot be swept on this receiver; nothing when it can. A receiver
     // not yet open may not know.
     virtual std::optional<QString> RefusesPlan(const SweepPlan& plan) const = 0;
+    // A mode the receiver said it cannot take: a list's channels in it are not scanned.
+    virtual bool Refuses(Mode) const { return false; }
 
     // A run begins: replies still pending from before it are thrown away.
     void StartRun() {

@@ -79,6 +79,10 @@ bool Sweep::LockedOut(int step) const {
     return lockouts_.Locks(plan_.HertzAt(step), plan_.stepHertz);
 }
 
+bool Sweep::Skipped(int step) const {
+    return LockedOut(step) || receiver_->Refuses(plan_.steps[size_t(step)].mode.value_or(mode_));
+}
+
 bool Sweep::Signal() const {
     if (level_ <= 0 || LockedOut(step_)) {
         return false;
@@ -97,7 +101,7 @@ double Sweep::SecondsToLook(int step) const {
 }
 
 bool Sweep::Looked(int step) const {
-    return plan_.steps[size_t(step)].priority && step != step_ && !LockedOut(step);
+    return plan_.steps[size_t(step)].priority && step != step_ && !Skipped(step);
 }
 
 double Sweep::SecondsToPriority() const {
@@ -194,8 +198,8 @@ void Sweep::BeginSweep() {
 
 void Sweep::BeginStep() {
     if (plan_.channels) {
-        // A channel locked out is never tuned.
-        while (step_ < plan_.Count() && LockedOut(step_)) {
+        // A channel locked out, or in a mode the receiver refused, is never tuned.
+        while (step_ < plan_.Count() && Skipped(step_)) {
             ++step_;
         }
         if (step_ >= plan_.Count()) {
@@ -222,7 +226,13 @@ void Sweep::TuneStep() {
         panel_.SetStatus(receiverAway_ ? Status::NoReceiver : Status::Scan);
     }
     // The wait counts from the command, once the receiver has taken it.
-    receiver_->Tune(StepHertz(), StepMode(), [this] { HoldCycle(); });
+    receiver_->Tune(StepHertz(), StepMode(), [this] {
+        if (plan_.channels && receiver_->Refuses(StepMode())) {  // refused just now: no read
+            scheduler_.Soon([this] { NextStep(); });
+            return;
+        }
+        HoldCycle();
+    });
     panel_.SetTunedText(QStringLiteral("MHz ") + QString::fromLatin1(FreqText(StepHertz())));
 }
 

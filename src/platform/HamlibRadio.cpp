@@ -19,12 +19,33 @@ namespace {
 
 constexpr char kTimeoutMs[] = "500";
 constexpr char kClosingTimeoutMs[] = "100";  // a rigctld that no longer answers: close soon
+
+rmode_t HamlibMode(Mode mode) {
+    switch (mode) {
+        case Mode::Am:
+            return RIG_MODE_AM;
+        case Mode::WideFm:
+            return RIG_MODE_WFM;
+        case Mode::Usb:
+            return RIG_MODE_USB;
+        case Mode::Lsb:
+            return RIG_MODE_LSB;
+        case Mode::Cw:
+            return RIG_MODE_CW;
+        case Mode::Fm:
+            break;
+    }
+    return RIG_MODE_FM;
+}
 constexpr int kConnectMs = 1000;
 constexpr int kNoValue = INT_MIN;  // what no Hamlib reading leaves in a level
 
 // Hamlib's text for an error code, without its line end.
 RadioResult Failed(int code) {
-    return {false, QString::fromLocal8Bit(rigerror2(code)).trimmed(), {}, false, false};
+    // What a radio or a rigctld answers to a request it cannot do, as against a line gone.
+    const bool refused =
+        code == -RIG_EINVAL || code == -RIG_ENIMPL || code == -RIG_ENAVAIL || code == -RIG_ERJCTED;
+    return {false, QString::fromLocal8Bit(rigerror2(code)).trimmed(), {}, false, false, refused};
 }
 
 RadioResult Checked(int code) {
@@ -247,11 +268,9 @@ void HamlibRadio::Open(const RadioSettings& settings, Done done) {
 void HamlibRadio::SetMode(Mode mode, Done done) {
     Request<RadioResult>(
         [this, mode] {
-            return rig_ == nullptr
-                       ? NotOpen()
-                       : Checked(rig_set_mode(rig_, RIG_VFO_CURR,
-                                              mode == Mode::Am ? RIG_MODE_AM : RIG_MODE_FM,
-                                              RIG_PASSBAND_NORMAL));
+            return rig_ == nullptr ? NotOpen()
+                                   : Checked(rig_set_mode(rig_, RIG_VFO_CURR, HamlibMode(mode),
+                                                          RIG_PASSBAND_NORMAL));
         },
         std::move(done));
 }

@@ -38,7 +38,8 @@ HamlibReceiver::HamlibReceiver(const Settings& settings, Radio& radio, MessageBo
     : settings_(settings),
       radio_(radio),
       presence_(
-          retry, [this] { return Name(); }, messages) {}
+          retry, [this] { return Name(); }, messages),
+      messages_(messages) {}
 
 QString HamlibReceiver::Name() const {
     if (settings_.rigModel != kNetRigctl) {
@@ -117,6 +118,15 @@ void HamlibReceiver::SendTune(long long hertz, Mode mode, Then then) {
         return;
     }
     radio_.SetMode(mode, [this, hertz, mode, then = std::move(then)](const auto& result) mutable {
+        if (!result.ok && result.refused && !refused_.contains(mode)) {
+            refused_.insert(mode);
+            messages_.Notify(
+                QStringLiteral("The radio at %1 cannot be set to %2 (%3); the channels in %2 "
+                               "are left out.")
+                    .arg(Name(), ModeName(mode), result.error));
+            then();
+            return;
+        }
         if (!result.ok) {
             Lost(result);
             then();

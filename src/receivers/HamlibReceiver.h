@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QSet>
+
 #include "MessageBox.h"
 #include "Radio.h"
 #include "Receiver.h"
@@ -34,6 +36,8 @@ class HamlibReceiver : public Receiver {
     double SettleSeconds() const override { return settings_.settleMs / 1000.0; }
     // Steps of 1 Hz or more, within the frequencies the radio says it receives once it is open.
     std::optional<QString> RefusesPlan(const SweepPlan& plan) const override;
+    // A mode the radio refused once, said once.
+    bool Refuses(Mode mode) const override { return refused_.contains(mode); }
 
   protected:
     void DiscardPending() override {}
@@ -54,6 +58,8 @@ class HamlibReceiver : public Receiver {
     bool open_ = false;
     bool closed_ = false;          // by the program, for good
     std::optional<Mode> modeSet_;  // the mode last set; none since the radio opened
+    QSet<Mode> refused_;           // modes the radio said it cannot take
+    MessageBox& messages_;
     std::vector<std::pair<double, double>> ranges_;  // as the radio gave them at its open
 };
 

@@ -22,6 +22,7 @@ struct RadioResult {
     QString message;                // when it failed, a whole message for the user, if one is due
     bool permissionDenied = false;  // the user may not use the device
     bool permanent = false;         // no use trying again: an unknown model, no signal strength
+    bool refused = false;           // the radio answered, and said it cannot do what was asked
     // On an open: the frequencies the radio receives, each from and to in Hz.
     std::vector<std::pair<double, double>> ranges = {};
 };

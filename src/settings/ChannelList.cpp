@@ -15,16 +15,24 @@ struct Hearing {
     std::optional<Mode> mode;  // none: the run's
 };
 
-Hearing NativeMode(const QString& mode) {
+Hearing ModeOf(const QString& mode, bool hamlibModes) {
     if (mode.isEmpty()) {
         return {true, std::nullopt};
     }
     if (mode == QLatin1String("NFM") || mode == QLatin1String("FM") ||
-        mode == QLatin1String("WFM")) {
+        (mode == QLatin1String("WFM") && !hamlibModes)) {
         return {true, Mode::Fm};
     }
     if (mode == QLatin1String("AM")) {
         return {true, Mode::Am};
+    }
+    if (!hamlibModes) {
+        return {};
+    }
+    for (const Mode other : {Mode::WideFm, Mode::Usb, Mode::Lsb, Mode::Cw}) {
+        if (mode == ModeName(other)) {
+            return {true, other};
+        }
     }
     return {};
 }
@@ -69,7 +77,7 @@ ChannelChoice ChooseChannels(const ImportedBookmarks& file, const QString& fileN
         if (!groups.isEmpty() && !InGroups(entry, ownGroups, groups)) {
             continue;
         }
-        const Hearing hearing = NativeMode(entry.mode);
+        const Hearing hearing = ModeOf(entry.mode, reach.hamlibModes);
         if (!hearing.heard) {
             ++unheard[entry.mode];
             continue;
@@ -100,9 +108,14 @@ ChannelChoice ChooseChannels(const ImportedBookmarks& file, const QString& fileN
         for (const auto& [mode, n] : unheard) {
             count += n;
         }
-        choice.notes << QStringLiteral("%1 of %2 left out: the receiver hears FM and AM only (%3).")
+        choice.notes << QStringLiteral("%1 of %2 left out: %3 (%4).")
                             .arg(count)
-                            .arg(fileName, Counts(unheard));
+                            .arg(fileName,
+                                 reach.hamlibModes
+                                     ? QStringLiteral("Nerimo sets a radio to FM, WFM, AM, USB, "
+                                                      "LSB and CW only")
+                                     : QStringLiteral("the receiver hears FM and AM only"),
+                                 Counts(unheard));
     }
     if (outOfReach > 0) {
         choice.notes << QStringLiteral("%1 of %2 left out: outside the receiver's %3 to %4 MHz.")

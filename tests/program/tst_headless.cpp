@@ -719,6 +719,45 @@ class HeadlessTest : public QObject {
         }
     }
 
+    // Through Hamlib each channel in its own mode: the radio set to a mode before the frequency
+    // when the mode changes, and only then; the log's rows say each channel's mode.
+    void scansChannelsThroughHamlib() {
+        HeadlessRig rig;
+        const QByteArray port = rig.StartRigctld("145.5 12.5 14\n14.23 3 9\n");
+        rig.Write("channels.csv",
+                  "# Frequency ; Name ; Modulation ; Bandwidth ; Tags\n"
+                  "145500000 ; Calling ; Narrow FM ; 10000 ; \n"
+                  "145600000 ; R12 ; Narrow FM ; 10000 ; \n"
+                  "118100000 ; Tower ; AM ; 10000 ; \n"
+                  "14230000 ; SSTV ; USB ; 2700 ; \n"
+                  "3760000 ; Net ; LSB ; 2700 ; \n"
+                  "98800000 ; Broadcast ; WFM (stereo) ; 150000 ; \n"
+                  "7030000 ; Odd ; DSB ; 6000 ; \n");
+        rig.StartProgram("RIG=2\nSETTLE=20\nDEVICE=127.0.0.1:" + port, false,
+                         {"--headless", "--channels", rig.Path("channels.csv"), "--log",
+                          rig.Path("channels-log.csv"), "--sweeps", "2"});
+        QVERIFY(rig.Ended(20000));
+        QCOMPARE(rig.program.exitCode(), 0);
+        QVERIFY2(rig.Errors().contains("left out: Nerimo sets a radio to FM, WFM, AM, USB, LSB "
+                                       "and CW only (1 DSB).\n"),
+                 rig.Errors().constData());
+        QList<QByteArray> sent = rig.Log();
+        sent.removeAll("STRENGTH");
+        const QByteArray pass =
+            "145.5000N 145.6000N MODE AM 118.1000A MODE USB 14.2300N MODE LSB 3.7600N MODE WFM "
+            "98.8000N";
+        QCOMPARE(sent.join(' '), pass + " MODE FM " + pass);
+        QFile log(rig.Path("channels-log.csv"));
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QStringList modes;
+        for (const QByteArray& row : log.readAll().split('\n').mid(1, 6)) {
+            modes << QString::fromLatin1(row.split(',').value(2) + ' ' + row.split(',').value(3) +
+                                         ' ' + row.split(',').value(4));
+        }
+        QCOMPARE(modes, QStringList({"Calling FM 14", "R12 FM 0", "Tower AM 0", "SSTV USB 9",
+                                     "Net LSB 0", "Broadcast WFM 0"}));
+    }
+
     // A hold on a channel goes on HANG= seconds after its signal dropped; a priority channel is
     // looked at during it, every PRIORITY_EVERY= seconds, and takes it over once busy.
     void channelHoldsHangAndPriority_data() {

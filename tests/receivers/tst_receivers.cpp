@@ -286,6 +286,42 @@ class ReceiversTest : public QObject {
         QCOMPARE(k.messages.shown.size(), 0);
     }
 
+    // A list's channels through Hamlib: the mode set before the frequency when it changes, and
+    // only then; a mode the radio refuses is said once and its channels are tuned no more, the
+    // radio kept open.
+    void hamlibChannelsInTheirModes() {
+        Receivers k;
+        k.settings.rigModel = 1020;
+        k.radio.refused = nerimo::Mode::Cw;
+        k.hamlib.OpenPort([](const nerimo::OpenOutcome&) {});
+        nerimo::SweepPlan plan{{{145500000, nerimo::Mode::Fm, "A"},
+                                {145600000, nerimo::Mode::Fm, "B"},
+                                {14230000, nerimo::Mode::Usb, "C"},
+                                {7030000, nerimo::Mode::Cw, "D"},
+                                {98800000, nerimo::Mode::WideFm, "E"}},
+                               nerimo::kStepHz,
+                               true};
+        k.hamlibSweep.UsePlan(plan);
+        k.hamlibSweep.RunSweep();
+        QVERIFY(
+            k.scheduler.RunUntil([&] { return k.radio.calls.filter(" Hz at").size() >= 6; }, 10));
+        QStringList sent;
+        for (const QString& call : k.radio.calls.mid(1)) {
+            if (!call.startsWith("strength")) {
+                sent << call.section(' ', 0, 1);
+            }
+        }
+        QCOMPARE(sent.mid(0, 11),
+                 QStringList({"mode FM", "145500000 Hz", "145600000 Hz", "mode USB", "14230000 Hz",
+                              "mode CW", "mode WFM", "98800000 Hz", "mode FM", "145500000 Hz",
+                              "145600000 Hz"}));
+        QCOMPARE(k.messages.notified,
+                 QStringList("The radio at /dev/ttyS0 cannot be set to CW (Invalid parameter); the "
+                             "channels in CW are left out."));
+        QVERIFY(k.hamlib.IsOpen());
+        QCOMPARE(k.steps.steps.size(), 5);  // A, B, C and E, then A: D never measured
+    }
+
     // A survey's own steps reach a Hamlib radio to the hertz, SETTLE= apart.
     void hamlibTakesAPlanToTheHertz() {
         Receivers k;

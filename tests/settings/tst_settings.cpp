@@ -616,6 +616,31 @@ class SettingsTest : public QObject {
             << "146520000 N Simplex|145500000 - Beacon"
             << QStringList("1 of /home/ham/club.csv left out: locked out.");
     }
+    // Through Hamlib a radio is set to each channel's own mode: WFM, USB, LSB and CW as
+    // themselves; DSB and RAW still left out.
+    void choosesChannelsForARadio() {
+        const QByteArray sdrpp = R"({"lists":{"Mixed":{"showOnWaterfall":true,"bookmarks":{
+            "Broadcast":{"frequency":98800000,"bandwidth":150000,"mode":1},
+            "SSTV":{"frequency":14230000,"bandwidth":2700,"mode":4},
+            "Net":{"frequency":3760000,"bandwidth":2700,"mode":6},
+            "Beacon":{"frequency":10368100,"bandwidth":500,"mode":5},
+            "Odd":{"frequency":7100000,"bandwidth":6000,"mode":3},
+            "Tower":{"frequency":118100000,"bandwidth":8000,"mode":2}}}}})";
+        const nerimo::ChannelChoice choice =
+            nerimo::ChooseChannels(*nerimo::ImportBookmarks(sdrpp, nullptr), "sdrpp.json", {}, {},
+                                   {}, {1, 100000000000, true});
+        QStringList planned;
+        for (const nerimo::PlanStep& step : choice.plan.steps) {
+            planned << step.name + ' ' + nerimo::ModeName(*step.mode);
+        }
+        planned.sort();
+        QCOMPARE(planned,
+                 QStringList({"Beacon CW", "Broadcast WFM", "Net LSB", "SSTV USB", "Tower AM"}));
+        QCOMPARE(choice.notes,
+                 QStringList("1 of sdrpp.json left out: Nerimo sets a radio to FM, WFM, AM, USB, "
+                             "LSB and CW only (1 DSB)."));
+    }
+
     void choosesChannels() {
         QFETCH(QByteArray, file);
         QFETCH(QString, name);

@@ -83,9 +83,14 @@ struct FakeRadio : Radio {
         calls << QStringLiteral("open %1 %2").arg(settings.model).arg(settings.path);
         Reply([this, done] { done(result); });
     }
+    std::optional<Mode> refused;  // a mode the radio says it cannot take
     void SetMode(Mode mode, Done done) override {
         calls << QStringLiteral("mode ") + ModeName(mode);
-        Reply([this, done] { done(result); });
+        const RadioResult said =
+            mode == refused
+                ? RadioResult{false, QStringLiteral("Invalid parameter"), {}, false, false, true}
+                : result;
+        Reply([said, done] { done(said); });
     }
     void SetFrequency(double hertz, Done done) override {
         calls << QStringLiteral("%1 Hz at %2").arg(hertz, 0, 'f', 0).arg(now());

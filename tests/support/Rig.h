@@ -100,7 +100,7 @@ class Rig {
         for (const QByteArray& line :
              file.open(QIODevice::ReadOnly) ? file.readAll().split('\n') : QList<QByteArray>()) {
             if (line.contains(' ')) {
-                commands << line.split(' ').value(1);
+                commands << line.mid(line.indexOf(' ') + 1);
             }
         }
         return commands;

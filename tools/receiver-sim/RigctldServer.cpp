@@ -7,11 +7,12 @@ namespace nerimo::sim {
 namespace {
 
 // The radio's abilities, one item a line, as Hamlib 4.5 reads them: receive 100 kHz to 1.3 GHz
-// in FM and AM, 12.5 kHz steps, two filters, and the strength and raw S-meter readable.
+// in AM, CW, USB, LSB, FM and WFM, 12.5 kHz steps, two filters, and the strength and raw S-meter
+// readable.
 constexpr char kDumpState[] =
     "0\n2\n1\n"
-    "100000 1300000000 0x21 -1 -1 0x3 0\n0 0 0 0 0 0 0\n0 0 0 0 0 0 0\n"
-    "0x21 12500\n0 0\n0x20 15000\n0x1 8000\n0 0\n"
+    "100000 1300000000 0x6f -1 -1 0x3 0\n0 0 0 0 0 0 0\n0 0 0 0 0 0 0\n"
+    "0x6f 12500\n0 0\n0x20 15000\n0x1 8000\n0 0\n"
     "0\n0\n0\n0\n\n\n"
     "0x0\n0x0\n0x44000000\n0x0\n0x0\n0x0\n";
 
@@ -69,6 +70,9 @@ QByteArray RigctldServer::Reply(const QByteArray& request) {
                "\n";
     }
     if (verb == "M" && words.size() >= 2) {
+        if (words[1] != mode_) {  // a change of mode, in the log as "MODE USB"
+            log_.Write("MODE " + words[1]);
+        }
         mode_ = words[1];
         return "RPRT 0\n";
     }

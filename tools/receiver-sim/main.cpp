@@ -53,7 +53,8 @@ int main(int argc, char* argv[]) {
         "Nerimo's RIG=2 (Hamlib's \"NET rigctl\"), the strength in dB relative to S9.\n\n"
         "Log file: one line per command received, \"SECONDS COMMAND\", where SECONDS is the\n"
         "monotonic clock (CLOCK_MONOTONIC) when it was complete; with --rigctld, a frequency set\n"
-        "is logged as the tuning command that carries it, a strength read as STRENGTH."));
+        "is logged as the tuning command that carries it, a strength read as STRENGTH, a change\n"
+        "of mode as MODE and the mode's name (MODE USB)."));
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption link({QStringLiteral("l"), QStringLiteral("link")},
