@@ -6,6 +6,7 @@
 //
 // nerimo-bench [SOAK-SECONDS]   (120 by default; 600 or more needs no extrapolation)
 
+#include <time.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -64,15 +65,20 @@ struct Row {
 // served as rigctld for Hamlib's model 2.
 class Rig {
   public:
+    // `band`: the simulated receiver's band model; the demo band when empty.
     Rig(const QString& folder, const QString& program, const QByteArray& settings,
-        bool rigctld = false)
+        bool rigctld = false, const QByteArray& band = {})
         : folder_(folder) {
         QDir().mkpath(folder_);
         QFile::copy(program, Path("nerimo"));
-        receiver_.start(QStringLiteral(NERIMO_SIMULATOR),
-                        {rigctld ? QStringLiteral("--rigctld") : QStringLiteral("--link"),
-                         rigctld ? QStringLiteral("0") : Path("receiver"), QStringLiteral("--log"),
-                         Path("log")});
+        QStringList options = {rigctld ? QStringLiteral("--rigctld") : QStringLiteral("--link"),
+                               rigctld ? QStringLiteral("0") : Path("receiver"),
+                               QStringLiteral("--log"), Path("log")};
+        if (!band.isEmpty()) {
+            Write("band", band);
+            options << QStringLiteral("--band") << Path("band");
+        }
+        receiver_.start(QStringLiteral(NERIMO_SIMULATOR), options);
         receiver_.waitForReadyRead(5000);
         const QByteArray device = rigctld ? "RIG=2\nDEVICE=" + receiver_.readLine().split(' ')[1]
                                           : "DEVICE=" + Path("receiver").toLocal8Bit() + "\n";
@@ -88,6 +94,26 @@ class Rig {
     }
 
     QString Path(const char* name) const { return QDir(folder_).filePath(QLatin1String(name)); }
+    void Write(const char* name, const QByteArray& bytes) const {
+        QFile file(Path(name));
+        if (file.open(QIODevice::WriteOnly)) {
+            file.write(bytes);
+        }
+    }
+    // The commands the receiver got, each with its time in the receiver's clock.
+    QList<std::pair<double, QByteArray>> Commands() const {
+        QFile file(Path("log"));
+        QList<std::pair<double, QByteArray>> commands;
+        if (file.open(QIODevice::ReadOnly)) {
+            for (const QByteArray& line : file.readAll().split('\n')) {
+                if (line.contains(' ')) {
+                    commands.append(
+                        {line.left(line.indexOf(' ')).toDouble(), line.mid(line.indexOf(' ') + 1)});
+                }
+            }
+        }
+        return commands;
+    }
 
     void Launch(const QStringList& options = {}) { program_.start(Path("nerimo"), options); }
     // An unattended survey over these options, its sweeps logged in sweeps.csv; it holds a
@@ -161,6 +187,7 @@ class Bench {
         BrokerAway();
         Settling();
         Queue();
+        ChannelScans();
         return Print();
     }
 
@@ -223,8 +250,8 @@ class Bench {
     }
 
     // Launches the copy, waits for its window and presses start.
-    bool LaunchAndStart(Rig& rig) {
-        rig.Launch();
+    bool LaunchAndStart(Rig& rig, const QStringList& options = {}) {
+        rig.Launch(options);
         if (!WaitUntilShown(10)) {
             failures_ << QStringLiteral("the window did not show within 10 s");
             return false;
@@ -724,6 +751,142 @@ class Bench {
         rows_ << Row{QStringLiteral("1,000 sweeps of 641 steps waiting for the broker"),
                      QStringLiteral("%1 MB").arg(megabytes, 0, 'f', 2), QStringLiteral("<= 2 MB"),
                      megabytes <= 2};
+    }
+
+    // A gqrx list of `count` channels in the demo band, 25 kHz apart from 145 MHz; with
+    // `alternate`, every other one in AM.
+    static QByteArray ChannelList(int count, bool alternate) {
+        QByteArray list = "# Frequency ; Name ; Modulation ; Bandwidth ; Tags\n";
+        for (int channel = 0; channel < count; ++channel) {
+            list += QByteArray::number(145000000 + channel * 25000) + " ; C" +
+                    QByteArray::number(channel) + " ; " +
+                    (alternate && channel % 2 ? "AM" : "Narrow FM") + " ; 10000 ; \n";
+        }
+        return list;
+    }
+
+    // Channel scans: a pass's time at the receiver, one mode and (through Hamlib) modes that
+    // change at every channel; a busy priority channel reached during a hold; the processor
+    // while a list is scanned in the window with the channel table shown; a list of 10,000
+    // channels chosen.
+    void ChannelScans() {
+        constexpr int kChannels = 30;
+        {
+            Rig rig(work_.filePath(QStringLiteral("channels")), program_, "PAUSE=0\n");
+            rig.Write("list.csv", ChannelList(kChannels, false));
+            rig.Survey({QStringLiteral("--channels"), rig.Path("list.csv"),
+                        QStringLiteral("--sweeps"), QStringLiteral("3")});
+            Wait(3 * kChannels * kStepSeconds + 3);
+            const QList<double> times = rig.CommandTimes();
+            if (times.size() < 3 * kChannels) {
+                failures_ << QStringLiteral("no channel scan: %1 commands").arg(times.size());
+                return;
+            }
+            // The second pass, from its first command to the third pass's first.
+            const double ratio =
+                (times[2 * kChannels] - times[kChannels]) / (kChannels * kStepSeconds);
+            rows_ << Row{QStringLiteral("channel scan: a pass / (%1 channels x 0.185 s), one mode")
+                             .arg(kChannels),
+                         QString::number(ratio, 'f', 4), QStringLiteral("<= 1.002"),
+                         ratio <= 1.002 && ratio >= 0.998};
+        }
+        {
+            Rig rig(work_.filePath(QStringLiteral("channels-hamlib")), program_, "PAUSE=0\n", true);
+            rig.Write("list.csv", ChannelList(kChannels, true));
+            rig.Survey({QStringLiteral("--channels"), rig.Path("list.csv"),
+                        QStringLiteral("--sweeps"), QStringLiteral("3")});
+            Wait(3 * kChannels * kStepSeconds + 4);
+            int tunings = 0;
+            int modes = 0;
+            for (const auto& [time, command] : rig.Commands()) {
+                modes += command.startsWith("MODE");
+                tunings += command.endsWith('N') || command.endsWith('A');
+            }
+            const double perChannel = tunings > 0 ? double(modes) / tunings : 99;
+            rows_ << Row{QStringLiteral("channel scan through Hamlib, FM and AM by turns: mode "
+                                        "changes a channel (%1 channels tuned)")
+                             .arg(tunings),
+                         QString::number(perChannel, 'f', 3), QStringLiteral("<= 1"),
+                         tunings >= 2 * kChannels && perChannel <= 1};
+        }
+        {
+            // Held on a busy channel; the priority one comes on 6 s after the receiver started.
+            Rig rig(work_.filePath(QStringLiteral("priority")), program_, "PAUSE=99\nHANG=0\n",
+                    false, "145.5 10 14\n145.6 10 14 -6\n");
+            rig.Write("list.csv",
+                      "Location,Name,Frequency,Mode\n0,Busy,145.5,FM\n"
+                      "1,First,145.6,FM\n2,Other,146.52,FM\n");
+            timespec now{};
+            clock_gettime(CLOCK_MONOTONIC, &now);
+            const double started = double(now.tv_sec) + now.tv_nsec / 1e9;
+            rig.Survey({QStringLiteral("--channels"), rig.Path("list.csv"),
+                        QStringLiteral("--priority"), QStringLiteral("First")});
+            Wait(12);
+            rig.Finish();
+            // The look that found it busy: the first of First's commands with another after it.
+            const QList<std::pair<double, QByteArray>> commands = rig.Commands();
+            std::optional<double> reached;
+            for (qsizetype i = 0; i + 1 < commands.size() && !reached; ++i) {
+                if (commands[i].second == "145.6000N" && commands[i + 1].second == "145.6000N") {
+                    reached = commands[i].first + kStepSeconds - (started + 6);
+                }
+            }
+            if (!reached) {
+                failures_ << QStringLiteral("the priority channel never took over");
+            } else {
+                // Looked at between the hold's cycles of 1 s and a step.
+                rows_ << Row{QStringLiteral("channel scan: a busy priority channel reached, "
+                                            "PRIORITY_EVERY=2, in a hold"),
+                             QStringLiteral("%1 s").arg(*reached, 0, 'f', 3),
+                             QStringLiteral("<= 3.185 s"), *reached <= 2 + 1 + kStepSeconds};
+            }
+        }
+        {
+            Rig rig(work_.filePath(QStringLiteral("channels-window")), program_, "PAUSE=0\n");
+            rig.Write("list.csv", ChannelList(kChannels, false));
+            if (!LaunchAndStart(rig, {QStringLiteral("--channels"), rig.Path("list.csv")}) ||
+                !OpenHistory()) {
+                return;
+            }
+            Wait(3);
+            const std::optional<double> cpuStart = ProcessorSeconds(rig.Pid());
+            QElapsedTimer clock;
+            clock.start();
+            Wait(kIdleSeconds);
+            const std::optional<double> cpuEnd = ProcessorSeconds(rig.Pid());
+            if (!cpuStart || !cpuEnd || rig.CommandTimes().size() < kChannels) {
+                failures_ << QStringLiteral("no channel scan in the window");
+                return;
+            }
+            const double share = 100 * (*cpuEnd - *cpuStart) / (clock.nsecsElapsed() / 1e9);
+            rows_ << Row{QStringLiteral("processor while scanning %1 channels, channel table "
+                                        "shown (%2 s)")
+                             .arg(kChannels)
+                             .arg(kIdleSeconds, 0, 'f', 0),
+                         QStringLiteral("%1 % of a core").arg(share, 0, 'f', 3),
+                         QStringLiteral("<= 0.5 %"), share <= 0.5};
+        }
+        QProcess bench;
+        bench.start(QStringLiteral(NERIMO_CHANNELS_BENCH), QStringList());
+        QMap<QByteArray, double> figures;
+        if (bench.waitForFinished(60000)) {
+            for (const QByteArray& line : bench.readAllStandardOutput().split('\n')) {
+                const QList<QByteArray> pair = line.split(' ');
+                if (pair.size() == 2) {
+                    figures[pair[0]] = pair[1].toDouble();
+                }
+            }
+        }
+        if (figures.size() != 3) {
+            failures_ << QStringLiteral("no result from the channel list benchmark");
+            return;
+        }
+        const double seconds = (figures["load-ms"] + figures["table-ms"]) / 1000;
+        rows_ << Row{QStringLiteral("a list of 10,000 channels read, chosen and put in the table "
+                                    "(a bar measured: %1 us)")
+                         .arg(figures["bar-us"], 0, 'f', 1),
+                     QStringLiteral("%1 s").arg(seconds, 0, 'f', 3), QStringLiteral("<= 0.5 s"),
+                     seconds <= 0.5};
     }
 
     int Print() const {
