@@ -84,7 +84,7 @@ coverage: test-deps
 # measures another build of nerimo the same way.
 SOAK ?= 120
 bench: build
-	@scripts/with-xvfb.sh $(BUILD_DIR)/bench/nerimo-bench $(SOAK) $(PROGRAM)
+	@scripts/with-xvfb.sh $(BUILD_DIR)/bench/nerimo-bench $(or $(SOAK),120) "$(PROGRAM)" $(ONLY)
 
 # The libFuzzer targets, built with clang in a folder of their own; FUZZ_SECONDS for each.
 FUZZ_DIR := build-fuzz

@@ -170,11 +170,16 @@ class Bench {
                                             (screen.height() - kWindowSize.height()) / 2);
     }
 
-    int Run() {
+    // `only`: "channels" for the channel scans' rows alone.
+    int Run(const QString& only) {
         std::printf("Measuring %s; this takes about %.0f s.\n", qPrintable(program_),
-                    soakSeconds_ + 740);
+                    only.isEmpty() ? soakSeconds_ + 740 : 80);
         std::fflush(stdout);
         qputenv("TMPDIR", work_.path().toLocal8Bit());  // the copies' own single-instance lock
+        if (only == QLatin1String("channels")) {
+            ChannelScans();
+            return Print();
+        }
         Startup();
         PaceAndProcessor();
         ThroughHamlib();
@@ -923,11 +928,12 @@ int main(int argc, char* argv[]) {
     QGuiApplication app(argc, argv);
     const double soakSeconds = argc > 1 ? QByteArray(argv[1]).toDouble() : 120;
     if (soakSeconds < 10) {
-        std::fprintf(stderr, "usage: nerimo-bench [SOAK-SECONDS, at least 10] [PROGRAM]\n");
+        std::fprintf(stderr,
+                     "usage: nerimo-bench [SOAK-SECONDS, at least 10] [PROGRAM] [channels]\n");
         return 2;
     }
     // Another build of the program may be measured the same way, to compare the two.
-    return Bench(soakSeconds,
-                 argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral(NERIMO_EXECUTABLE))
-        .Run();
+    return Bench(soakSeconds, argc > 2 && argv[2][0] != '\0' ? QString::fromLocal8Bit(argv[2])
+                                                             : QStringLiteral(NERIMO_EXECUTABLE))
+        .Run(argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString());
 }

@@ -22,6 +22,7 @@ void ChannelBars::Clear() {
     channels_.clear();
     levels_.clear();
     current_.reset();
+    drawn_.clear();
 }
 
 void ChannelBars::SweepBegan(const SweepStart& start) {
@@ -39,6 +40,7 @@ void ChannelBars::SweepBegan(const SweepStart& start) {
         channels_ = start.plan.steps;
         levels_.assign(channels_.size(), std::nullopt);
         current_.reset();
+        drawn_.clear();
     }
     Draw();
 }
@@ -91,18 +93,36 @@ void ChannelBars::DrawColumn(int x) {
     // A gap of one pixel between bars wide enough to keep one.
     const auto [from, to] = Columns(first);
     const bool gap = to - from >= 2 && x == to;
-    surface_.DrawLine(x, 0, x, kBaselineY, kBlack);
-    if (level >= 0 && !gap) {
-        const Rgb color = TraceColor(colorIndex_).value_or(MakeRgb(0, 255, 0));
-        surface_.DrawLine(x, kBaselineY, x, kBaselineY - level * kPixelsPerLevel, color);
+    const Column now = gap ? Column() : Column{level, marked};
+    Column& before = drawn_[size_t(x - kFirstPointX)];
+    if (now == before) {
+        return;
     }
-    if (marked && !gap) {
-        surface_.DrawLine(x, 0, x, kMarkBottomY, kMarkColor);
+    // The bar from its old top to its new one, then the mark's rows, each drawn only when it
+    // changed: a step's repaint stays a few columns of a few rows.
+    const Rgb color = TraceColor(colorIndex_).value_or(MakeRgb(0, 255, 0));
+    const auto top = [](int barLevel) { return kBaselineY - barLevel * kPixelsPerLevel; };
+    if (now.level > before.level) {
+        surface_.DrawLine(x, before.level < 0 ? kBaselineY : top(before.level) - 1, x,
+                          top(now.level), color);
+    } else if (now.level < before.level) {
+        surface_.DrawLine(x, top(before.level), x, now.level < 0 ? kBaselineY : top(now.level) - 1,
+                          kBlack);
     }
+    if (now.marked || before.marked) {
+        for (int y = 0; y <= kMarkBottomY; ++y) {
+            const bool bar = now.level >= 0 && y >= top(now.level);
+            surface_.DrawLine(x, y, x, y, now.marked ? kMarkColor : bar ? color : kBlack);
+        }
+    }
+    before = now;
 }
 
 void ChannelBars::Draw() {
-    surface_.Erase();
+    if (drawn_.empty()) {
+        surface_.Erase();
+        drawn_.assign(size_t(kBarsWidth), Column());
+    }
     for (int x = kFirstPointX; x <= kLastPointX; ++x) {
         DrawColumn(x);
     }

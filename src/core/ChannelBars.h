@@ -21,6 +21,8 @@ class ChannelBars : public SweepListener {
     void SweepBegan(const SweepStart& start) override;
     void Measured(long long hertz, int level, Reply reply) override;
     void SweepEnded(const SweepSummary&) override {}
+    // The next run draws the bars afresh: the plot may have been erased meanwhile.
+    void RunEnded() override { drawn_.clear(); }
 
     // No list's channels shown any more; the plot's surface is left as it is.
     void Clear();
@@ -36,14 +38,23 @@ class ChannelBars : public SweepListener {
   private:
     // The columns of the plot a channel's bar takes, from and to.
     std::pair<int, int> Columns(int index) const;
+    // A column as its channels say now, only what changed since it was drawn last.
     void DrawColumn(int x);
     void Draw();
+
+    // What a column of the plot shows: the bar's level (-1: none) and the mark.
+    struct Column {
+        int level = -1;
+        bool marked = false;
+        bool operator==(const Column&) const = default;
+    };
 
     Surface& surface_;
     int colorIndex_;
     std::vector<PlanStep> channels_;
     std::vector<std::optional<int>> levels_;
     std::optional<int> current_;
+    std::vector<Column> drawn_;  // each column as drawn; empty: to be drawn afresh
 };
 
 }  // namespace nerimo

@@ -52,6 +52,9 @@ class Receiver {
     virtual std::optional<QString> RefusesPlan(const SweepPlan& plan) const = 0;
     // A mode the receiver said it cannot take: a list's channels in it are not scanned.
     virtual bool Refuses(Mode) const { return false; }
+    // Whether the receiver receives the frequency, as far as it has said; a list's channels it
+    // does not receive are not scanned.
+    virtual bool Receives(long long) const { return true; }
 
     // A run begins: replies still pending from before it are thrown away.
     void StartRun() {

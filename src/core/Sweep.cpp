@@ -80,7 +80,8 @@ bool Sweep::LockedOut(int step) const {
 }
 
 bool Sweep::Skipped(int step) const {
-    return LockedOut(step) || receiver_->Refuses(plan_.steps[size_t(step)].mode.value_or(mode_));
+    return LockedOut(step) || !receiver_->Receives(plan_.HertzAt(step)) ||
+           receiver_->Refuses(plan_.steps[size_t(step)].mode.value_or(mode_));
 }
 
 bool Sweep::Signal() const {

@@ -71,7 +71,8 @@ class Sweep {
     // and holds.
     bool Signal() const;
     bool LockedOut(int step) const;
-    // A list's channel not to tune: locked out, or in a mode the receiver refused.
+    // A list's channel not to tune: locked out, out of the receiver's reach, or in a mode the
+    // receiver refused.
     bool Skipped(int step) const;
     void EndRun();
     // A wait of the sweep's, counted towards the next look at the priority channels.

@@ -165,6 +165,13 @@ void HamlibReceiver::Read(Reading then) {
         });
 }
 
+bool HamlibReceiver::Receives(long long hertz) const {
+    return ranges_.empty() ||
+           std::any_of(ranges_.begin(), ranges_.end(), [hertz](const auto& range) {
+               return range.first <= double(hertz) && double(hertz) <= range.second;
+           });
+}
+
 std::optional<QString> HamlibReceiver::RefusesPlan(const SweepPlan& plan) const {
     if (plan.stepHertz < 1) {
         return QStringLiteral("A radio through Hamlib takes steps of 1 Hz or more.");

@@ -38,6 +38,8 @@ class HamlibReceiver : public Receiver {
     std::optional<QString> RefusesPlan(const SweepPlan& plan) const override;
     // A mode the radio refused once, said once.
     bool Refuses(Mode mode) const override { return refused_.contains(mode); }
+    // Within the ranges the radio gave at its open; any frequency before.
+    bool Receives(long long hertz) const override;
 
   protected:
     void DiscardPending() override {}

@@ -108,6 +108,7 @@ std::optional<int> Survey::Prepare() {
             Report(note);
         }
         station_->sweep().UsePlan(channels.plan);
+        list_ = channels.plan;
     }
     if (!station_->log().Start(options_.logPath) ||
         (!options_.activityPath.isEmpty() &&
@@ -150,7 +151,34 @@ void Survey::Opened(const OpenOutcome& outcome) {
             return;
         }
     }
+    if (list_ && !UseReceivedChannels()) {
+        return;
+    }
     station_->sweep().RunSweep();
+}
+
+bool Survey::UseReceivedChannels() {
+    SweepPlan received = *list_;
+    std::erase_if(received.steps, [this](const PlanStep& step) {
+        return !station_->receiver().Receives(step.hertz);
+    });
+    const int outside = list_->Count() - received.Count();
+    if (outside == 0) {
+        return true;
+    }
+    const QString said = QStringLiteral("%1 of %2 left out: outside what the radio at %3 receives.")
+                             .arg(outside)
+                             .arg(options_.channelsPath, station_->receiver().Name());
+    if (received.steps.empty()) {
+        Report(QStringLiteral("%1 has no channel the receiver can scan: %2")
+                   .arg(options_.channelsPath, said));
+        Finish(kUsage, QStringLiteral("a list the radio cannot tune"));
+        return false;
+    }
+    Report(said);
+    station_->sweep().UsePlan(received);
+    list_ = received;
+    return true;
 }
 
 void Survey::EndSoon(int status, const QString& ending) {

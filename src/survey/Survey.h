@@ -48,6 +48,9 @@ class Survey : public SweepListener, public ActivityListener {
     bool LogFailed();
     // How the first attempt to open the receiver went, or that it opened later.
     void Opened(const OpenOutcome& outcome);
+    // A list's channels that the radio, now open, receives, the others said to be left out;
+    // false, the survey ended with status 2, when it receives none.
+    bool UseReceivedChannels();
     // Ends the run after the step under way, with this status, for the reason `ending`.
     void EndSoon(int status, const QString& ending);
     // The plot's picture and the waterfall's, where the command line asks for them.
@@ -73,6 +76,7 @@ class Survey : public SweepListener, public ActivityListener {
     int strongest_ = 0;
     int started_ = 0;  // activities begun in the sweep
     long long strongestHertz_ = 0;
+    std::optional<SweepPlan> list_;           // a list's channels to scan
     bool channels_ = false;                   // a list's channels are scanned
     QHash<long long, QString> channelNames_;  // of a list's pass, by frequency
     QDateTime began_;

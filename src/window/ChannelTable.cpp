@@ -89,6 +89,8 @@ void ChannelTable::SweepBegan(const SweepStart& start) {
             rows_.push_back({step, step.mode.value_or(start.mode), std::nullopt, {}, 0});
         }
     }
+    changedFrom_ = INT_MAX;
+    changedTo_ = -1;
     endResetModel();
 }
 
@@ -96,7 +98,7 @@ void ChannelTable::Measured(long long hertz, int level, Reply reply) {
     if (const auto row = rowOf_.constFind(hertz); row != rowOf_.cend()) {
         rows_[size_t(*row)].level =
             reply == Reply::Answered ? std::optional<int>(level) : std::nullopt;
-        Changed();
+        Changed(*row);
     }
 }
 
@@ -108,18 +110,22 @@ void ChannelTable::ActivityChanged(const Activity& activity, ActivityEvent event
     Row& changed = rows_[size_t(*row)];
     changed.lastHeard = activity.lastHeard;
     ++changed.timesHeard;
-    Changed();
+    Changed(*row);
 }
 
-void ChannelTable::Changed() {
+void ChannelTable::Changed(int row) {
+    changedFrom_ = std::min(changedFrom_, row);
+    changedTo_ = std::max(changedTo_, row);
     if (!showSoon_.isActive()) {
         showSoon_.start();
     }
 }
 
 void ChannelTable::Show() {
-    if (!rows_.empty()) {
-        emit dataChanged(index(0, 0), index(int(rows_.size()) - 1, kColumns - 1));
+    if (changedTo_ >= 0) {
+        emit dataChanged(index(changedFrom_, 0), index(changedTo_, kColumns - 1));
+        changedFrom_ = INT_MAX;
+        changedTo_ = -1;
     }
 }
 

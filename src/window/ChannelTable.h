@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QHash>
 #include <QTimer>
+#include <climits>
 #include <optional>
 #include <vector>
 
@@ -47,11 +48,14 @@ class ChannelTable : public QAbstractTableModel, public SweepListener, public Ac
         QDateTime lastHeard;
         int timesHeard = 0;
     };
-    void Changed();
+    // A row changed, to be shown within a second.
+    void Changed(int row);
 
     const Lockouts& lockouts_;
     std::vector<Row> rows_;
     QHash<long long, int> rowOf_;  // by frequency
+    int changedFrom_ = INT_MAX;    // rows changed since they were last shown, from and to
+    int changedTo_ = -1;
     QTimer showSoon_;
 };
 

@@ -96,14 +96,16 @@ HistoryWindow::HistoryWindow(HistoryModel& model, ActivityTable& activities, Cha
     channelView_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     channelView_->verticalHeader()->hide();
     channelView_->setWordWrap(false);
+    // Columns fitted to a new list once, not at each change: a level changes every step.
     QHeaderView* channelHeader = channelView_->horizontalHeader();
-    channelHeader->setSectionResizeMode(QHeaderView::ResizeToContents);
-    channelHeader->setSectionResizeMode(ChannelTable::Name, QHeaderView::Stretch);
+    channelHeader->setSectionResizeMode(QHeaderView::Interactive);
+    channelHeader->setStretchLastSection(true);
     connect(channelView_, &QTableView::doubleClicked, this, [tune](const QModelIndex& index) {
         tune(index.data(ChannelTable::HertzRole).toLongLong());
     });
     connect(&channels, &QAbstractItemModel::modelReset, this, [tables, this, &channels] {
         tables->setCurrentWidget(channels.rowCount() > 0 ? channelView_ : activityView_);
+        channelView_->resizeColumnsToContents();
     });
     restoreGeometry(state.HistoryGeometry());
 

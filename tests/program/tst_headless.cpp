@@ -732,14 +732,19 @@ class HeadlessTest : public QObject {
                   "14230000 ; SSTV ; USB ; 2700 ; \n"
                   "3760000 ; Net ; LSB ; 2700 ; \n"
                   "98800000 ; Broadcast ; WFM (stereo) ; 150000 ; \n"
-                  "7030000 ; Odd ; DSB ; 6000 ; \n");
+                  "7030000 ; Odd ; DSB ; 6000 ; \n"
+                  "2400000000 ; Oven ; AM ; 10000 ; \n");
         rig.StartProgram("RIG=2\nSETTLE=20\nDEVICE=127.0.0.1:" + port, false,
                          {"--headless", "--channels", rig.Path("channels.csv"), "--log",
                           rig.Path("channels-log.csv"), "--sweeps", "2"});
         QVERIFY(rig.Ended(20000));
         QCOMPARE(rig.program.exitCode(), 0);
+        // Beyond the radio's 1300 MHz, as it says once open.
         QVERIFY2(rig.Errors().contains("left out: Nerimo sets a radio to FM, WFM, AM, USB, LSB "
-                                       "and CW only (1 DSB).\n"),
+                                       "and CW only (1 DSB).\n") &&
+                     rig.Errors().contains("/channels.csv left out: outside what the radio at "
+                                           "127.0.0.1:" +
+                                           port + " receives.\n"),
                  rig.Errors().constData());
         QList<QByteArray> sent = rig.Log();
         sent.removeAll("STRENGTH");
