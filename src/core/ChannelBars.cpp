@@ -71,22 +71,28 @@ std::pair<int, int> ChannelBars::Columns(int index) const {
     return {from, std::max(from, to)};
 }
 
+std::pair<int, int> ChannelBars::ChannelsAt(int column) const {
+    // The last channel whose bar starts at or before a column, as Columns places the bars.
+    const auto lastFrom = [this](int at) {
+        return int((qsizetype(at + 1) * qsizetype(channels_.size()) - 1) / kBarsWidth);
+    };
+    const int last = lastFrom(column);
+    return {column == 0 ? 0 : std::min(last, lastFrom(column - 1) + 1), last};
+}
+
 std::optional<int> ChannelBars::ChannelAtX(int x) const {
     if (channels_.empty() || x < kFirstPointX || x > kLastPointX) {
         return std::nullopt;
     }
-    return int(qsizetype(x - kFirstPointX) * qsizetype(channels_.size()) / kBarsWidth);
+    return ChannelsAt(x - kFirstPointX).first;
 }
 
 void ChannelBars::DrawColumn(int x) {
-    // The channels that share the column: from the one under it to the last that starts in it.
-    const auto count = qsizetype(channels_.size());
-    const int first = *ChannelAtX(x);
-    const int last =
-        int(std::max<qsizetype>(first, (qsizetype(x + 1 - kFirstPointX) * count - 1) / kBarsWidth));
+    // The channels that share the column, or the one whose bar takes it in.
+    const auto [first, last] = ChannelsAt(x - kFirstPointX);
     int level = -1;
     bool marked = false;
-    for (int index = first; index <= std::min<int>(last, int(count) - 1); ++index) {
+    for (int index = first; index <= last; ++index) {
         level = std::max(level, levels_[size_t(index)].value_or(-1));
         marked = marked || current_ == index;
     }

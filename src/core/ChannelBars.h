@@ -38,6 +38,8 @@ class ChannelBars : public SweepListener {
   private:
     // The columns of the plot a channel's bar takes, from and to.
     std::pair<int, int> Columns(int index) const;
+    // The channels a column of the bars (from 0) shows, from and to.
+    std::pair<int, int> ChannelsAt(int column) const;
     // A column as its channels say now, only what changed since it was drawn last.
     void DrawColumn(int x);
     void Draw();

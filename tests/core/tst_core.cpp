@@ -1,6 +1,7 @@
 #include <QtTest>
 
 #include "ActivityTracker.h"
+#include "ChannelBars.h"
 #include "CoreFakes.h"
 #include "FrequencyAtX.h"
 #include "Plot.h"
@@ -826,6 +827,65 @@ class CoreTest : public QObject {
         };
         QVERIFY(k.scheduler.RunUntil(transcript, 60));
         QCOMPARE(tuned.join('|'), row.expected);
+    }
+
+    // A list's bars, changed step by step over passes (levels up and down, the mark moving,
+    // channels sharing a column when there are more than columns), stand as bars drawn at once
+    // from the same levels would: no pixel left behind.
+    void channelBarsDrawnAsTheyStand_data() {
+        QTest::addColumn<int>("channels");
+        QTest::newRow("3, wide bars") << 3;
+        QTest::newRow("30") << 30;
+        QTest::newRow("1000, shared columns") << 1000;
+    }
+    void channelBarsDrawnAsTheyStand() {
+        QFETCH(int, channels);
+        nerimo::SweepPlan plan{{}, nerimo::kStepHz, true};
+        for (int channel = 0; channel < channels; ++channel) {
+            plan.steps.push_back({118000000 + channel * 25000LL, std::nullopt, "C", false});
+        }
+        const nerimo::SweepStart start{plan, QDateTime(), nerimo::Mode::Fm};
+        nerimo::testing::FakeSurface surface;
+        nerimo::ChannelBars bars(surface, 0);
+        std::vector<int> last(size_t(channels), -1);
+        int measured = 0;
+        for (int pass = 0; pass < 3; ++pass) {
+            bars.SweepBegan(start);
+            // The last pass cut short: its later channels keep the levels of the one before.
+            for (int channel = 0; channel < (pass == 2 ? channels / 2 : channels); ++channel) {
+                const int level = (channel * 7 + pass * 5) % 17;
+                bars.Measured(plan.HertzAt(channel), level, nerimo::Reply::Answered);
+                last[size_t(channel)] = level;
+                measured = channel;
+            }
+        }
+        nerimo::testing::FakeSurface fresh;
+        nerimo::ChannelBars once(fresh, 0);
+        once.SweepBegan(start);
+        for (int channel = 0; channel < channels; ++channel) {
+            if (channel != measured) {
+                once.Measured(plan.HertzAt(channel), last[size_t(channel)],
+                              nerimo::Reply::Answered);
+            }
+        }
+        once.Measured(plan.HertzAt(measured), last[size_t(measured)], nerimo::Reply::Answered);
+        for (int y = 0; y < nerimo::kPlotHeight; ++y) {
+            for (int x = 0; x < nerimo::kPlotWidth; ++x) {
+                QVERIFY2(surface.PixelAt(x, y) == fresh.PixelAt(x, y),
+                         qPrintable(QStringLiteral("%1, %2").arg(x).arg(y)));
+            }
+        }
+        QCOMPARE(bars.Level(measured), std::optional<int>(last[size_t(measured)]));
+        QCOMPARE(bars.ChannelAtX(nerimo::kLastPointX), channels - 1);
+        // Each channel of a wide bar named all along its bar.
+        for (int channel = 0; channel < channels && channels <= 641; ++channel) {
+            const auto [from, to] =
+                std::pair(nerimo::kFirstPointX + channel * 641 / channels,
+                          nerimo::kFirstPointX + (channel + 1) * 641 / channels - 1);
+            QCOMPARE(bars.ChannelAtX(from), channel);
+            QCOMPARE(bars.ChannelAtX(to), channel);
+        }
+        QCOMPARE(bars.ChannelAtX(nerimo::kFirstPointX - 1), std::nullopt);
     }
 
     // While the receiver is not there, or answers nothing, the status says "no receiver" instead
