@@ -54,6 +54,22 @@ void Wait(double seconds) {
     loop.exec();
 }
 
+// The "name value" lines a benchmark of the program's parts prints; empty when it failed.
+QMap<QByteArray, double> Figures(const QString& program, int timeoutMs) {
+    QProcess bench;
+    bench.start(program, QStringList());
+    QMap<QByteArray, double> figures;
+    if (bench.waitForFinished(timeoutMs)) {
+        for (const QByteArray& line : bench.readAllStandardOutput().split('\n')) {
+            const QList<QByteArray> pair = line.split(' ');
+            if (pair.size() == 2) {
+                figures[pair[0]] = pair[1].toDouble();
+            }
+        }
+    }
+    return figures;
+}
+
 struct Row {
     QString measure;
     QString figure;
@@ -549,17 +565,7 @@ class Bench {
 
     // The history's own figures, in a process of its own (bench_history).
     void History() {
-        QProcess bench;
-        bench.start(QStringLiteral(NERIMO_HISTORY_BENCH), QStringList());
-        QMap<QByteArray, double> figures;
-        if (bench.waitForFinished(300000)) {
-            for (const QByteArray& line : bench.readAllStandardOutput().split('\n')) {
-                const QList<QByteArray> pair = line.split(' ');
-                if (pair.size() == 2) {
-                    figures[pair[0]] = pair[1].toDouble();
-                }
-            }
-        }
+        QMap<QByteArray, double> figures = Figures(QStringLiteral(NERIMO_HISTORY_BENCH), 300000);
         if (figures.size() != 9) {
             failures_ << QStringLiteral("no result from the history benchmark");
             return;
@@ -871,17 +877,7 @@ class Bench {
                          QStringLiteral("%1 % of a core").arg(share, 0, 'f', 3),
                          QStringLiteral("<= 0.5 %"), share <= 0.5};
         }
-        QProcess bench;
-        bench.start(QStringLiteral(NERIMO_CHANNELS_BENCH), QStringList());
-        QMap<QByteArray, double> figures;
-        if (bench.waitForFinished(60000)) {
-            for (const QByteArray& line : bench.readAllStandardOutput().split('\n')) {
-                const QList<QByteArray> pair = line.split(' ');
-                if (pair.size() == 2) {
-                    figures[pair[0]] = pair[1].toDouble();
-                }
-            }
-        }
+        QMap<QByteArray, double> figures = Figures(QStringLiteral(NERIMO_CHANNELS_BENCH), 60000);
         if (figures.size() != 3) {
             failures_ << QStringLiteral("no result from the channel list benchmark");
             return;

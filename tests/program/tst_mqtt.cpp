@@ -56,6 +56,38 @@ QJsonArray Joined(const QList<QJsonObject>& parts) {
     return power;
 }
 
+// The collector in both its formats, CSV rows and InfluxDB line protocol, for two sweeps.
+struct Collectors {
+    QProcess processes[2];
+    QList<QByteArray> written[2];  // csv, influx: the lines each wrote
+
+    // Started and subscribed, with these options besides the format and the count.
+    bool Start(const QStringList& options) {
+        const QStringList formats = {"csv", "influx"};
+        for (int i = 0; i < 2; ++i) {
+            processes[i].start(QStringLiteral(NERIMO_SOURCE_DIR "/tools/nerimo-collect"),
+                               options + QStringList{"--format", formats[i], "--count", "2"});
+            processes[i].setReadChannel(QProcess::StandardError);
+            if (!processes[i].waitForReadyRead(10000)) {  // subscribed
+                return false;
+            }
+        }
+        return true;
+    }
+    // Both ended, with status 0, what they wrote in `written`.
+    bool Finish() {
+        for (int i = 0; i < 2; ++i) {
+            if ((processes[i].state() != QProcess::NotRunning &&
+                 !processes[i].waitForFinished(5000)) ||
+                processes[i].exitCode() != 0) {
+                return false;
+            }
+            written[i] = processes[i].readAllStandardOutput().split('\n');
+        }
+        return true;
+    }
+};
+
 // A broker that speaks MQTT 3.1.1 only: it answers MQTT 5 with "unacceptable protocol version",
 // takes the rest and acknowledges each message of QoS 1; what it was handed, "topic" a message.
 class OldBroker : public QTcpServer {
@@ -133,15 +165,8 @@ class MqttTest : public QObject {
         QVERIFY(userFile.open(QIODevice::WriteOnly) && userFile.write("sensor:secret\n") > 0);
         userFile.close();
         userFile.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-        QProcess collectors[2];
-        const QStringList formats = {"csv", "influx"};
-        for (int i = 0; i < 2; ++i) {
-            collectors[i].start(QStringLiteral(NERIMO_SOURCE_DIR "/tools/nerimo-collect"),
-                                {"--broker", url, "--credentials", userFile.fileName(), "--format",
-                                 formats[i], "--count", "2"});
-            collectors[i].setReadChannel(QProcess::StandardError);
-            QVERIFY(collectors[i].waitForReadyRead(10000));  // subscribed
-        }
+        Collectors collectors;
+        QVERIFY(collectors.Start({"--broker", url, "--credentials", userFile.fileName()}));
         {
             SensorRig rig({"--sweeps", "2", "--mqtt", url, "--activity", "%1/activity.csv"},
                           "sensor:secret");
@@ -191,13 +216,8 @@ class MqttTest : public QObject {
                 started <= sweeps[1].value("timestamp").toString());
 
         // The collector's rows: rtl_power's layout, and a point a step for InfluxDB.
-        QList<QByteArray> written[2];
-        for (int i = 0; i < 2; ++i) {
-            QVERIFY(collectors[i].state() == QProcess::NotRunning ||
-                    collectors[i].waitForFinished(5000));
-            QCOMPARE(collectors[i].exitCode(), 0);
-            written[i] = collectors[i].readAllStandardOutput().split('\n');
-        }
+        QVERIFY(collectors.Finish());
+        const QList<QByteArray>* written = collectors.written;
         const QDateTime time =
             QDateTime::fromString(sweeps[1].value("timestamp").toString(), Qt::ISODate);
         QCOMPARE(written[0].value(1), time.toString("yyyy-MM-dd, HH:mm:ss").toLatin1() +
@@ -253,14 +273,8 @@ class MqttTest : public QObject {
         QVERIFY(broker.Start());
         QVERIFY(broker.Subscribe());
         const QString url = "mqtt://127.0.0.1:" + broker.port;
-        QProcess collectors[2];
-        const QStringList formats = {"csv", "influx"};
-        for (int i = 0; i < 2; ++i) {
-            collectors[i].start(QStringLiteral(NERIMO_SOURCE_DIR "/tools/nerimo-collect"),
-                                {"--broker", url, "--format", formats[i], "--count", "2"});
-            collectors[i].setReadChannel(QProcess::StandardError);
-            QVERIFY(collectors[i].waitForReadyRead(10000));  // subscribed
-        }
+        Collectors collectors;
+        QVERIFY(collectors.Start({"--broker", url}));
         Session session;
         Rig rig(session.session.path(), "xcb");
         rig.StartReceiver(kBand);
@@ -286,13 +300,8 @@ class MqttTest : public QObject {
         }
         QCOMPARE(broker.On("nerimo/s1/channels/last").value(1), passes.value(1));
         QVERIFY(broker.On("nerimo/s1/sweep").isEmpty());
-        QList<QByteArray> written[2];
-        for (int i = 0; i < 2; ++i) {
-            QVERIFY(collectors[i].state() == QProcess::NotRunning ||
-                    collectors[i].waitForFinished(5000));
-            QCOMPARE(collectors[i].exitCode(), 0);
-            written[i] = collectors[i].readAllStandardOutput().split('\n');
-        }
+        QVERIFY(collectors.Finish());
+        const QList<QByteArray>* written = collectors.written;
         const QDateTime time =
             QDateTime::fromString(passes[1].value("timestamp").toString(), Qt::ISODate);
         // The collector's rows are the log's.
