@@ -104,8 +104,6 @@ std::optional<int> SerialReceiver::ReadReply() {
 }
 
 std::optional<QString> SerialReceiver::RefusesPlan(const SweepPlan& plan) const {
-    constexpr long long kLowestHertz = 100000;
-    constexpr long long kHighestHertz = 2036000000;
     if (plan.stepHertz % 100 != 0 || plan.FirstHertz() % 100 != 0) {
         return QStringLiteral(
             "The receiver is tuned in hundreds of Hz: the range's start and "

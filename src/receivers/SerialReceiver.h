@@ -27,6 +27,10 @@ class SerialReceiver : public Receiver {
     bool IsOpen() const override { return port_.IsOpen(); }
     bool Answering() const override;
     QString Name() const override;
+    // What the receiver tunes.
+    static constexpr long long kLowestHertz = 100000;
+    static constexpr long long kHighestHertz = 2036000000;
+
     // Its tuning command has four decimals of MHz: steps of whole hundreds of Hz, within 0.1 to
     // 2036 MHz.
     std::optional<QString> RefusesPlan(const SweepPlan& plan) const override;

@@ -86,7 +86,8 @@ FrequencyLists Station::ReadLists(const CommandLine& options, const QString& boo
 ChannelChoice Station::ReadChannels(const QString& path, const QStringList& groups,
                                     const QStringList& priority) const {
     // A radio through Hamlib says what it receives once open; until then, any frequency.
-    constexpr ChannelReach kNative{100000, 2036000000, false};
+    constexpr ChannelReach kNative{SerialReceiver::kLowestHertz, SerialReceiver::kHighestHertz,
+                                   false};
     constexpr ChannelReach kAny{1, 100000000000, true};
     return nerimo::ReadChannels(files_, path, groups, priority, lockouts_,
                                 settings_.rigModel == 0 ? kNative : kAny);
