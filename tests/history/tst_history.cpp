@@ -241,6 +241,32 @@ class HistoryTest : public QObject {
                  1.0);
         QCOMPARE(history.Value(rows[3], 0), std::optional<double>(7));  // the run's, after it
 
+        // A list's passes: a column a channel in the list's order, whatever the frequencies; a
+        // channel not scanned in a pass (locked out meanwhile) is no value; another list is a
+        // section of its own.
+        nerimo::SweepPlan channels{{{145500000, std::nullopt, "A", false},
+                                    {118100000, nerimo::Mode::Am, "B", false},
+                                    {145600000, std::nullopt, "C", false}},
+                                   nerimo::kStepHz,
+                                   true};
+        for (int pass = 0; pass < 2; ++pass) {
+            history.SweepBegan({channels, QDateTime(QDate(2026, 12, 8), QTime(9, pass))});
+            nerimo::SweepSummary summary;
+            for (const auto& [hertz, level] : {std::pair{145500000LL, 3}, {145600000LL, 12}}) {
+                history.Measured(hertz, level, nerimo::Reply::Answered);
+                summary.Count(nerimo::Reply::Answered);
+            }
+            history.SweepEnded(summary);
+            channels.steps[0].hertz += 12500;  // another list for the second pass
+        }
+        QCOMPARE(rows.size(), size_t(6));
+        QCOMPARE(history.Value(rows[4], 0), std::optional<double>(3));
+        QCOMPARE(history.Value(rows[4], 1), std::nullopt);
+        QCOMPARE(history.Value(rows[4], 2), std::optional<double>(12));
+        QCOMPARE(history.section(rows[4].section).HertzAt(1), 118100000.0);
+        QCOMPARE(history.section(rows[4].section).HertzAt(2), 145600000.0);
+        QVERIFY(rows[5].section != rows[4].section);
+
         for (int i = 0; i < 10001; ++i) {
             Sweep(history, 145000000, {i % 17});
         }
