@@ -315,6 +315,34 @@ class MqttTest : public QObject {
                      QByteArray::number(time.toSecsSinceEpoch()) + "000000000");
     }
 
+    // The collector keeps its session at the broker: the sweeps published while it was killed
+    // arrive when it comes back under the same client id, as the sensor's log has them.
+    void collectorKeepsItsSession() {
+        TestBroker broker;
+        QVERIFY(broker.Start());
+        const QStringList collector = {
+            "--broker", "mqtt://127.0.0.1:" + broker.port, "--client-id", "keeper", "--count", "2"};
+        QProcess first;
+        first.setReadChannel(QProcess::StandardError);
+        first.start(QStringLiteral(NERIMO_SOURCE_DIR "/tools/nerimo-collect"), collector);
+        QVERIFY(first.waitForReadyRead(10000));  // subscribed
+        first.kill();
+        QVERIFY(first.waitForFinished(5000));
+        QList<QByteArray> logged;
+        {
+            SensorRig rig({"--sweeps", "2", "--mqtt", "mqtt://127.0.0.1:" + broker.port});
+            rig.CheckCleanEnd();
+            QFile log(rig.Path("sweeps.csv"));
+            QVERIFY(log.open(QIODevice::ReadOnly));
+            logged = log.readAll().split('\n').mid(0, 2);
+        }
+        QProcess back;
+        back.start(QStringLiteral(NERIMO_SOURCE_DIR "/tools/nerimo-collect"), collector);
+        QVERIFY2(back.waitForFinished(10000), back.readAllStandardError().constData());
+        QCOMPARE(back.exitCode(), 0);
+        QCOMPARE(back.readAllStandardOutput().split('\n').mid(0, 2), logged);
+    }
+
     // A broker as its operator set it up: an ACL that denies the sweeps' topic (each refusal
     // counted, said once, status 1); messages no larger than 280 bytes (a sweep in parts that
     // join into the log's row, never a reconnection); frozen (SIGSTOP) when the survey is ended
