@@ -343,6 +343,35 @@ class MqttTest : public QObject {
         QCOMPARE(back.readAllStandardOutput().split('\n').mid(0, 2), logged);
     }
 
+    // Messages that are not sweeps on a sweep's topic: the first said, all skipped and counted,
+    // the count said at the end, status 1; the sweep among them written.
+    void collectorSkipsWhatIsNoSweep() {
+        TestBroker broker;
+        QVERIFY(broker.Start());
+        QProcess collector;
+        collector.setReadChannel(QProcess::StandardError);
+        collector.start(QStringLiteral(NERIMO_SOURCE_DIR "/tools/nerimo-collect"),
+                        {"--broker", "mqtt://127.0.0.1:" + broker.port, "--count", "1"});
+        QVERIFY(collector.waitForReadyRead(10000));  // subscribed
+        const auto publish = [&](const QByteArray& payload) {
+            QProcess::execute("mosquitto_pub", {"-p", broker.port, "-q", "1", "-t",
+                                                "nerimo/s1/sweep", "-m", QString(payload)});
+        };
+        publish("{\"id\": \"s1\"");
+        publish("[1, 2]");
+        publish(
+            "{\"id\":\"s1\",\"timestamp\":\"2026-12-08T10:00:00Z\",\"hz_lo\":145000000,"
+            "\"hz_hi\":145012500,\"step\":12500,\"samples\":1,\"power\":[3,4]}");
+        QVERIFY(collector.waitForFinished(10000));
+        QCOMPARE(collector.exitCode(), 1);
+        QCOMPARE(collector.readAllStandardOutput(),
+                 QByteArray("2026-12-08, 10:00:00, 145000000, 145012500, 12500, 1, 3, 4\n"));
+        const QByteArray said = collector.readAllStandardError();
+        QCOMPARE(said.count("not a sweep ("), 1);
+        QVERIFY2(said.endsWith("nerimo-collect: 2 messages that were not a sweep skipped.\n"),
+                 said.constData());
+    }
+
     // A broker as its operator set it up: an ACL that denies the sweeps' topic (each refusal
     // counted, said once, status 1); messages no larger than 280 bytes (a sweep in parts that
     // join into the log's row, never a reconnection); frozen (SIGSTOP) when the survey is ended
