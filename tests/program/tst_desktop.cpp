@@ -91,6 +91,17 @@ class DesktopTest : public QObject {
         QVERIFY(!QFile::exists(survey.Path("log")));
         QCOMPARE(Windows().size(), 1);
         QVERIFY(rig.WaitForCommand(SweepCommand(int(rig.Log().size()) + 1), 2000));
+        // A copy on another receiver of the same machine is a copy of its own: it opens its
+        // window and sweeps beside the first, which sweeps on.
+        {
+            DesktopRig other(session_.path());
+            other.Start({}, "145.5 12.5 14\n");
+            QCOMPARE(Windows().size(), 2);
+            other.ClickAt(kStartStop);
+            QVERIFY(other.WaitForCommand(SweepCommand(2), 5000));
+            QVERIFY(rig.WaitForCommand(SweepCommand(int(rig.Log().size()) + 1), 2000));
+        }
+        QVERIFY(QTest::qWaitFor([] { return Windows().size() == 1; }, 5000));
 
         rig.ClickAt(kStartStop);
         // The panel idle at once, and the finishing step's segment drawn: the last command sent.
