@@ -30,9 +30,10 @@ case "${1:-}" in
     --docs) packages+=(graphviz) ;;
     # the checks of the package (lintian, AppStream, the desktop entry); dropping root in the
     # permission tests; a comma-decimal locale for the locale tests; a broker and its clients
-    # for the MQTT tests, and what the collector in tools/ needs
+    # for the MQTT tests, and what the collector in tools/ needs; InfluxDB, which the collector
+    # writes to
     --test) packages+=("${package[@]}" lintian appstream desktop-file-utils util-linux locales
-                       mosquitto mosquitto-clients python3-paho-mqtt) ;;
+                       mosquitto mosquitto-clients python3-paho-mqtt influxdb) ;;
 esac
 
 # make fuzz: clang with its libFuzzer and sanitizer runtimes, and the symbolizer for its reports.
