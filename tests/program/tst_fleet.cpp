@@ -32,8 +32,8 @@ struct Collector {
     }
     // Ended of itself, with this status.
     bool Ends(int status, int timeoutMs = 20000) {
-        const bool ended = process.state() == QProcess::NotRunning ||
-                           process.waitForFinished(timeoutMs);
+        const bool ended =
+            process.state() == QProcess::NotRunning || process.waitForFinished(timeoutMs);
         Said();
         return ended && process.exitStatus() == QProcess::NormalExit &&
                process.exitCode() == status;
@@ -72,6 +72,46 @@ QString Sweep(int second) {
         .arg(second, 2, 10, QChar('0'));
 }
 
+// InfluxDB 2.x as the collector sees it: buckets looked up and points written with the token
+// "t0ken", the bucket "radio" of "home" the only one; each request's head and body kept.
+class InfluxTwo : public QTcpServer {
+  public:
+    InfluxTwo() {
+        listen(QHostAddress::LocalHost);
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            QTcpSocket* client = nextPendingConnection();
+            connect(client, &QTcpSocket::readyRead, client, [this, client] { Read(client); });
+        });
+    }
+    QList<QByteArray> requests;
+
+  private:
+    void Read(QTcpSocket* client) {
+        QByteArray& in = buffers_[client];
+        in += client->readAll();
+        const qsizetype end = in.indexOf("\r\n\r\n");
+        const QRegularExpressionMatch length =
+            QRegularExpression("Content-Length: (\\d+)", QRegularExpression::CaseInsensitiveOption)
+                .match(QString::fromLatin1(in));
+        if (end < 0 || in.size() < end + 4 + (length.hasMatch() ? length.captured(1).toInt() : 0)) {
+            return;
+        }
+        requests << in;
+        QByteArray answer =
+            "HTTP/1.1 401 Unauthorized\r\nContent-Length: 26\r\n\r\n"
+            "{\"message\":\"unauthorized\"}";
+        if (in.contains("\r\nAuthorization: Token t0ken\r\n")) {
+            answer = in.startsWith("GET /api/v2/buckets?org=home&name=radio ")
+                         ? "HTTP/1.1 200 OK\r\nContent-Length: 31\r\n\r\n"
+                           "{\"buckets\":[{\"name\":\"radio\"}]}"
+                         : "HTTP/1.1 204 No Content\r\n\r\n";
+        }
+        client->write(answer);
+        client->disconnectFromHost();
+    }
+    QHash<QTcpSocket*, QByteArray> buffers_;
+};
+
 }  // namespace
 
 class FleetTest : public QObject {
@@ -87,8 +127,10 @@ class FleetTest : public QObject {
         QVERIFY(broker.Start());
         QVERIFY(influx.Start());
         QTemporaryDir spool;
-        const QStringList options = {"--broker", "mqtt://127.0.0.1:" + broker.port, "--influx",
-                                     influx.url, "--db", "radio", "--spool", spool.path(),
+        const QStringList options = {"--broker",    "mqtt://127.0.0.1:" + broker.port,
+                                     "--influx",    influx.url,
+                                     "--db",        "radio",
+                                     "--spool",     spool.path(),
                                      "--client-id", "fleet"};
         auto collector = std::make_unique<Collector>();
         QVERIFY(collector->Start(options));
@@ -125,9 +167,10 @@ class FleetTest : public QObject {
         QTest::qWait(1500);  // nothing more comes
         QCOMPARE(influx.Count(), logged.size());
         QCOMPARE(StoredPoints(influx), logged);
-        qInfo("InfluxDB stopped for 60 s with %d points, the sensor's log at %lld; %d points at "
-              "the end, the %lld sweeps logged",
-              before, loggedMeanwhile, influx.Count(), logged.size() / 7);
+        qInfo(
+            "InfluxDB stopped for 60 s with %d points, the sensor's log at %lld; %d points at "
+            "the end, the %lld sweeps logged",
+            before, loggedMeanwhile, influx.Count(), logged.size() / 7);
         collector->process.terminate();
         QVERIFY(collector->Ends(0));
         QVERIFY(collector->said.contains("is away (") && collector->said.contains("is back."));
@@ -159,16 +202,15 @@ class FleetTest : public QObject {
     }
 
     // A database that will not take the points ends the collector at once with status 3 and what
-    // to do; a spool that fills drops its oldest batches, says so, ends with status 1 and hands
-    // the rest over once InfluxDB is back.
+    // to do.
     void databaseRefuses_data() {
         QTest::addColumn<bool>("auth");
         QTest::addColumn<QStringList>("options");
         QTest::addColumn<QString>("said");
-        QTest::newRow("wrong password") << true << QStringList{"--db", "radio"}
-                                        << "refused our credentials (401: ";
-        QTest::newRow("no such database") << false << QStringList{"--db", "nope"}
-                                          << "has no database nope: create it";
+        QTest::newRow("wrong password")
+            << true << QStringList{"--db", "radio"} << "refused our credentials (401: ";
+        QTest::newRow("no such database")
+            << false << QStringList{"--db", "nope"} << "has no database nope: create it";
     }
     void databaseRefuses() {
         QFETCH(bool, auth);
@@ -185,24 +227,81 @@ class FleetTest : public QObject {
         credentials.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
         credentials.close();
         Collector collector;
-        collector.process.start(QStringLiteral(NERIMO_SOURCE_DIR "/tools/nerimo-collect"),
-                                QStringList{"--broker", "mqtt://127.0.0.1:" + broker.port,
-                                            "--influx", influx.url, "--influx-credentials",
-                                            credentials.fileName(), "--spool", folder.path()} +
-                                    options);
+        collector.process.start(
+            QStringLiteral(NERIMO_SOURCE_DIR "/tools/nerimo-collect"),
+            QStringList{"--broker", "mqtt://127.0.0.1:" + broker.port, "--influx", influx.url,
+                        "--influx-credentials", credentials.fileName(), "--spool", folder.path()} +
+                options);
         QVERIFY(collector.Ends(3, 10000));
         QVERIFY2(collector.said.contains(said.toUtf8()), collector.said.constData());
     }
 
+    // InfluxDB 2.x: the token from its file, the bucket looked up, the points written to it; a
+    // token it refuses ends the collector at once with status 3.
+    void writesToInfluxTwo_data() {
+        QTest::addColumn<QByteArray>("token");
+        QTest::newRow("its token") << QByteArray("t0ken");
+        QTest::newRow("a wrong token") << QByteArray("stale");
+    }
+    void writesToInfluxTwo() {
+        QFETCH(QByteArray, token);
+        TestBroker broker;
+        QVERIFY(broker.Start());
+        InfluxTwo influx;
+        QTemporaryDir folder;
+        QFile file(folder.filePath("token"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(token + "\n");
+        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+        file.close();
+        const QStringList options = {
+            "--broker",       "mqtt://127.0.0.1:" + broker.port,
+            "--influx",       "http://127.0.0.1:" + QString::number(influx.serverPort()),
+            "--org",          "home",
+            "--bucket",       "radio",
+            "--influx-token", file.fileName(),
+            "--spool",        folder.path(),
+            "--count",        "1"};
+        Collector collector;
+        if (token != "t0ken") {
+            collector.process.start(QStringLiteral(NERIMO_SOURCE_DIR "/tools/nerimo-collect"),
+                                    options);
+            QVERIFY(QTest::qWaitFor(
+                [&] { return collector.process.state() == QProcess::NotRunning; }, 10000));
+            QVERIFY(collector.Ends(3));
+            QVERIFY2(collector.said.contains("refused our credentials (401: "),
+                     collector.said.constData());
+            return;
+        }
+        QVERIFY(collector.Start(options));
+        QProcess::execute("mosquitto_pub",
+                          {"-p", broker.port, "-q", "1", "-t", "nerimo/s9/sweep", "-m", Sweep(7)});
+        QVERIFY(QTest::qWaitFor([&] { return collector.process.state() == QProcess::NotRunning; },
+                                10000));
+        QVERIFY(collector.Ends(0));
+        QCOMPARE(influx.requests.size(), 2);
+        const QByteArray write = influx.requests[1];
+        QVERIFY2(write.startsWith("POST /api/v2/write?org=home&bucket=radio&precision=ns "),
+                 write.constData());
+        QVERIFY(
+            write.endsWith("\r\n\r\nsweep,sensor=s9,hz=145000000 level=3i 1796724007000000000\n"
+                           "sweep,sensor=s9,hz=145012500 level=4i 1796724007000000000\n"));
+    }
+
+    // InfluxDB away and a spool that fills: its oldest batches dropped, said, status 1; the rest
+    // handed over once InfluxDB is back.
     void spoolFills() {
         TestBroker broker;
         TestInflux influx;
         QVERIFY(broker.Start());
         QTemporaryDir spool;
         // 300 bytes: two sweeps of two points.
-        const QStringList options = {"--broker", "mqtt://127.0.0.1:" + broker.port, "--influx",
-                                     influx.url, "--db", "radio", "--spool", spool.path(),
-                                     "--spool-size", "0.0003", "--client-id", "small"};
+        const QStringList options = {"--broker",     "mqtt://127.0.0.1:" + broker.port,
+                                     "--influx",     influx.url,
+                                     "--db",         "radio",
+                                     "--spool",      spool.path(),
+                                     "--spool-size", "0.0003",
+                                     "--client-id",  "small"};
         Collector away;
         QVERIFY(away.Start(options + QStringList{"--count", "5"}));
         for (int second = 0; second < 5; ++second) {
@@ -219,8 +318,8 @@ class FleetTest : public QObject {
         QVERIFY(influx.Start());
         Collector back;
         QVERIFY(back.Start(options + QStringList{"--count", "1"}));
-        QProcess::execute("mosquitto_pub", {"-p", broker.port, "-q", "1", "-t", "nerimo/s9/sweep",
-                                            "-m", Sweep(9)});
+        QProcess::execute("mosquitto_pub",
+                          {"-p", broker.port, "-q", "1", "-t", "nerimo/s9/sweep", "-m", Sweep(9)});
         QVERIFY(back.Ends(0));
         QSet<QString> times;
         for (const QJsonArray& row : influx.Select("SELECT level FROM sweep")) {

@@ -26,8 +26,8 @@ class TestInflux {
   public:
     explicit TestInflux(bool auth = false) : auth_(auth) {
         const QString folder = dir.path();
-        QByteArray config = "reporting-enabled = false\nbind-address = \"127.0.0.1:" +
-                            FreePort() + "\"\n[meta]\n  dir = \"" + folder.toLocal8Bit() +
+        QByteArray config = "reporting-enabled = false\nbind-address = \"127.0.0.1:" + FreePort() +
+                            "\"\n[meta]\n  dir = \"" + folder.toLocal8Bit() +
                             "/meta\"\n  logging-enabled = false\n[data]\n  dir = \"" +
                             folder.toLocal8Bit() + "/data\"\n  wal-dir = \"" +
                             folder.toLocal8Bit() +
@@ -78,7 +78,8 @@ class TestInflux {
         QByteArray answer;
         Send("GET", "/query?" + fields.query(QUrl::FullyEncoded), {}, &answer);
         QList<QJsonArray> rows;
-        const QJsonArray results = QJsonDocument::fromJson(answer).object().value("results").toArray();
+        const QJsonArray results =
+            QJsonDocument::fromJson(answer).object().value("results").toArray();
         for (const QJsonValue result : results) {
             for (const QJsonValue series : result.toObject().value("series").toArray()) {
                 const QJsonObject tags = series.toObject().value("tags").toObject();
