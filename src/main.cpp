@@ -21,10 +21,12 @@
 #include "QtSerialPort.h"
 #include "Report.h"
 #include "SerialPortList.h"
+#include "SettingsFile.h"
 #include "StartupError.h"
 #include "Survey.h"
 #include "SystemClock.h"
 #include "UnixSignals.h"
+#include "WatchWindow.h"
 
 namespace {
 
@@ -81,6 +83,24 @@ int RunWindow(Platform& platform, const nerimo::CommandLine& options) {
         window.StartActivityLog(options.activityPath);
     }
     window.show();
+    return QApplication::exec();
+}
+
+// Sensors watched through their broker: no receiver, no settings read; the history windows'
+// places remembered beside the settings file all the same.
+int RunWatch(Platform& platform, const nerimo::CommandLine& options) {
+    nerimo::WatchWindow window({platform.broker, platform.clock, platform.messages, platform.files,
+                                nerimo::SettingsFileOf({platform.program.Folder(),
+                                                        platform.program.UserFolder(),
+                                                        options.settingsPath,
+                                                        {},
+                                                        platform.program.Installed()})
+                                    .first,
+                                *options.broker, options.sensors});
+    const nerimo::platform::UnixSignals ending({SIGINT, SIGTERM, SIGHUP},
+                                               [](int) { QApplication::quit(); });
+    window.show();
+    window.Start();
     return QApplication::exec();
 }
 
@@ -156,8 +176,9 @@ int main(int argc, char* argv[]) {
     }
     try {
         Platform platform;
-        const int status =
-            options.headless ? RunSurvey(platform, options) : RunWindow(platform, options);
+        const int status = options.headless ? RunSurvey(platform, options)
+                           : options.watch  ? RunWatch(platform, options)
+                                            : RunWindow(platform, options);
         // A radio that does not let go (a connect or a call that hangs) holds nothing up: past
         // the deadline the program ends as it stands, and the system closes what it held.
         if (!platform.radio.Finish(kRadioDeadlineMs)) {

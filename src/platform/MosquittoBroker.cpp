@@ -109,6 +109,9 @@ void MosquittoBroker::Connected(int reason, const mosquitto_property* properties
         mosquitto_property_read_int32(properties, MQTT_PROP_MAXIMUM_PACKET_SIZE, &largest, false);
         largestPacket_ = largest;
         retrySeconds_ = kFirstRetrySeconds;
+        for (const QByteArray& filter : filters_) {
+            mosquitto_subscribe_v5(client_, nullptr, filter.constData(), 1, 0, nullptr);
+        }
         Tell(Event::Connected, {});
         return;
     }
@@ -139,6 +142,11 @@ int MosquittoBroker::V5Reason(int connack) {
     }
 }
 
+void MosquittoBroker::Subscribe(const QList<QByteArray>& filters, Messages messages) {
+    filters_ = filters;
+    messages_ = std::move(messages);
+}
+
 void MosquittoBroker::Start(const BrokerOptions& options, const QByteArray& willTopic,
                             const QByteArray& willPayload, Events events) {
     events_ = std::move(events);
@@ -151,8 +159,24 @@ void MosquittoBroker::Start(const BrokerOptions& options, const QByteArray& will
         mosquitto_username_pw_set(client_, options.user.toUtf8().constData(),
                                   options.password.toUtf8().constData());
     }
-    mosquitto_will_set(client_, willTopic.constData(), int(willPayload.size()),
-                       willPayload.constData(), 1, true);
+    if (!willTopic.isEmpty()) {
+        mosquitto_will_set(client_, willTopic.constData(), int(willPayload.size()),
+                           willPayload.constData(), 1, true);
+    }
+    if (messages_) {
+        mosquitto_message_v5_callback_set(
+            client_, [](mosquitto*, void* self, const mosquitto_message* message,
+                        const mosquitto_property*) {
+                QByteArray topic(message->topic);
+                QByteArray payload(static_cast<const char*>(message->payload), message->payloadlen);
+                QMetaObject::invokeMethod(
+                    &Of(self),
+                    [self, topic = std::move(topic), payload = std::move(payload)] {
+                        Of(self).messages_(topic, payload);
+                    },
+                    Qt::QueuedConnection);
+            });
+    }
     if (options.tls) {
         if (options.caFile.isEmpty()) {
             mosquitto_int_option(client_, MOSQ_OPT_TLS_USE_OS_CERTS, 1);

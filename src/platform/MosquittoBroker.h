@@ -27,6 +27,7 @@ class MosquittoBroker : public QObject, public Broker {
     MosquittoBroker();
     ~MosquittoBroker() override;
 
+    void Subscribe(const QList<QByteArray>& filters, Messages messages) override;
     void Start(const BrokerOptions& options, const QByteArray& willTopic,
                const QByteArray& willPayload, Events events) override;
     Handed Publish(const QByteArray& topic, const QByteArray& payload, bool retain) override;
@@ -47,6 +48,8 @@ class MosquittoBroker : public QObject, public Broker {
     mosquitto* client_ = nullptr;
     std::thread network_;
     Events events_;
+    QList<QByteArray> filters_;
+    Messages messages_;
     int retrySeconds_ = 1;  // the network thread's
     std::atomic<long long> handedOver_ = 0;
     std::atomic<long long> acknowledged_ = 0;

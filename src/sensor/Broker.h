@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <functional>
 
@@ -30,9 +31,16 @@ class Broker {
         TooLarge,  // larger than the broker takes (MaximumMessage)
     };
 
+    // A message from the broker: its topic and payload.
+    using Messages = std::function<void(const QByteArray& topic, const QByteArray& payload)>;
+
     virtual ~Broker() = default;
 
-    // Starts connecting; the broker publishes the will, retained, should it lose the connection.
+    // Before Start: at every connection, subscribe to these topic filters (QoS 1), and hand what
+    // comes to `messages`.
+    virtual void Subscribe(const QList<QByteArray>& filters, Messages messages) = 0;
+    // Starts connecting; the broker publishes the will, retained, should it lose the connection
+    // (none with an empty topic).
     virtual void Start(const BrokerOptions& options, const QByteArray& willTopic,
                        const QByteArray& willPayload, Events events) = 0;
     // Hands a message over, QoS 1.

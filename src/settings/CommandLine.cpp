@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -34,27 +35,50 @@ constexpr int kLongestPrefix = 1000;  // bytes of a topic's level
 // wrong.
 std::optional<int> ReadBrokerOptions(const QCommandLineParser& parser, FileAccess& files,
                                      CommandLine* options) {
-    if (!parser.isSet(QStringLiteral("mqtt"))) {
+    const bool watch = parser.isSet(QStringLiteral("watch"));
+    if (watch && parser.isSet(QStringLiteral("mqtt"))) {
+        return Usage(QStringLiteral("--watch and --mqtt go one without the other."));
+    }
+    if (!watch && parser.isSet(QStringLiteral("sensor"))) {
+        return Usage(QStringLiteral("--sensor goes with --watch."));
+    }
+    if (watch && parser.isSet(QStringLiteral("sensor-id"))) {
+        return Usage(QStringLiteral("--sensor-id goes with --mqtt; --watch takes --sensor."));
+    }
+    if (!watch && !parser.isSet(QStringLiteral("mqtt"))) {
         for (const char* name :
              {"mqtt-ca", "mqtt-topic", "sensor-id", "mqtt-credentials", "mqtt-user"}) {
             if (parser.isSet(QLatin1String(name))) {
-                return Usage(QStringLiteral("--%1 goes with --mqtt.").arg(QLatin1String(name)));
+                return Usage(
+                    QStringLiteral("--%1 goes with --mqtt or --watch.").arg(QLatin1String(name)));
             }
         }
         return std::nullopt;
     }
     BrokerOptions broker;
     QString error;
-    if (!ParseBrokerUrl(parser.value(QStringLiteral("mqtt")), &broker, &error)) {
+    if (!ParseBrokerUrl(parser.value(QLatin1String(watch ? "watch" : "mqtt")), &broker, &error)) {
         return Usage(error);
     }
     broker.caFile = parser.value(QStringLiteral("mqtt-ca"));
     if (parser.isSet(QStringLiteral("mqtt-topic"))) {
         broker.prefix = parser.value(QStringLiteral("mqtt-topic"));
     }
+    // A watcher's own name at the broker, apart from every other's.
     broker.sensorId = parser.isSet(QStringLiteral("sensor-id"))
                           ? parser.value(QStringLiteral("sensor-id"))
-                          : QSysInfo::machineHostName();
+                      : watch ? QStringLiteral("watch-%1-%2")
+                                    .arg(QSysInfo::machineHostName())
+                                    .arg(QCoreApplication::applicationPid())
+                              : QSysInfo::machineHostName();
+    options->watch = watch;
+    options->sensors = parser.values(QStringLiteral("sensor"));
+    static const QRegularExpression kLevel(QStringLiteral("[#+/]"));
+    for (const QString& sensor : std::as_const(options->sensors)) {
+        if (sensor.isEmpty() || sensor.contains(kLevel)) {
+            return Usage(QStringLiteral("--sensor takes a sensor's id, without +, # or /."));
+        }
+    }
     // A topic level may hold no wildcard, and the sensor's name no level of its own.
     static const QRegularExpression kWildcards(QStringLiteral("[#+]"));
     if (broker.prefix.isEmpty() || broker.prefix.contains(kWildcards) ||
@@ -241,11 +265,24 @@ void DescribeOptions(QCommandLineParser* parser) {
         QStringLiteral("With --channels: look at the channel NAME between the others, every "
                        "PRIORITY_EVERY= seconds; may be given again."),
         QStringLiteral("NAME"));
-    parser->addOptions(
-        {help,      version,  device,      settings,  checkSettings, listPorts, headless,
-         log,       activity, lockouts,    bookmarks, sweeps,        picture,   historyPicture,
-         wait,      giveUp,   quiet,       range,     settle,        mqtt,      mqttCa,
-         mqttTopic, sensorId, credentials, mqttUser,  channels,      group,     priority});
+    const QCommandLineOption watch(
+        QStringLiteral("watch"),
+        QStringLiteral("Watch the sensors that publish to the MQTT broker at mqtt://host[:port] or "
+                       "mqtts://host[:port], with no receiver: their state, their sweeps and "
+                       "their activities. Takes --mqtt-ca, --mqtt-topic, --mqtt-credentials and "
+                       "--mqtt-user as --mqtt does."),
+        QStringLiteral("URL"));
+    const QCommandLineOption sensor(
+        QStringLiteral("sensor"),
+        QStringLiteral("With --watch: watch the sensor ID alone, its history shown once it is "
+                       "heard; may be given again."),
+        QStringLiteral("ID"));
+    parser->addOptions({help,      version,   device,   settings,       checkSettings,
+                        listPorts, headless,  log,      activity,       lockouts,
+                        bookmarks, sweeps,    picture,  historyPicture, wait,
+                        giveUp,    quiet,     range,    settle,         mqtt,
+                        mqttCa,    mqttTopic, sensorId, credentials,    mqttUser,
+                        channels,  group,     priority, watch,          sensor});
 }
 
 // What a survey's options say of how long it runs and what it sweeps, into `options`; the exit
@@ -343,6 +380,12 @@ std::optional<int> ParseCommandLine(const QStringList& arguments, FileAccess& fi
     }
     if (const std::optional<int> status = ReadBrokerOptions(parser, files, options)) {
         return *status;
+    }
+    if (options->watch &&
+        (options->headless || set("log") || set("activity") || set("channels") || set("range"))) {
+        return Usage(
+            QStringLiteral("--watch opens a window of its own: --headless, --log, --activity, "
+                           "--channels and --range go without it."));
     }
     if (options->headless && options->logPath.isEmpty()) {
         return Usage(QStringLiteral("--headless needs --log FILE."));

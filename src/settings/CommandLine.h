@@ -25,7 +25,9 @@ struct CommandLine {
     bool quiet = false;            // a survey says only what went wrong
     QString settingsPath;          // another settings file in place of Nerimo.ini
     QByteArray device;             // the receiver's device, in place of DEVICE= and COM=
-    std::optional<BrokerOptions> broker;  // --mqtt: publish the sweeps there
+    std::optional<BrokerOptions> broker;  // --mqtt: publish the sweeps there; --watch: watch there
+    bool watch = false;                   // --watch: watch sensors through the broker, no receiver
+    QStringList sensors;                  // --sensor: the sensors watched; none: all
     std::optional<SweepPlan> range;       // --range: a survey's own steps
     QString channelsPath;                 // --channels: a list of channels to scan
     QStringList groups;                   // --group: the list's groups to scan; none: all

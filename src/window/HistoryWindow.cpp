@@ -189,8 +189,14 @@ void HistoryWindow::ShowRows(const HistoryModel& model) {
     view_->SetModel(model);
     const bool log = &model == &log_;
     (log ? logItem_ : thisRun_)->setChecked(true);
-    setWindowTitle(log ? QStringLiteral("Nerimo history: %1").arg(logName_)
-                       : QStringLiteral("Nerimo history"));
+    setWindowTitle(log ? QStringLiteral("Nerimo history: %1").arg(logName_) : liveTitle_);
+}
+
+void HistoryWindow::SetLiveTitle(const QString& title) {
+    liveTitle_ = title;
+    if (&view_->model() == &live_) {
+        setWindowTitle(title);
+    }
 }
 
 void HistoryWindow::ShownChanged() {

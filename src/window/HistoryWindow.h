@@ -39,6 +39,8 @@ class HistoryWindow : public QMainWindow {
     // sweeps go before those of this run (`keepRows`) or in place of them.
     void LoadLog(const QString& path, bool keepRows);
     bool Loading() const { return loader_.Loading(); }
+    // The window's title while it shows the live rows ("Nerimo history").
+    void SetLiveTitle(const QString& title);
     HistoryView& view() { return *view_; }
     QTableView& activityView() { return *activityView_; }
     QTableView& channelView() { return *channelView_; }
@@ -63,6 +65,7 @@ class HistoryWindow : public QMainWindow {
     HistoryModel& live_;  // the run's
     HistoryModel log_;    // a log opened, apart from the run
     QString logName_;
+    QString liveTitle_ = QStringLiteral("Nerimo history");
     WindowState& state_;
     MessageBox& messages_;
     HistoryView* view_;

@@ -5,6 +5,7 @@
 
 #include "CoreFakes.h"
 #include "SensorFakes.h"
+#include "SensorWatch.h"
 #include "SweepPublisher.h"
 
 // The band sensor's messages, on a broker in memory: what goes, in what order, what waits while
@@ -198,6 +199,113 @@ class SensorTest : public QObject {
                                     "authorised.",
                                     "The broker at h:1883 speaks MQTT 3.1.1 only: a message it "
                                     "refuses cannot be told from one it takes."}));
+    }
+
+    // What a watcher makes of a sensor's own messages, whole or in parts, retained or not: each
+    // sweep once with its frequencies and levels, a list's pass with its channels' names and
+    // modes, the activities, the state (the will's "offline" since it was heard); and what it
+    // makes of messages no sensor sends: nothing.
+    void watchesWhatTheSensorPublishes() {
+        nerimo::testing::FakeBroker sensorSide;
+        nerimo::testing::FakeBroker watcherSide;
+        nerimo::testing::FixedClock clock;
+        const auto quiet = [](const QString&) {};
+        nerimo::SweepPublisher publisher({sensorSide,
+                                          clock,
+                                          {"h", 1883, false, {}, "band/east", "s1", {}, {}},
+                                          [] { return QStringLiteral("/dev/ttyUSB0"); },
+                                          quiet,
+                                          quiet,
+                                          quiet,
+                                          quiet});
+        QList<nerimo::RemoteSweep> swept;
+        QList<nerimo::Activity> activities;
+        nerimo::SensorWatch watch(
+            {watcherSide,
+             clock,
+             {"h", 1883, false, {}, "band/east", "w", {}, {}},
+             {"s1", "s2"},
+             [](const nerimo::RemoteSensor&) {},
+             [&](const QString& id, const nerimo::RemoteSweep& sweep) {
+                 QCOMPARE(id, QStringLiteral("s1"));
+                 swept << sweep;
+             },
+             [&](const QString&, const nerimo::Activity& activity) { activities << activity; },
+             [](nerimo::Broker::Event, const QString&) {}});
+        watch.Start();
+        QCOMPARE(watcherSide.filters.size(), 14);
+        QVERIFY(watcherSide.filters.contains("band/east/s2/scan/+"));
+        publisher.Start();
+        sensorSide.largest = 300;  // the 101 steps go in parts
+        sensorSide.Say(nerimo::Broker::Event::Connected);
+        const auto pass = [&](const nerimo::SweepPlan& plan) {
+            publisher.SweepBegan({plan, clock.now, nerimo::Mode::Am});
+            nerimo::SweepSummary summary;
+            for (int i = 0; i < plan.Count(); ++i) {
+                publisher.Measured(plan.HertzAt(i), (i * 7) % 17, nerimo::Reply::Answered);
+                summary.Count(nerimo::Reply::Answered);
+            }
+            publisher.SweepEnded(summary);
+            clock.now = clock.now.addSecs(10);
+        };
+        pass(nerimo::BandPlan(145000000, 12500, 101));
+        nerimo::SweepPlan channels{{{118100000, nerimo::Mode::Am, "Tower", false},
+                                    {145500000, std::nullopt, "Calling, east", false}},
+                                   12500,
+                                   true};
+        pass(channels);
+        publisher.ActivityChanged({145025000, "Net", 9, clock.now.addSecs(-60), clock.now, 4},
+                                  nerimo::ActivityEvent::Ended);
+        for (const QByteArray& message : std::as_const(sensorSide.published)) {
+            const qsizetype space = message.indexOf(' ');
+            watch.Heard(message.left(space), message.mid(space + 1).replace(" (retained)", ""));
+        }
+        QCOMPARE(swept.size(), 2);
+        QCOMPARE(swept[0].plan.Count(), 101);
+        QCOMPARE(swept[0].plan.HertzAt(100), 146250000);
+        QCOMPARE(swept[0].mode, nerimo::Mode::Am);
+        QCOMPARE(swept[0].levels[5], 1);  // 35 % 17
+        QVERIFY(swept[1].plan.channels);
+        QCOMPARE(swept[1].plan.steps[1].name, QStringLiteral("Calling, east"));
+        QCOMPARE(swept[1].plan.steps[1].mode, nerimo::Mode::Am);  // the pass's own
+        QCOMPARE(swept[1].levels, (std::vector<int>{0, 7}));
+        QCOMPARE(activities.size(), 1);
+        QCOMPARE(activities[0].hertz, 145025000);
+        QCOMPARE(activities[0].sweeps, 4);
+        const nerimo::RemoteSensor& sensor = watch.sensors().at("s1");
+        QCOMPARE(sensor.state, QStringLiteral("online"));
+        QCOMPARE(sensor.channels, 2);
+        QCOMPARE(sensor.lowHertz, 118100000);
+
+        // The will, with no time: offline since it was heard.
+        clock.now = clock.now.addSecs(300);
+        watch.Heard("band/east/s1/status", R"({"since":null,"state":"offline"})");
+        QCOMPARE(sensor.state, QStringLiteral("offline"));
+        QCOMPARE(sensor.since, clock.now);
+
+        const QByteArray sweepTopic = "band/east/s1/sweep";
+        for (
+            const auto& [topic, payload] : std::initializer_list<std::pair<QByteArray, QByteArray>>{
+                {sweepTopic, "not json"},
+                {sweepTopic, "[1, 2]"},
+                {sweepTopic,
+                 R"({"timestamp":"2027-01-01T00:00:00Z","hz_lo":1,"step":0,"power":[1]})"},
+                {sweepTopic,
+                 R"({"timestamp":"2027-01-01T00:00:00Z","hz_lo":-5,"step":5,"power":[1]})"},
+                {sweepTopic,
+                 R"({"timestamp":"2027-01-01T00:00:00Z","hz_lo":5,"step":5,"power":[]})"},
+                {sweepTopic, R"({"timestamp":"yesterday","hz_lo":5,"step":5,"power":[1]})"},
+                {sweepTopic,
+                 R"({"timestamp":"2027-01-01T00:00:00Z","hz_lo":5,"step":5,"power":[1],"part":1,"parts":2})"},
+                {"band/east/s1/channels",
+                 R"({"timestamp":"2027-01-01T00:00:01Z","channels":[{"hz":"x"}]})"},
+                {"band/s1/sweep",
+                 R"({"timestamp":"2027-01-01T00:00:02Z","hz_lo":5,"step":5,"power":[1]})"},
+                {"band/east", "{}"}}) {
+            watch.Heard(topic, payload);
+        }
+        QCOMPARE(swept.size(), 2);
+        QCOMPARE(watch.sensors().size(), 1);
     }
 };
 

@@ -15,6 +15,12 @@ struct FakeBroker : Broker {
     Events events;
     QList<QByteArray> published;  // "topic payload", retained ones with " (retained)"
     bool finished = false;
+    QList<QByteArray> filters;
+    Messages messages;  // hands a message to the subscriber
+    void Subscribe(const QList<QByteArray>& subscribed, Messages heard) override {
+        filters = subscribed;
+        messages = std::move(heard);
+    }
     void Start(const BrokerOptions&, const QByteArray& willTopic, const QByteArray& willPayload,
                Events said) override {
         will = willTopic + ' ' + willPayload;

@@ -24,6 +24,7 @@
 #include "SettingsFakes.h"
 #include "SettingsSave.h"
 #include "StationFakes.h"
+#include "WatchWindow.h"
 #include "Waterfall.h"
 #include "WindowLook.h"
 #include "WindowPlace.h"
@@ -1229,6 +1230,93 @@ class WindowTest : public QObject {
         QCOMPARE(port_.calls.last(), QStringLiteral("close"));
         scheduler_.RunFor(5);
         QCOMPARE(port_.written.size(), 1);  // nothing goes out after it
+    }
+
+    // Watching sensors with no receiver: the table of those heard and their state as it
+    // changes (the will at once), the one named on the command line opened by itself, another by
+    // Enter, each history window fed by its sweeps and activities; the current one's last sweep
+    // drawn as a trace; the broker's state in the status bar and the title.
+    void watchesSensorsWithNoReceiver() {
+        const QTemporaryDir folder;
+        nerimo::WatchWindow window({broker_,
+                                    clock_,
+                                    messages_,
+                                    files_,
+                                    folder.filePath("Nerimo.ini"),
+                                    {"h", 1883, false, {}, "nerimo", "w", {}, {}},
+                                    {"s1"}});
+        window.show();
+        window.Start();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(window.windowTitle(), QStringLiteral("Nerimo: 0 sensors at h:1883, 0 online"));
+        broker_.Say(nerimo::Broker::Event::Connected);
+        QCOMPARE(window.Status(), QStringLiteral("Watching the sensors at h:1883."));
+        const auto hear = [&](const QByteArray& topic, const QByteArray& payload) {
+            broker_.messages(topic, payload);
+        };
+        const auto sweep = [](const char* time, const char* power) {
+            return QByteArray("{\"id\":\"x\",\"timestamp\":\"") + time +
+                   "\",\"hz_lo\":145000000,\"hz_hi\":145050000,\"step\":12500,\"samples\":1,"
+                   "\"power\":[" +
+                   power + "]}";
+        };
+        hear("nerimo/s1/status", "{\"since\":\"2026-12-07T09:00:00Z\",\"state\":\"online\"}");
+        hear("nerimo/s1/sweep", sweep("2026-12-07T09:20:30Z", "0,1,9,5,0"));
+        hear("nerimo/s2/sweep", sweep("2026-12-07T09:20:31Z", "0,0,0,0,16"));
+        hear("nerimo/s1/activity",
+             "{\"Frequency_Hz\":145025000,\"Name\":\"Net\",\"Max_Level\":9,\"Sweeps\":3,"
+             "\"Start_Timestamp\":\"2026-12-07T09:18:00Z\",\"End_Timestamp\":\"2026-12-07T09:20:"
+             "30Z\"}");
+        QCOMPARE(window.windowTitle(), QStringLiteral("Nerimo: 2 sensors at h:1883, 2 online"));
+        const QAbstractItemModel& table = *window.sensorView().model();
+        QCOMPARE(table.rowCount(), 2);
+        QCOMPARE(table.index(0, nerimo::SensorTable::Range).data().toString(),
+                 QStringLiteral("145.0000 – 145.0500 MHz"));
+
+        nerimo::HistoryWindow* first = window.HistoryOf("s1");
+        QVERIFY(first && first->isVisible() && !window.HistoryOf("s2"));
+        QCOMPARE(first->view().model().rows().size(), size_t(1));
+        QCOMPARE(first->view().model().Value(first->view().model().rows()[0], 2), 9.0);
+        QTRY_COMPARE(first->activityView().model()->rowCount(), 1);
+        QCOMPARE(first->windowTitle(), QStringLiteral("Nerimo history: sensor s1, online"));
+
+        // The trace of s1, current as the first row: its peak at the middle step.
+        nerimo::TraceView& trace = window.trace();
+        const QDateTime swept(QDate(2026, 12, 7), QTime(9, 20, 30), Qt::UTC);
+        QCOMPARE(trace.accessibleDescription(),
+                 QStringLiteral("s1 at %1: strongest level 9 at 145.0250 MHz")
+                     .arg(swept.toLocalTime().toString(Qt::ISODate)));
+        const QImage drawn = trace.grab().toImage();
+        int top = drawn.height();
+        int topX = -1;
+        for (int x = 0; x < drawn.width(); ++x) {
+            for (int y = 0; y < top; ++y) {
+                if (drawn.pixelColor(x, y) == QColor(Qt::green)) {
+                    top = y;
+                    topX = x;
+                }
+            }
+        }
+        QVERIFY2(qAbs(topX - drawn.width() / 2) <= 2, qPrintable(QString::number(topX)));
+
+        window.sensorView().setFocus();
+        window.sensorView().selectRow(1);
+        QTest::keyClick(&window.sensorView(), Qt::Key_Return);
+        nerimo::HistoryWindow* second = window.HistoryOf("s2");
+        QVERIFY(second && second->isVisible());
+        QCOMPARE(second->view().model().rows().size(), size_t(1));  // the sweep heard before
+        QVERIFY(trace.accessibleDescription().startsWith("s2 at "));
+
+        // Its will: offline at once, since it was heard.
+        hear("nerimo/s1/status", "{\"since\":null,\"state\":\"offline\"}");
+        QCOMPARE(table.index(0, nerimo::SensorTable::State).data().toString(),
+                 QStringLiteral("offline"));
+        QCOMPARE(first->windowTitle(), QStringLiteral("Nerimo history: sensor s1, offline"));
+        broker_.Say(nerimo::Broker::Event::Lost, "the connection was closed");
+        QCOMPARE(window.Status(), QStringLiteral("The broker at h:1883 is away (the connection "
+                                                 "was closed); trying again."));
+        QCOMPARE(window.windowTitle(),
+                 QStringLiteral("Nerimo: 2 sensors at h:1883, 1 online (the broker is away)"));
     }
 };
 
