@@ -8,6 +8,8 @@
 #include <QTcpSocket>
 
 #include "Rig.h"
+#include "SensorRig.h"
+#include "TestBroker.h"
 
 using namespace nerimo::testing;
 
@@ -552,6 +554,49 @@ class DesktopTest : public QObject {
             next.StartProgram(std::nullopt);
             QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(next.Path("Nerimo.ini")), 10000);
         }
+    }
+
+    // A window on another desk watching a sensor through a real broker: the sensor online in its
+    // title and its last sweep drawn; killed, offline at once (its will); the broker restarted,
+    // the window says it is away and is back by itself; ended by SIGTERM, status 0.
+    void watchesARemoteSensor() {
+        TestBroker broker;
+        QVERIFY(broker.Start());
+        const QString url = "mqtt://127.0.0.1:" + broker.port;
+        SensorRig sensor({"--mqtt", url});
+        Rig watcher(session_.path());
+        watcher.StartProgram(std::nullopt, false, {"--watch", url});
+        const QString name = "Nerimo: 1 sensor at 127.0.0.1:" + broker.port + ", %1 online%2";
+        const auto title = [] {
+            return QString::fromUtf8(Xdotool({"search", "--name", "^Nerimo: ", "getwindowname"}))
+                .trimmed();
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(title(), name.arg(1).arg(QString()), 15000);
+        const QStringList place =
+            QString::fromLatin1(
+                Xdotool({"search", "--name", "^Nerimo: ", "getwindowgeometry", "--shell"}))
+                .split('\n');
+        const auto field = [&](const char* key) {
+            return place.filter(QLatin1String(key) + '=').value(0).section('=', 1).toInt();
+        };
+        const QRect window(field("X"), field("Y"), field("WIDTH"), field("HEIGHT"));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            Count(QGuiApplication::primaryScreen()
+                      ->grabWindow(0, window.x(), window.y(), window.width(), window.height())
+                      .toImage(),
+                  QRect(0, window.height() / 2, window.width(), window.height() / 2),
+                  Qt::green) > 50,
+            10000);
+
+        sensor.program.kill();
+        QTRY_COMPARE_WITH_TIMEOUT(title(), name.arg(0).arg(QString()), 5000);
+        broker.Stop();
+        QTRY_COMPARE_WITH_TIMEOUT(title(), name.arg(0).arg(" (the broker is away)"), 5000);
+        QVERIFY(broker.Start());
+        QTRY_COMPARE_WITH_TIMEOUT(title(), name.arg(0).arg(QString()), 10000);
+        watcher.program.terminate();
+        QVERIFY(watcher.Ended(5000));
+        QCOMPARE(watcher.program.exitCode(), 0);
     }
 
     // A long run for the sanitizer build (make test-asan): 2,000 steps and more of 8 MHz sweeps

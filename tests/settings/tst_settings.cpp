@@ -291,6 +291,16 @@ class SettingsTest : public QObject {
             "window  0 ");
         row("topic too long", {"--mqtt", "mqtt://h", "--mqtt-topic", QString(1001, 'n')}, 2);
         row("user without a password", {"--mqtt", "mqtt://h", "--mqtt-user", "me"}, 2);
+        row("watch", {"--watch", "mqtts://h", "--sensor", "s1", "--sensor", "s2"}, -1,
+            "watch h:8883 s1+s2");
+        row("watch with a topic", {"--watch", "mqtt://h", "--mqtt-topic", "band"}, -1,
+            "watch h:1883 ");
+        row("sensor without watch", {"--sensor", "s1"}, 2);
+        row("watch and publish", {"--watch", "mqtt://h", "--mqtt", "mqtt://h"}, 2);
+        row("watch as a sensor", {"--watch", "mqtt://h", "--sensor-id", "s1"}, 2);
+        row("watch with a wildcard", {"--watch", "mqtt://h", "--sensor", "+"}, 2);
+        row("watch a survey", {"--watch", "mqtt://h", "--headless", "--log", "s.csv"}, 2);
+        row("watch and log", {"--watch", "mqtt://h", "--log", "s.csv"}, 2);
     }
 
     // --range as rtl_power takes it: the first frequency, the step and the count of steps, the
@@ -382,7 +392,13 @@ class SettingsTest : public QObject {
         const std::optional<int> ended =
             nerimo::ParseCommandLine(QStringList{"nerimo"} + arguments, files, &options);
         QCOMPARE(ended.value_or(-1), status);
-        if (!ended) {
+        if (!ended && options.watch) {
+            QCOMPARE(QStringLiteral("watch %1:%2 %3")
+                         .arg(options.broker->host)
+                         .arg(options.broker->port)
+                         .arg(options.sensors.join('+')),
+                     chosen);
+        } else if (!ended) {
             QCOMPARE(QStringLiteral("%1 %2 %3 %4")
                              .arg(options.headless ? "headless" : "window", options.logPath)
                              .arg(options.sweeps)
