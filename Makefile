@@ -1,7 +1,8 @@
 # The front door: `make run` and `make test` install what is missing, build and go.
 BUILD_DIR := build
 
-.PHONY: all deps test-deps configure build demo run survey test test-asan coverage bench fuzz \
+.PHONY: all deps test-deps configure build demo run survey test test-asan coverage bench \
+	bench-fleet fuzz \
 	installed deb install architecture clean
 
 all: build
@@ -85,6 +86,11 @@ coverage: test-deps
 SOAK ?= 120
 bench: build
 	@scripts/with-xvfb.sh $(BUILD_DIR)/bench/nerimo-bench $(or $(SOAK),120) "$(PROGRAM)" $(ONLY)
+
+# A fleet on this machine: SENSORS surveys (20) into one Mosquitto, the collector into one
+# InfluxDB, and a window watching four of them, for SECONDS (120); what it costs and loses.
+bench-fleet: test-deps build
+	@$(BUILD_DIR)/bench/nerimo-bench-fleet $(or $(SENSORS),20) $(or $(SECONDS),120)
 
 # The libFuzzer targets, built with clang in a folder of their own; FUZZ_SECONDS for each.
 FUZZ_DIR := build-fuzz

@@ -2,6 +2,8 @@
 
 // What the kernel counts of a running process, for the tests and the benchmark.
 
+#include <unistd.h>
+
 #include <QFile>
 #include <QString>
 #include <optional>
@@ -15,6 +17,20 @@ inline std::optional<double> ProcessorSeconds(qint64 pid) {
         return std::nullopt;
     }
     return file.readAll().split(' ').value(0).toDouble() / 1e9;
+}
+
+// Processor time all the threads of the process have used, in seconds, in the kernel's clock
+// ticks (utime and stime of /proc/PID/stat).
+inline std::optional<double> AllThreadsSeconds(qint64 pid) {
+    QFile file(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return std::nullopt;
+    }
+    // The fields after the command, which may hold spaces, in its parentheses.
+    const QByteArray stat = file.readAll();
+    const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+    return (fields.value(11).toDouble() + fields.value(12).toDouble()) /
+           double(::sysconf(_SC_CLK_TCK));
 }
 
 // A line of /proc/PID/status in kilobytes ("VmRSS", "VmHWM").
