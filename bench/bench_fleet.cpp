@@ -3,8 +3,8 @@
 // writing them into one InfluxDB, and a window watching four of them, for SECONDS. Prints the
 // points written a second, the sweeps lost (logged by a sensor, not in the database), the delay
 // from a sweep's delivery by the broker to its being in the database (median and 99th
-// percentile), and the processor and memory of the collector, the broker, the database and the
-// watching window.
+// percentile), the processor and memory of the collector, the broker, the database and the
+// watching window, and the delay from delivery to a watching window's drawing.
 //
 // nerimo-bench-fleet [SENSORS [SECONDS]]   (20 and 120 by default)
 
@@ -14,6 +14,7 @@
 #include <QHash>
 #include <QJsonArray>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
@@ -37,6 +38,7 @@ constexpr int kWatched = 4;
 constexpr double kDelayTarget = 2.0;
 constexpr double kCollectorTarget = 5.0;  // % of a core
 constexpr double kWatchTarget = 0.5;
+constexpr double kDrawTarget = 0.5;  // s
 
 void Wait(double seconds) {
     QEventLoop loop;
@@ -138,6 +140,12 @@ int Run(int count, double seconds) {
     env.insert(QStringLiteral("HOME"), work.path());
     watcher.setProcessEnvironment(env);
     watcher.start(QStringLiteral(NERIMO_EXECUTABLE), watched);
+    // The same window in a process of the bench's own, which says when each sweep is drawn.
+    QProcess drawn;
+    drawn.setProcessEnvironment(env);
+    drawn.start(QStringLiteral(NERIMO_WATCH_BENCH),
+                QStringList{broker.port, QString::number(seconds)} +
+                    watched.mid(2).filter(QRegularExpression("^s")));
     Wait(2);
 
     std::vector<std::unique_ptr<Sensor>> sensors;
@@ -153,21 +161,28 @@ int Run(int count, double seconds) {
     // Each sweep as the broker delivers it, and when it is in the database: the newest point of
     // each sensor, looked for every 100 ms.
     QHash<QString, QList<std::pair<QString, qint64>>> heard;  // a sensor's sweeps, oldest first
+    QHash<QString, qint64> delivered;  // "ID TIMESTAMP": when, since the epoch
     std::vector<double> delays;
     qsizetype read = 0;
     QElapsedTimer clock;
     clock.start();
-    const auto look = [&] {
+    // Each message noted as soon as it comes.
+    QObject::connect(&broker.subscriber, &QProcess::readyReadStandardOutput, [&] {
         const QList<QByteArray> lines = broker.Heard();
         for (; read < lines.size() - 1; ++read) {
             const QByteArray& line = lines[read];
             const qsizetype space = line.indexOf(' ');
             if (line.endsWith("}") && line.left(space).endsWith("/sweep")) {
                 const QJsonObject sweep = QJsonDocument::fromJson(line.mid(space + 1)).object();
-                heard[sweep.value("id").toString()] << std::pair{
-                    sweep.value("timestamp").toString(), clock.elapsed()};
+                heard[sweep.value("id").toString()]
+                    << std::pair{sweep.value("timestamp").toString(), clock.elapsed()};
+                delivered.insert(
+                    sweep.value("id").toString() + ' ' + sweep.value("timestamp").toString(),
+                    QDateTime::currentMSecsSinceEpoch());
             }
         }
+    });
+    const auto look = [&] {
         for (const QJsonArray& row : influx.Select(
                  "SELECT last(level) FROM sweep WHERE time > now() - 2m GROUP BY sensor")) {
             auto& waiting = heard[row[0].toString()];
@@ -221,6 +236,16 @@ int Run(int count, double seconds) {
                                .toInt();
         lostSweeps += std::max(0, sensors[size_t(i)]->Logged().first - inBase);
     }
+    drawn.waitForFinished(int(seconds * 1000) + 10000);
+    std::vector<double> drawDelays;
+    for (const QByteArray& line : drawn.readAllStandardOutput().split('\n')) {
+        const QList<QByteArray> fields = line.split(' ');
+        const auto at =
+            delivered.constFind(QString::fromLatin1(fields.value(0) + ' ' + fields.value(1)));
+        if (fields.size() == 3 && at != delivered.cend()) {
+            drawDelays.push_back(double(fields[2].toLongLong() - *at) / 1000);
+        }
+    }
     collector.terminate();
     collector.waitForFinished(10000);
     watcher.terminate();
@@ -241,8 +266,8 @@ int Run(int count, double seconds) {
          "", true);
     line("points logged, and in the database after the drain",
          QStringLiteral("%1 / %2").arg(steps).arg(stored), "equal", stored == steps);
-    line("sweeps logged and missing from the database (lost)", QString::number(lostSweeps),
-         "0", lostSweeps == 0);
+    line("sweeps logged and missing from the database (lost)", QString::number(lostSweeps), "0",
+         lostSweeps == 0);
     line("delivered → queryable, median / 99th percentile (s)",
          QStringLiteral("%1 / %2 (%3 sweeps)")
              .arg(median, 0, 'f', 2)
@@ -254,8 +279,17 @@ int Run(int count, double seconds) {
     line("InfluxDB", influxText, "", true);
     line("nerimo --watch of 4 sensors (offscreen)", watchText, "≤ 0.5 % of a core",
          watchPercent <= kWatchTarget);
+    const double drawMedian = Quantile(drawDelays, 0.5);
+    const double drawWorst = Quantile(drawDelays, 0.99);
+    line("delivered → drawn in a watching window, median / 99th percentile (s)",
+         QStringLiteral("%1 / %2 (%3 sweeps)")
+             .arg(drawMedian, 0, 'f', 3)
+             .arg(drawWorst, 0, 'f', 3)
+             .arg(drawDelays.size()),
+         "≤ 0.5", !drawDelays.empty() && drawWorst <= kDrawTarget);
     return stored == steps && lostSweeps == 0 && median <= kDelayTarget &&
-                   collectorPercent <= kCollectorTarget && watchPercent <= kWatchTarget
+                   collectorPercent <= kCollectorTarget && watchPercent <= kWatchTarget &&
+                   !drawDelays.empty() && Quantile(drawDelays, 0.99) <= kDrawTarget
                ? 0
                : 1;
 }
