@@ -25,21 +25,20 @@ namespace nerimo::testing {
 class TestInflux {
   public:
     explicit TestInflux(bool auth = false) : auth_(auth) {
-        const QString folder = dir.path();
-        QByteArray config = "reporting-enabled = false\nbind-address = \"127.0.0.1:" + FreePort() +
-                            "\"\n[meta]\n  dir = \"" + folder.toLocal8Bit() +
-                            "/meta\"\n  logging-enabled = false\n[data]\n  dir = \"" +
-                            folder.toLocal8Bit() + "/data\"\n  wal-dir = \"" +
-                            folder.toLocal8Bit() +
-                            "/wal\"\n  query-log-enabled = false\n[monitor]\n  store-enabled = "
-                            "false\n[logging]\n  level = \"error\"\n[http]\n  log-enabled = "
-                            "false\n  bind-address = \"127.0.0.1:";
         port = FreePort();
-        config += port + "\"\n  auth-enabled = " + (auth ? "true" : "false") + "\n";
         url = "http://127.0.0.1:" + QString::fromLatin1(port);
+        const QString config = QStringLiteral(
+                                   "reporting-enabled = false\nbind-address = \"127.0.0.1:%1\"\n"
+                                   "[meta]\ndir = \"%2/meta\"\nlogging-enabled = false\n"
+                                   "[data]\ndir = \"%2/data\"\nwal-dir = \"%2/wal\"\n"
+                                   "query-log-enabled = false\n[monitor]\nstore-enabled = false\n"
+                                   "[logging]\nlevel = \"error\"\n[http]\nlog-enabled = false\n"
+                                   "bind-address = \"127.0.0.1:%3\"\nauth-enabled = %4\n")
+                                   .arg(QString::fromLatin1(FreePort()), dir.path(),
+                                        QString::fromLatin1(port), auth ? "true" : "false");
         QFile file(dir.filePath("influxdb.conf"));
         file.open(QIODevice::WriteOnly);
-        file.write(config);
+        file.write(config.toUtf8());
         file.close();
         server.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
         server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
