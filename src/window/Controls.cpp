@@ -82,40 +82,56 @@ QCheckBox* MakeCheck(QWidget* parent, const char* name, const QRect& geometry) {
     return check;
 }
 
-// What each control does, and its key where it has one.
+// What each control is, for a screen reader, and what it does, for the tooltip and the screen
+// reader alike, with its key where it has one. The labels whose text is what they show (the
+// status, the frequencies, the read-out) keep their text as their name.
 void Explain(const Controls& c) {
-    const std::pair<QWidget*, const char*> kTips[] = {
-        {c.titleStrip, "Drag to move the window"},
-        {c.minimiseButton, "Minimise the window; the sweep goes on"},
-        {c.closeButton, "Close Nerimo at once, also in a sweep (Ctrl+Q, Alt+F4)"},
-        {c.startButton, "Sweep the span again and again, step by step (Space when focused)"},
-        {c.stopButton, "Stop sweeping; then a click on the plot tunes the receiver there"},
-        {c.continueButton, "Leave the held frequency and sweep on"},
-        {c.clearAtStartCaption, "Erase the plot before every sweep"},
-        {c.clearAtStartBox, "Erase the plot before every sweep"},
-        {c.gridCaption, "Draw the grid on the plot"},
-        {c.gridBox, "Draw the grid on the plot"},
-        {c.modeGroup, "The mode of the next start or tuning"},
-        {c.fmButton, "Receive in FM from the next start or tuning"},
-        {c.amButton, "Receive in AM from the next start or tuning"},
-        {c.spanGroup, "How wide a band each sweep covers"},
-        {c.span1Button, "Sweep 1 MHz from the start frequency: 81 steps"},
-        {c.span8Button, "Sweep 8 MHz from the start frequency: 641 steps"},
-        {c.statusLabel, "What the sweep does: scan, pause, or no receiver"},
-        {c.tunedLabel, "The frequency the receiver was tuned to with a click"},
-        {c.plotView,
-         "The levels of the last sweeps. Click to tune there while stopped; right-click, the "
-         "Menu key or Shift+F10 for the plot's menu; M, N and A show the holds"},
-        {c.scaleStrip, "The span's scale: yellow ticks are named frequencies, grey ones lockouts"},
-        {c.startFrequencyLabel, "The span's first frequency, in MHz"},
-        {c.readoutLabel, "The frequency under the pointer, and its name"},
-        {c.endFrequencyLabel, "The span's last frequency, in MHz"},
-        {c.plotMenuButton,
+    struct Explained {
+        QWidget* control;
+        const char* name;  // none: its text (a check box: its caption, set with it)
+        const char* tip;
+    };
+    const Explained kExplained[] = {
+        {c.titleStrip, "Title bar", "Drag to move the window"},
+        {c.minimiseButton, "Minimise", "Minimise the window; the sweep goes on"},
+        {c.closeButton, "Close", "Close Nerimo at once, also in a sweep (Ctrl+Q, Alt+F4)"},
+        {c.startButton, "Start",
+         "Sweep the span again and again, step by step (Space when focused)"},
+        {c.stopButton, "Stop", "Stop sweeping; then a click on the plot tunes the receiver there"},
+        {c.continueButton, "Continue", "Leave the held frequency and sweep on"},
+        {c.clearAtStartCaption, nullptr, "Erase the plot before every sweep"},
+        {c.clearAtStartBox, nullptr, "Erase the plot before every sweep"},  // named by its caption
+        {c.gridCaption, nullptr, "Draw the grid on the plot"},
+        {c.gridBox, nullptr, "Draw the grid on the plot"},
+        {c.modeGroup, "Mode", "The mode of the next start or tuning"},
+        {c.fmButton, "FM", "Receive in FM from the next start or tuning"},
+        {c.amButton, "AM", "Receive in AM from the next start or tuning"},
+        {c.spanGroup, "Span", "How wide a band each sweep covers"},
+        {c.span1Button, "Span 1 MHz", "Sweep 1 MHz from the start frequency: 81 steps"},
+        {c.span8Button, "Span 8 MHz", "Sweep 8 MHz from the start frequency: 641 steps"},
+        {c.statusLabel, nullptr, "What the sweep does: scan, pause, or no receiver"},
+        {c.tunedLabel, nullptr, "The frequency the receiver was tuned to with a click"},
+        {c.plotView, "Plot",
+         "The levels of the last sweeps. Click to tune there while stopped, or move the tuning "
+         "cursor with Left, Right, Page Up, Page Down, Home and End and tune with Enter; "
+         "right-click, the Menu key or Shift+F10 for the plot's menu; M, N and A show the "
+         "holds"},
+        {c.scaleStrip, "Frequency scale",
+         "The span's scale: yellow ticks are named frequencies, grey ones lockouts"},
+        {c.startFrequencyLabel, nullptr, "The span's first frequency, in MHz"},
+        {c.readoutLabel, nullptr,
+         "The frequency under the pointer or the tuning cursor, and its name"},
+        {c.endFrequencyLabel, nullptr, "The span's last frequency, in MHz"},
+        {c.plotMenuButton, "Plot menu",
          "Pictures, logs, holds, lockouts, bookmarks, history and the receiver (Menu key, "
          "Shift+F10)"},
     };
-    for (const auto& [control, tip] : kTips) {
-        control->setToolTip(QString::fromUtf8(tip));
+    for (const Explained& explained : kExplained) {
+        explained.control->setToolTip(QString::fromUtf8(explained.tip));
+        explained.control->setAccessibleDescription(QString::fromUtf8(explained.tip));
+        if (explained.name) {
+            explained.control->setAccessibleName(QString::fromUtf8(explained.name));
+        }
     }
 }
 

@@ -249,6 +249,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == ui_.plotView) {
+        if (event->type() == QEvent::KeyPress && CursorKey(*static_cast<QKeyEvent*>(event))) {
+            return true;
+        }
         if (event->type() == QEvent::MouseMove) {
             PointerOverPlot(static_cast<QMouseEvent*>(event)->position().x());
         } else if (event->type() == QEvent::MouseButtonRelease) {
@@ -341,6 +344,48 @@ void MainWindow::PointerOverPlot(double x) {
     const QFontMetrics metrics = ui_.readoutLabel->fontMetrics();
     const int room = ui_.readoutLabel->width() - metrics.horizontalAdvance(before);
     ShowReadout(before + metrics.elidedText(*name, Qt::ElideRight, room), before + *name);
+}
+
+bool MainWindow::CursorKey(const QKeyEvent& key) {
+    if (key.modifiers() & ~Qt::KeypadModifier) {
+        return false;
+    }
+    const bool list = station_->bars().Shown();
+    const int pixels = PixelsPerStepFor(ChosenSpanMHz());
+    const int last = list ? station_->bars().Count() - 1 : ChosenSpanMHz() * 80;
+    int step = std::clamp(cursorStep_, 0, std::max(last, 0));
+    switch (key.key()) {
+        case Qt::Key_Left:
+            --step;
+            break;
+        case Qt::Key_Right:
+            ++step;
+            break;
+        case Qt::Key_PageUp:
+            step += 10;
+            break;
+        case Qt::Key_PageDown:
+            step -= 10;
+            break;
+        case Qt::Key_Home:
+            step = 0;
+            break;
+        case Qt::Key_End:
+            step = last;
+            break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            TuneAtPointer();
+            return true;
+        default:
+            return false;
+    }
+    if (last < 0) {
+        return true;  // a list with nothing to show
+    }
+    cursorStep_ = std::clamp(step, 0, last);
+    PointerOverPlot(list ? ChannelMiddleX(cursorStep_, last + 1) : StepX(cursorStep_, pixels));
+    return true;
 }
 
 void MainWindow::ShowReadout(const QString& shown, const QString& whole) {

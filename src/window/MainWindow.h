@@ -73,6 +73,10 @@ class MainWindow : public QWidget, public Panel {
     void ShowCredit();
     void PointerOverBackground();
     void PointerOverPlot(double x);
+    // The tuning cursor by the keys of the plot: Left and Right a step (or a list's channel),
+    // Page Up and Page Down ten, Home and End the ends, the read-out following it; Enter tunes
+    // there as a click does. False for any other key.
+    bool CursorKey(const QKeyEvent& key);
     // The read-out's text, and the whole of it for its tooltip when a name was cut.
     void ShowReadout(const QString& shown, const QString& whole);
     void TuneAtPointer();
@@ -119,6 +123,7 @@ class MainWindow : public QWidget, public Panel {
     std::unique_ptr<HistoryWindow> history_;
     bool scanning_ = false;  // a run is in progress, from start to stop
     int mouseX_ = 0;         // the pointer's last column over the plot; a click tunes there
+    int cursorStep_ = 0;     // the keys' tuning cursor, a step or a list's channel
     bool activated_ = false;
 };
 

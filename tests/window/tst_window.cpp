@@ -1,4 +1,5 @@
 #include <QAbstractItemModelTester>
+#include <QAccessible>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QHeaderView>
@@ -356,6 +357,58 @@ class WindowTest : public QObject {
         QCOMPARE(Caption("tunedLabel"), row.tuned);
         QCOMPARE(messages_.shown.size(), row.port ? 0 : 1);  // the open failure only
         QCOMPARE(Shown("receiverPanel"), !row.port);
+    }
+
+    // The tuning cursor by the plot's keys: the read-out follows it, and Enter sends what a click
+    // on that step sends; on the 8 MHz span and on a list's channels alike. Every control has a
+    // name and a description for a screen reader.
+    void keysTuneAsAClickDoes_data() {
+        QTest::addColumn<QByteArray>("settings");
+        QTest::addColumn<QList<int>>("keys");
+        QTest::addColumn<QString>("readout");
+        QTest::addColumn<QByteArray>("sent");
+        QTest::newRow("a step right") << QByteArray() << QList<int>{Qt::Key_Right} << "145.0125 MHz"
+                                      << QByteArray("145.0125N");
+        QTest::newRow("the end, ten back, one left")
+            << QByteArray() << QList<int>{Qt::Key_End, Qt::Key_PageDown, Qt::Key_Left}
+            << "145.8625 MHz" << QByteArray("145.8625N");
+        QTest::newRow("before the first") << QByteArray() << QList<int>{Qt::Key_Home, Qt::Key_Left}
+                                          << "145.0000 MHz" << QByteArray("145.0000N");
+        QTest::newRow("8 MHz, ten up") << QByteArray("SPAN=8\n") << QList<int>{Qt::Key_PageUp}
+                                       << "145.1250 MHz" << QByteArray("145.1250N");
+        QTest::newRow("8 MHz, the end") << QByteArray("SPAN=8\n") << QList<int>{Qt::Key_End}
+                                        << "153.0000 MHz" << QByteArray("153.0000N");
+    }
+    void keysTuneAsAClickDoes() {
+        QFETCH(QByteArray, settings);
+        QFETCH(QList<int>, keys);
+        QFETCH(QString, readout);
+        QFETCH(QByteArray, sent);
+        Show(settings);
+        QWidget* plot = Control("plotView");
+        plot->setFocus();
+        for (const int key : keys) {
+            QTest::keyClick(plot, Qt::Key(key));
+        }
+        QCOMPARE(Caption("readoutLabel"), readout);
+        QTest::keyClick(plot, Qt::Key_Return);
+        QCOMPARE(port_.written.join(' '), sent);
+        // The same step by the mouse sends the same.
+        port_.written.clear();
+        const int step = int((nerimo::Hertz(readout.left(8).toDouble()) - 145000000) / 12500);
+        const int x = nerimo::StepX(step, settings.isEmpty() ? 8 : 1);
+        PointAt(x);
+        QTest::mouseClick(plot, Qt::LeftButton, {}, QPoint(x, 100));
+        QCOMPARE(port_.written.join(' '), sent);
+
+        for (QWidget* control : form_->findChildren<QWidget*>()) {
+            if (control->focusPolicy() != Qt::NoFocus && control->isVisibleTo(form_.get())) {
+                QAccessibleInterface* seen = QAccessible::queryAccessibleInterface(control);
+                QVERIFY2(seen && !seen->text(QAccessible::Name).trimmed().isEmpty() &&
+                             !seen->text(QAccessible::Description).isEmpty(),
+                         qPrintable(control->objectName()));
+            }
+        }
     }
 
     // Stopped, the click tunes at once, while the run finishes its step, which sends no more.
@@ -808,7 +861,7 @@ class WindowTest : public QObject {
         QVERIFY(label->text().endsWith(QChar(0x2026)));
         QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) <= label->width());
         PointAt(44);  // no name: the tooltip says what the read-out is again
-        QCOMPARE(label->toolTip(), QStringLiteral("The frequency under the pointer, and its name"));
+        QCOMPARE(label->toolTip(), QStringLiteral("The frequency under the pointer or the tuning cursor, and its name"));
     }
 
     // The lists beside the settings file: a lockout read (a bad line reported), removed and made
