@@ -31,9 +31,11 @@ case "${1:-}" in
     # the checks of the package (lintian, AppStream, the desktop entry); dropping root in the
     # permission tests; a comma-decimal locale for the locale tests; a broker and its clients
     # for the MQTT tests, and what the collector in tools/ needs; InfluxDB, which the collector
-    # writes to
+    # writes to; the accessibility bus and its Python client, which read the window as a screen
+    # reader does
     --test) packages+=("${package[@]}" lintian appstream desktop-file-utils util-linux locales
-                       mosquitto mosquitto-clients python3-paho-mqtt influxdb) ;;
+                       mosquitto mosquitto-clients python3-paho-mqtt influxdb
+                       at-spi2-core python3-pyatspi dbus-daemon) ;;
 esac
 
 # make fuzz: clang with its libFuzzer and sanitizer runtimes, and the symbolizer for its reports.

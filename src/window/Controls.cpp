@@ -110,7 +110,8 @@ void Explain(const Controls& c) {
         {c.span1Button, "Span 1 MHz", "Sweep 1 MHz from the start frequency: 81 steps"},
         {c.span8Button, "Span 8 MHz", "Sweep 8 MHz from the start frequency: 641 steps"},
         {c.statusLabel, nullptr, "What the sweep does: scan, pause, or no receiver"},
-        {c.tunedLabel, nullptr, "The frequency the receiver was tuned to with a click"},
+        // Named for good: its text changes at every step of a sweep, too often to be said.
+        {c.tunedLabel, "Tuned frequency", "The frequency the receiver was tuned to with a click"},
         {c.plotView, "Plot",
          "The levels of the last sweeps. Click to tune there while stopped, or move the tuning "
          "cursor with Left, Right, Page Up, Page Down, Home and End and tune with Enter; "

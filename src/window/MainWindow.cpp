@@ -142,6 +142,8 @@ bool MainWindow::Load() {
     station_->activity().Listen(*activities_);
     channelTable_.emplace(station_->lockouts());
     station_->sweep().Listen(*channelTable_);
+    spoken_.emplace(*ui_.statusLabel, *ui_.plotView, this);
+    station_->sweep().Listen(*spoken_);
     station_->activity().Listen(*channelTable_);
     if (options_.broker) {
         // A refusal is said in a message that does not wait; the window sweeps on.
@@ -390,6 +392,12 @@ bool MainWindow::CursorKey(const QKeyEvent& key) {
 
 void MainWindow::ShowReadout(const QString& shown, const QString& whole) {
     ui_.readoutLabel->setText(shown);
+    const QString said = whole.isEmpty() ? shown : whole;
+    ui_.readoutLabel->setAccessibleName(said.isEmpty() ? QStringLiteral("Read-out")
+                                                       : QStringLiteral("Read-out: ") + said);
+    if (spoken_) {
+        spoken_->CursorShown(said);
+    }
     ui_.readoutLabel->setToolTip(whole.isEmpty() ? readoutHelp_ : whole);
 }
 
@@ -536,6 +544,10 @@ void MainWindow::SpanChanged(int spanMHz) {
 void MainWindow::DrawScaleFor(int spanMHz) {
     DrawScale(*ui_.scaleStrip, Hertz(settings_.startMHz), spanMHz, station_->lockouts(),
               station_->bookmarks());
+    if (spoken_) {
+        const long long first = Hertz(settings_.startMHz);
+        spoken_->SpanShown(first, first + spanMHz * 1000000LL);
+    }
 }
 
 void MainWindow::ShowStart(bool shown) {
@@ -555,6 +567,9 @@ void MainWindow::EnableChoices(bool enabled) {
 }
 
 void MainWindow::SetStatus(Status status) {
+    if (spoken_) {
+        spoken_->StatusShown(status);
+    }
     if (status == Status::None) {  // the text goes, its colour stays
         ui_.statusLabel->setText(QString());
         return;

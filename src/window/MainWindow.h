@@ -16,6 +16,7 @@
 #include "ReceiverChooser.h"
 #include "ReceiverPanel.h"
 #include "Settings.h"
+#include "SpokenState.h"
 #include "Station.h"
 #include "WindowState.h"
 
@@ -116,6 +117,7 @@ class MainWindow : public QWidget, public Panel {
     std::optional<PlotMenu> menu_;
     std::optional<ActivityTable> activities_;
     std::optional<ChannelTable> channelTable_;
+    std::optional<SpokenState> spoken_;
     std::optional<MarksMenu> marks_;
     std::optional<ReceiverChooser> chooser_;
     std::optional<ChannelsMenu> channelsMenu_;

@@ -4,6 +4,7 @@
 #include <sys/socket.h>
 #include <termios.h>
 
+#include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
 
@@ -597,6 +598,64 @@ class DesktopTest : public QObject {
         watcher.program.terminate();
         QVERIFY(watcher.Ended(5000));
         QCOMPARE(watcher.program.exitCode(), 0);
+    }
+
+    // What a screen reader finds on the accessibility bus (a D-Bus session of the test's own, read
+    // with pyatspi): every control that takes the focus named and described, the plot's summary;
+    // and the status said in words as it changes: scan, the pause with its frequency and level,
+    // and no receiver once the adapter is unplugged.
+    void screenReaderHearsTheWindow() {
+        QProcess bus;
+        bus.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
+        QVERIFY(bus.waitForReadyRead(5000));
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("DBUS_SESSION_BUS_ADDRESS", QString::fromLatin1(bus.readLine().trimmed()));
+        env.insert("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1");
+        DesktopRig rig(session_.path());
+        QProcessEnvironment programEnv = rig.program.processEnvironment();
+        for (const char* key : {"DBUS_SESSION_BUS_ADDRESS", "QT_LINUX_ACCESSIBILITY_ALWAYS_ON"}) {
+            programEnv.insert(QLatin1String(key), env.value(QLatin1String(key)));
+        }
+        rig.program.setProcessEnvironment(programEnv);
+        rig.Start("PAUSE=1\n", "145.1 1 12\n", {"--hangup-after", "20"});
+        const QString reader = QStringLiteral(NERIMO_SOURCE_DIR "/tests/program/atspi.py");
+        QProcess tree;
+        tree.setProcessEnvironment(env);
+        tree.start(reader, {"tree", "nerimo"});
+        QVERIFY(tree.waitForFinished(20000));
+        const QStringList objects =
+            QString::fromUtf8(tree.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+        int focusable = 0;
+        for (const QString& object : objects) {
+            const QStringList fields = object.trimmed().split('|');
+            if (fields.value(3) == "1") {
+                ++focusable;
+                QVERIFY2(!fields[0].isEmpty() && !fields[1].isEmpty() && !fields[2].isEmpty(),
+                         qPrintable(object));
+            }
+        }
+        QVERIFY2(focusable >= 12, qPrintable(objects.join('\n')));
+        QVERIFY(objects
+                    .filter(QRegularExpression("^ *filler\\|Plot\\|The levels from 145.0000 MHz to "
+                                               "146.0000 MHz\\."))
+                    .size() == 1);
+        QVERIFY(objects.filter(QRegularExpression("^ *push button\\|Close\\|")).size() == 1);
+
+        QProcess names;
+        names.setProcessEnvironment(env);
+        names.start(reader, {"names", "nerimo", "12"});
+        QVERIFY(names.waitForReadyRead(10000));  // listening
+        rig.ClickAt(kStartStop);
+        QVERIFY(names.waitForFinished(20000));
+        const QString heard = QString::fromUtf8(names.readAllStandardOutput());
+        qInfo("heard on the bus:\n%s", qPrintable(heard.split('\n').filter("Status").join('\n')));
+        for (const char* said :
+             {"label|Status: scan", "label|Status: pause at 145.1000 MHz, level 12",
+              "label|Status: no receiver"}) {
+            QVERIFY2(heard.contains(QLatin1String(said)), qPrintable(heard));
+        }
+        bus.kill();
+        bus.waitForFinished();
     }
 
     // A long run for the sanitizer build (make test-asan): 2,000 steps and more of 8 MHz sweeps

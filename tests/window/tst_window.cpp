@@ -255,6 +255,10 @@ class WindowTest : public QObject {
         QCOMPARE(Caption("statusLabel"), QStringLiteral("pause"));
         QCOMPARE(TextColour("statusLabel"), QColor(255, 0, 0));
         QCOMPARE(Caption("tunedLabel"), QStringLiteral("MHz 145.0125"));
+        // In words for a screen reader, at most once a second: "scan" was said just now.
+        QCOMPARE(Control("statusLabel")->accessibleName(), QStringLiteral("Status: scan"));
+        QTRY_COMPARE(Control("statusLabel")->accessibleName(),
+                     QStringLiteral("Status: pause at 145.0125 MHz, level 7"));
 
         // Minimised and restored: the run, and what was drawn meanwhile, are still there.
         Click("minimiseButton");
