@@ -415,6 +415,72 @@ class WindowTest : public QObject {
         }
     }
 
+    // A whole session by the keyboard alone (Tab to each control, Space, the plot's keys, the
+    // menu's keys) sends what the same session by the mouse sends, and locks out the same step.
+    void keyboardSessionIsTheMouseSession() {
+        const QTemporaryDir folder;
+        program_.folder = folder.path();
+        const QString lockouts = folder.filePath(QStringLiteral("lockouts.csv"));
+        QList<QByteArray> sent[2];
+        QByteArray lockedOut[2];
+        for (const bool keys : {true, false}) {
+            files_.byPath.remove(lockouts);
+            port_.written.clear();
+            port_.answer = [](const QByteArray&) { return QByteArray("C"); };
+            Show();
+            // Tab to it, and the key.
+            const auto press = [&](const QString& name, Qt::Key key = Qt::Key_Space) {
+                for (int tab = 0; tab < 20 && QApplication::focusWidget() != Control(name); ++tab) {
+                    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+                }
+                QCOMPARE(QApplication::focusWidget(), Control(name));
+                QTest::keyClick(Control(name), key);
+            };
+            const int x = nerimo::StepX(637, 1);  // 152.9625 MHz
+            if (keys) {
+                form_->activateWindow();
+                Control("startButton")->setFocus();
+                press("gridBox");
+                press("span1Button", Qt::Key_Right);  // the group's other choice
+                press("startButton");
+                QVERIFY(scheduler_.RunUntil([&] { return port_.written.size() == 5; }, 5));
+                press("stopButton");
+                scheduler_.RunFor(1);
+                press("plotView");
+                for (const int key :
+                     {Qt::Key_End, Qt::Key_Left, Qt::Key_Left, Qt::Key_Left, Qt::Key_Return}) {
+                    QTest::keyClick(Control("plotView"), Qt::Key(key));
+                }
+                QTest::keyClick(Control("plotView"), Qt::Key_H, Qt::ControlModifier);
+                QTest::keyClick(Control("plotView"), Qt::Key_Menu);
+            } else {
+                Click("gridBox");
+                Click("span8Button");
+                Click("startButton");
+                QVERIFY(scheduler_.RunUntil([&] { return port_.written.size() == 5; }, 5));
+                Click("stopButton");
+                scheduler_.RunFor(1);
+                PointAt(x);
+                QTest::mouseClick(Control("plotView"), Qt::LeftButton, {}, QPoint(x, 100));
+                form_->historyWindow().show();
+                QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(x, 100),
+                                        Control("plotView")->mapToGlobal(QPoint(x, 100)));
+                QApplication::sendEvent(Control("plotView"), &click);
+            }
+            QVERIFY(form_->historyWindow().isVisible());
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            QVERIFY(menu);
+            QTest::keyClick(menu, Qt::Key_L);
+            sent[keys] = port_.written;
+            lockedOut[keys] = files_.byPath.value(lockouts).bytes;
+            form_->historyWindow().close();
+        }
+        QCOMPARE(sent[true], sent[false]);
+        QCOMPARE(sent[true].last(), QByteArray("152.9625N"));
+        QCOMPARE(lockedOut[true], lockedOut[false]);
+        QVERIFY(lockedOut[true].contains("152962500"));
+    }
+
     // Stopped, the click tunes at once, while the run finishes its step, which sends no more.
     void clickTunesWhileAStoppedRunFinishes() {
         Show();
@@ -865,7 +931,9 @@ class WindowTest : public QObject {
         QVERIFY(label->text().endsWith(QChar(0x2026)));
         QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) <= label->width());
         PointAt(44);  // no name: the tooltip says what the read-out is again
-        QCOMPARE(label->toolTip(), QStringLiteral("The frequency under the pointer or the tuning cursor, and its name"));
+        QCOMPARE(
+            label->toolTip(),
+            QStringLiteral("The frequency under the pointer or the tuning cursor, and its name"));
     }
 
     // The lists beside the settings file: a lockout read (a bad line reported), removed and made
