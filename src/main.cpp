@@ -1,11 +1,17 @@
+#include <unistd.h>
+
 #include <QApplication>
+#include <QFile>
 #include <QGuiApplication>
+#include <QScreen>
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <optional>
 #include <system_error>
+#include <vector>
 
 #include "CheckSettingsCommand.h"
 #include "CommandLine.h"
@@ -27,6 +33,7 @@
 #include "SystemClock.h"
 #include "UnixSignals.h"
 #include "WatchWindow.h"
+#include "WindowLook.h"
 
 namespace {
 
@@ -104,6 +111,38 @@ int RunWatch(Platform& platform, const nerimo::CommandLine& options) {
     return QApplication::exec();
 }
 
+// A window scaled beyond the screen (QT_SCALE_FACTOR, or the desktop's own scaling) would be cut
+// off: the program starts again at once, before any window shows, with the scale that fits the
+// screen's free area. At the scale it has, or below, nothing changes.
+void FitToScreen() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen || qEnvironmentVariableIsSet("NERIMO_FITTED")) {
+        return;
+    }
+    const QSize room = screen->availableGeometry().size();
+    const double fit = std::min(double(room.width()) / nerimo::kWindowSize.width(),
+                                double(room.height()) / nerimo::kWindowSize.height());
+    if (fit >= 1) {
+        return;
+    }
+    bool given = false;
+    const double factor = qEnvironmentVariable("QT_SCALE_FACTOR").toDouble(&given);
+    qputenv("QT_SCALE_FACTOR",
+            QByteArray::number((given && factor > 0 ? factor : 1) * fit, 'f', 4));
+    qputenv("NERIMO_FITTED", "1");
+    QList<QByteArray> arguments;
+    for (const QString& argument : QCoreApplication::arguments()) {
+        arguments << QFile::encodeName(argument);
+    }
+    std::vector<char*> argv;
+    for (QByteArray& argument : arguments) {
+        argv.push_back(argument.data());
+    }
+    argv.push_back(nullptr);
+    ::execv(QFile::encodeName(QCoreApplication::applicationFilePath()).constData(), argv.data());
+    // Not started again: the window as it is, cut off.
+}
+
 // Qt's notice that XDG_RUNTIME_DIR is not set, or that the folder it names is not the user's
 // alone (as under cron, a service manager or sudo): Qt falls back to a folder of its own.
 bool RuntimeFolderNotice(const QString& text) {
@@ -169,6 +208,9 @@ int main(int argc, char* argv[]) {
         app = std::make_unique<QGuiApplication>(argc, argv);
     }
     QCoreApplication::setApplicationName(QStringLiteral("nerimo"));
+    if (!options.headless && !options.watch) {
+        FitToScreen();
+    }
     if (!options.headless) {
         // One look on every desktop: the control colours are part of the window's design.
         QApplication::setStyle(QStringLiteral("Fusion"));

@@ -658,6 +658,86 @@ class DesktopTest : public QObject {
         bus.waitForFinished();
     }
 
+    // Scaled by 1.5 and by 2 on a laptop's 1366 x 768 screen: the whole window scaled as one,
+    // fitted inside the screen (never cut off), its corners' controls on it.
+    void fitsAScaledScreen_data() {
+        QTest::addColumn<QString>("factor");
+        QTest::newRow("1.5") << "1.5";
+        QTest::newRow("2") << "2";
+    }
+    void fitsAScaledScreen() {
+        QFETCH(QString, factor);
+        int pipe[2];
+        QVERIFY(::pipe(pipe) == 0);
+        QProcess screen;
+        screen.setChildProcessModifier([pipe] { ::close(pipe[0]); });
+        screen.start("Xvfb", {"-displayfd", QString::number(pipe[1]), "-screen", "0", "1366x768x24",
+                              "-nolisten", "tcp"});
+        ::close(pipe[1]);
+        QByteArray display;
+        for (char c = 0; ::read(pipe[0], &c, 1) == 1 && c != '\n';) {
+            display += c;
+        }
+        ::close(pipe[0]);
+        const QString onScreen = ":" + QString::fromLatin1(display);
+        DesktopRig rig(session_.path());
+        QProcessEnvironment env = rig.program.processEnvironment();
+        env.insert("DISPLAY", onScreen);
+        env.insert("QT_SCALE_FACTOR", factor);
+        rig.program.setProcessEnvironment(env);
+        rig.StartReceiver("145.5 1 12\n");
+        rig.StartProgram("DEVICE=" + rig.Path("receiver").toLocal8Bit());
+        const auto onThatScreen = [&](const QStringList& arguments) {
+            QProcess tool;
+            QProcessEnvironment toolEnv = QProcessEnvironment::systemEnvironment();
+            toolEnv.insert("DISPLAY", onScreen);
+            tool.setProcessEnvironment(toolEnv);
+            tool.start(arguments[0], arguments.mid(1));
+            tool.waitForFinished(10000);
+            return tool.readAllStandardOutput();
+        };
+        QRect window;
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                const QList<QByteArray> lines =
+                    onThatScreen({"xdotool", "search", "--onlyvisible", "--class", "nerimo",
+                                  "getwindowgeometry", "--shell"})
+                        .split('\n');
+                const auto field = [&](const char* key) {
+                    for (const QByteArray& line : lines) {
+                        if (line.startsWith(QByteArray(key) + '=')) {
+                            return line.mid(int(qstrlen(key)) + 1).toInt();
+                        }
+                    }
+                    return 0;
+                };
+                window = QRect(field("X"), field("Y"), field("WIDTH"), field("HEIGHT"));
+                return window.width() > 0;
+            },
+            10000));
+        QTest::qWait(1000);  // drawn
+        const QImage shot = QImage::fromData(onThatScreen({"import", "-window", "root", "png:-"}));
+        qInfo("QT_SCALE_FACTOR=%s on 1366 x 768: the window %d x %d at %d, %d", qPrintable(factor),
+              window.width(), window.height(), window.x(), window.y());
+        QVERIFY(QRect(0, 0, 1366, 768).contains(window));
+        QVERIFY(window.width() > 812 &&
+                qAbs(window.width() * 541 - window.height() * 812) < 812 * 2);
+        // " X" at the top right and the "menu" button at the bottom left, whole on the screen.
+        const double scale = window.width() / 812.0;
+        const auto place = [&](const QRect& control) {
+            return QRect(window.topLeft() + control.topLeft() * scale, control.size() * scale)
+                .adjusted(2, 2, -2, -2);
+        };
+        QVERIFY(Count(shot, place(nerimo::kCloseButtonPlace), QColor(255, 128, 128)) >
+                nerimo::kCloseButtonPlace.width() * nerimo::kCloseButtonPlace.height() / 2);
+        QVERIFY(Count(shot, place(nerimo::kPlotMenuButtonPlace), QColor(192, 192, 192)) >
+                nerimo::kPlotMenuButtonPlace.width() * nerimo::kPlotMenuButtonPlace.height() / 2);
+        rig.program.terminate();
+        QVERIFY(rig.Ended(5000));
+        screen.terminate();
+        screen.waitForFinished();
+    }
+
     // A long run for the sanitizer build (make test-asan): 2,000 steps and more of 8 MHz sweeps
     // with dwells, one signal coming and going, then " X", so the leak check runs at a normal end.
     void soak() {
