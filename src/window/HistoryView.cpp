@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "Fonts.h"
+#include "NumberFormat.h"
 
 namespace nerimo {
 
@@ -34,10 +35,45 @@ HistoryView::HistoryView(const HistoryModel& model, Palette palette, QWidget* pa
     setFont(SansFont(8.25));
     setCursor(Qt::CrossCursor);
     setMinimumSize(320, 200);
+    setAccessibleName(QStringLiteral("Waterfall"));
+    Describe();
+}
+
+void HistoryView::Describe() {
+    const auto& rows = model_->rows();
+    QString text = QStringLiteral("No sweeps yet.");
+    if (!rows.empty()) {
+        const HistoryRow& newest = rows.back();
+        const HistorySection& section = model_->section(newest.section);
+        std::optional<double> strongest;
+        int column = 0;
+        for (int at = 0; at < int(newest.cells.size()); ++at) {
+            const std::optional<double> value = model_->Value(newest, at);
+            if (value && (!strongest || *value > *strongest)) {
+                strongest = value;
+                column = at;
+            }
+        }
+        text = (rows.size() == 1 ? QStringLiteral("1 sweep")
+                                 : QStringLiteral("%1 sweeps").arg(rows.size())) +
+               QStringLiteral(", from %1 to %2.")
+                   .arg(rows.front().time.toString(Qt::ISODate), newest.time.toString(Qt::ISODate));
+        if (strongest) {
+            text += QStringLiteral(" The newest: strongest %1 at %2 MHz.")
+                        .arg(section.unit == HistoryUnit::Level
+                                 ? QStringLiteral("level %1").arg(*strongest)
+                                 : QStringLiteral("%1 dB").arg(*strongest))
+                        .arg(FormatFixed4(section.HertzAt(column) / 1e6));
+        }
+    }
+    setAccessibleDescription(
+        text +
+        QStringLiteral(" Page Up, Page Down, Home and End scroll; Ctrl and the wheel zoom."));
 }
 
 void HistoryView::SetModel(const HistoryModel& model) {
     model_ = &model;
+    Describe();
     shown_.skip = 0;
     fit_ = Fit::Newest;
     Redraw();
@@ -84,6 +120,7 @@ void HistoryView::Redraw() {
 }
 
 void HistoryView::ModelChanged(bool reloaded) {
+    Describe();
     const QRect area = waterfall::Area(size());
     const auto& rows = model_->rows();
     // Scrolled back, the view stays on the sweeps it shows.

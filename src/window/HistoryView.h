@@ -64,6 +64,8 @@ class HistoryView : public QWidget {
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
+    // For a screen reader: the sweeps it holds and the newest one's strongest step.
+    void Describe();
     // The zoom the fit gives for the rows there are now.
     waterfall::Zoom ZoomNow() const;
     void Redraw();

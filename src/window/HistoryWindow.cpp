@@ -68,6 +68,7 @@ HistoryWindow::HistoryWindow(HistoryModel& model, ActivityTable& activities, Cha
     sorted->setSourceModel(&activities);
     sorted->setSortRole(ActivityTable::SortRole);
     activityView_->setObjectName(QStringLiteral("activityView"));
+    activityView_->setAccessibleName(QStringLiteral("Activities"));
     activityView_->setModel(sorted);
     activityView_->setSortingEnabled(true);
     activityView_->sortByColumn(ActivityTable::FirstHeard, Qt::DescendingOrder);
@@ -89,6 +90,7 @@ HistoryWindow::HistoryWindow(HistoryModel& model, ActivityTable& activities, Cha
     byChannel->setSourceModel(&channels);
     byChannel->setSortRole(ChannelTable::SortRole);
     channelView_->setObjectName(QStringLiteral("channelView"));
+    channelView_->setAccessibleName(QStringLiteral("Channels"));
     channelView_->setModel(byChannel);
     channelView_->setSortingEnabled(true);
     channelView_->sortByColumn(-1, Qt::AscendingOrder);  // the list's own order until asked

@@ -129,8 +129,9 @@ bool MainWindow::Load() {
                         station_->activityLog(), *state_, services_.messages,
                         [this] { return station_->Caption(ChosenSpanMHz(), ChosenMode()); },
                         [this] { ShowHistory(); }});
-    marks_.emplace(MarksMenu::Parts{this, menu_->menu(), menu_->historyItem(), *station_, *state_,
-                                    services_.messages, [this] { DrawScaleFor(ChosenSpanMHz()); }});
+    marks_.emplace(MarksMenu::Parts{this, *ui_.plotView, menu_->menu(), menu_->historyItem(),
+                                    *station_, *state_, services_.messages,
+                                    [this] { DrawScaleFor(ChosenSpanMHz()); }});
     chooser_.emplace(ReceiverChooser::Parts{
         this, menu_->menu(), menu_->historyItem(), services_.files, services_.messages,
         settings_.file, [this] { return CurrentReceiver(); },
@@ -301,6 +302,9 @@ std::optional<int> MainWindow::ChannelAt(double x) const {
 void MainWindow::PointerOverPlot(double x) {
     // A drag can carry the pointer far beyond the plot; such a column is outside the range anyway.
     mouseX_ = int(std::clamp(std::nearbyint(x), -1e6, 1e6));
+    if (marks_) {
+        marks_->PointAt(PointedHertz(x));
+    }
     // The cross-hair belongs to the plot alone, so it never lingers over the scale strip.
     ui_.plotView->setCursor(scanning_ ? Qt::ArrowCursor : Qt::CrossCursor);
     if (const std::optional<Rgb> color = TraceColor(settings_.colorIndex)) {
@@ -401,17 +405,18 @@ void MainWindow::ShowReadout(const QString& shown, const QString& whole) {
     ui_.readoutLabel->setToolTip(whole.isEmpty() ? readoutHelp_ : whole);
 }
 
-void MainWindow::PopupPlotMenu(double x, const QPoint& globalPlace) {
-    if (station_->bars().Shown()) {  // a list's channel, to lock out
+std::optional<long long> MainWindow::PointedHertz(double x) {
+    if (station_->bars().Shown()) {  // a list's channel
         const std::optional<int> index = ChannelAt(x);
-        marks_->PointAt(index ? std::optional(station_->bars().Channel(*index).hertz)
-                              : std::nullopt);
-        menu_->Popup(globalPlace);
-        return;
+        return index ? std::optional(station_->bars().Channel(*index).hertz) : std::nullopt;
     }
     const std::optional<double> f =
         FrequencyAtX(x, settings_.startMHz, EndMHz(), station_->plot().PixelsPerStep());
-    marks_->PointAt(f ? std::optional<long long>(Hertz(*f)) : std::nullopt);
+    return f ? std::optional<long long>(Hertz(*f)) : std::nullopt;
+}
+
+void MainWindow::PopupPlotMenu(double x, const QPoint& globalPlace) {
+    marks_->PointAt(PointedHertz(x));
     menu_->Popup(globalPlace);
 }
 

@@ -78,6 +78,8 @@ class MainWindow : public QWidget, public Panel {
     // Page Up and Page Down ten, Home and End the ends, the read-out following it; Enter tunes
     // there as a click does. False for any other key.
     bool CursorKey(const QKeyEvent& key);
+    // The step (or a list's channel) at the plot's column x, as the marks take it.
+    std::optional<long long> PointedHertz(double x);
     // The read-out's text, and the whole of it for its tooltip when a name was cut.
     void ShowReadout(const QString& shown, const QString& whole);
     void TuneAtPointer();

@@ -15,6 +15,10 @@ MarksMenu::MarksMenu(const Parts& parts)
     auto* lockouts = new QAction(QStringLiteral("Lockouts…"), this);
     auto* bookmarks = new QAction(QStringLiteral("Bookmarks…"), this);
     parts_.menu.insertActions(parts_.before, {lockOut_, removeLockout_, lockouts, bookmarks});
+    // L on the plot, as on the open menu, for the step the pointer or the tuning cursor is at.
+    lockOut_->setShortcut(QKeySequence(Qt::Key_L));
+    lockOut_->setShortcutContext(Qt::WidgetShortcut);
+    parts_.plotView.addAction(lockOut_);
     parts_.menu.insertSeparator(parts_.before);
     connect(lockOut_, &QAction::triggered, this, [this] {
         if (step_) {

@@ -21,6 +21,7 @@ class MarksMenu : public QObject {
   public:
     struct Parts {
         QWidget* window;
+        QWidget& plotView;  // L there locks out the step pointed at
         QMenu& menu;
         QAction* before;  // the items go before this one
         Station& station;

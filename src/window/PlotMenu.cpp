@@ -16,8 +16,9 @@ PlotMenu::PlotMenu(const Parts& parts)
                             this, &PlotMenu::ChoosePicture)),
       logging_(menu_.addAction(QStringLiteral("Log sweeps to…"), QKeySequence(Qt::CTRL | Qt::Key_L),
                                this, &PlotMenu::ChooseLog)),
-      activityLogging_(
-          menu_.addAction(QStringLiteral("Activity log to…"), this, &PlotMenu::ChooseActivityLog)),
+      activityLogging_(menu_.addAction(QStringLiteral("Activity log to…"),
+                                       QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_L), this,
+                                       &PlotMenu::ChooseActivityLog)),
       legend_(new HoldLegendView(&parts.plotView)) {
     menu_.addSeparator();
     AddHold(Hold::Max, QStringLiteral("Max hold"), Qt::Key_M);
@@ -36,7 +37,7 @@ PlotMenu::PlotMenu(const Parts& parts)
                                       : QStringLiteral("Activity log to…"));
     });
     // These shortcuts work on the window, the menu open or not.
-    for (QAction* action : {save_, logging_, history_}) {
+    for (QAction* action : {save_, logging_, activityLogging_, history_}) {
         action->setShortcutContext(Qt::WindowShortcut);
         parts_.window->addAction(action);
     }

@@ -452,7 +452,9 @@ class WindowTest : public QObject {
                     QTest::keyClick(Control("plotView"), Qt::Key(key));
                 }
                 QTest::keyClick(Control("plotView"), Qt::Key_H, Qt::ControlModifier);
-                QTest::keyClick(Control("plotView"), Qt::Key_Menu);
+                form_->activateWindow();  // from the history window back to the plot
+                Control("plotView")->setFocus();
+                QTest::keyClick(Control("plotView"), Qt::Key_L);
             } else {
                 Click("gridBox");
                 Click("span8Button");
@@ -466,11 +468,11 @@ class WindowTest : public QObject {
                 QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(x, 100),
                                         Control("plotView")->mapToGlobal(QPoint(x, 100)));
                 QApplication::sendEvent(Control("plotView"), &click);
+                auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+                QVERIFY(menu);
+                QTest::keyClick(menu, Qt::Key_L);
             }
             QVERIFY(form_->historyWindow().isVisible());
-            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-            QVERIFY(menu);
-            QTest::keyClick(menu, Qt::Key_L);
             sent[keys] = port_.written;
             lockedOut[keys] = files_.byPath.value(lockouts).bytes;
             form_->historyWindow().close();
@@ -508,11 +510,12 @@ class WindowTest : public QObject {
         for (const QAction* item : menu->actions()) {
             items << (item->text() + ' ' + item->shortcut().toString()).trimmed();
         }
-        QCOMPARE(items, QStringList({"Save picture… Ctrl+S", "Log sweeps to… Ctrl+L",
-                                     "Activity log to…", "", "Max hold M", "Min hold N",
-                                     "Average A", "Reset holds", "", "&Lock out 145.4000 MHz",
-                                     "&Remove lockout", "Lockouts…", "Bookmarks…", "", "Recei&ver…",
-                                     "Scan channels…", "Sweep the band", "", "History… Ctrl+H"}));
+        QCOMPARE(items,
+                 QStringList({"Save picture… Ctrl+S", "Log sweeps to… Ctrl+L",
+                              "Activity log to… Ctrl+Shift+L", "", "Max hold M", "Min hold N",
+                              "Average A", "Reset holds", "", "&Lock out 145.4000 MHz L",
+                              "&Remove lockout", "Lockouts…", "Bookmarks…", "", "Recei&ver…",
+                              "Scan channels…", "Sweep the band", "", "History… Ctrl+H"}));
         menu->close();
 
         const QTemporaryDir dir;
@@ -1404,6 +1407,10 @@ class WindowTest : public QObject {
         QCOMPARE(first->view().model().Value(first->view().model().rows()[0], 2), 9.0);
         QTRY_COMPARE(first->activityView().model()->rowCount(), 1);
         QCOMPARE(first->windowTitle(), QStringLiteral("Nerimo history: sensor s1, online"));
+        QVERIFY2(first->view().accessibleDescription().startsWith("1 sweep, from ") &&
+                     first->view().accessibleDescription().contains(
+                         "The newest: strongest level 9 at 145.0250 MHz."),
+                 qPrintable(first->view().accessibleDescription()));
 
         // The trace of s1, current as the first row: its peak at the middle step.
         nerimo::TraceView& trace = window.trace();
