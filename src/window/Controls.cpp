@@ -197,6 +197,14 @@ Controls BuildControls(QWidget* window) {
 
     c.plotMenuButton = MakeButton(window, "plotMenuButton", kPlotMenuButtonPlace,
                                   QColor(192, 192, 192), QStringLiteral("menu"), normal);
+    // A dotted edge in the panel's gap round the plot, beneath every control, shown while the
+    // keys drive the plot's tuning cursor.
+    c.plotFocusRing = Place(new QFrame(window), "plotFocusRing", kPlotPlace.adjusted(-2, -2, 2, 2));
+    c.plotFocusRing->setStyleSheet(
+        QStringLiteral("QFrame { border: 1px dotted white; background: transparent; }"));
+    c.plotFocusRing->setAttribute(Qt::WA_TransparentForMouseEvents);
+    c.plotFocusRing->lower();
+    c.plotFocusRing->hide();
     Explain(c);
 
     // Keyboard focus goes round in the order of the stored tab indexes; labels, frames and the

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QCheckBox>
+#include <QFrame>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -41,6 +42,7 @@ struct Controls {
     QLabel* readoutLabel;  // the frequency under the pointer
     QLabel* endFrequencyLabel;
     QPushButton* plotMenuButton;  // the plot's menu, as a right click on the plot opens it
+    QFrame* plotFocusRing;        // round the plot while the keys drive it
 };
 
 // Builds every control on the window at its pixel position, with its stored caption, colours,

@@ -253,7 +253,16 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == ui_.plotView) {
         if (event->type() == QEvent::KeyPress && CursorKey(*static_cast<QKeyEvent*>(event))) {
+            ui_.plotFocusRing->show();
             return true;
+        }
+        // The ring from the first key that moves the cursor until the plot loses the focus (a
+        // menu or another window that takes it for a while leaves it) or the mouse takes over.
+        if ((event->type() == QEvent::FocusOut &&
+             static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason &&
+             static_cast<QFocusEvent*>(event)->reason() != Qt::ActiveWindowFocusReason) ||
+            event->type() == QEvent::MouseButtonPress) {
+            ui_.plotFocusRing->hide();
         }
         if (event->type() == QEvent::MouseMove) {
             PointerOverPlot(static_cast<QMouseEvent*>(event)->position().x());

@@ -395,6 +395,18 @@ class WindowTest : public QObject {
             QTest::keyClick(plot, Qt::Key(key));
         }
         QCOMPARE(Caption("readoutLabel"), readout);
+        // The keys' mark round the plot, in the panel's gap; gone at the mouse's first click.
+        const auto ring = [&] {  // its light dots along the top
+            const QImage row =
+                form_->grab(QRect(nerimo::kPlotPlace.topLeft() - QPoint(2, 2), QSize(200, 1)))
+                    .toImage();
+            int light = 0;
+            for (int x = 0; x < row.width(); ++x) {
+                light += row.pixelColor(x, 0).lightness() > 128;
+            }
+            return light;
+        };
+        QVERIFY(ring() > 30);
         QTest::keyClick(plot, Qt::Key_Return);
         QCOMPARE(port_.written.join(' '), sent);
         // The same step by the mouse sends the same.
@@ -404,6 +416,7 @@ class WindowTest : public QObject {
         PointAt(x);
         QTest::mouseClick(plot, Qt::LeftButton, {}, QPoint(x, 100));
         QCOMPARE(port_.written.join(' '), sent);
+        QCOMPARE(ring(), 0);
 
         for (QWidget* control : form_->findChildren<QWidget*>()) {
             if (control->focusPolicy() != Qt::NoFocus && control->isVisibleTo(form_.get())) {
