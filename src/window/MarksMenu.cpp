@@ -21,6 +21,8 @@ MarksMenu::MarksMenu(const Parts& parts)
     parts_.plotView.addAction(lockOut_);
     parts_.menu.insertSeparator(parts_.before);
     connect(lockOut_, &QAction::triggered, this, [this] {
+        // L in the open menu is the item's key as well as its letter: the menu goes either way.
+        parts_.menu.close();
         if (step_) {
             LockOut(*step_);
         }
