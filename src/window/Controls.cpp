@@ -83,8 +83,8 @@ QCheckBox* MakeCheck(QWidget* parent, const char* name, const QRect& geometry) {
 }
 
 // What each control is, for a screen reader, and what it does, for the tooltip and the screen
-// reader alike, with its key where it has one. The labels whose text is what they show (the
-// status, the frequencies, the read-out) keep their text as their name.
+// reader alike, with its key where it has one. The span's frequencies keep their text as their
+// name; the status and the read-out are named afresh as they change.
 void Explain(const Controls& c) {
     struct Explained {
         QWidget* control;
@@ -120,7 +120,7 @@ void Explain(const Controls& c) {
         {c.scaleStrip, "Frequency scale",
          "The span's scale: yellow ticks are named frequencies, grey ones lockouts"},
         {c.startFrequencyLabel, nullptr, "The span's first frequency, in MHz"},
-        {c.readoutLabel, nullptr,
+        {c.readoutLabel, "Read-out",
          "The frequency under the pointer or the tuning cursor, and its name"},
         {c.endFrequencyLabel, nullptr, "The span's last frequency, in MHz"},
         {c.plotMenuButton, "Plot menu",

@@ -38,6 +38,7 @@ ReceiverPanel::ReceiverPanel(QWidget* plotView, Parts parts)
     text_->setWordWrap(true);
     text_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     ports_->setObjectName(QStringLiteral("panelPortChoice"));
+    ports_->setAccessibleName(QStringLiteral("Serial port"));
     ports_->setToolTip(
         QStringLiteral("The serial ports there are now, as --list-ports lists them"));
     usePort_->setObjectName(QStringLiteral("usePortButton"));
