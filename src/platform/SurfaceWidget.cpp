@@ -1,13 +1,29 @@
 #include "SurfaceWidget.h"
 
+#include <QAccessibleWidget>
 #include <QPaintEvent>
 #include <QPainter>
 #include <algorithm>
 
 namespace nerimo::platform {
 
+namespace {
+
+// To a screen reader a surface is a canvas: a picture it cannot read, its name and description
+// saying what it shows.
+QAccessibleInterface* Canvas(const QString& className, QObject* object) {
+    auto* widget = qobject_cast<SurfaceWidget*>(object);
+    return widget && className == QLatin1String(SurfaceWidget::staticMetaObject.className())
+               ? new QAccessibleWidget(widget, QAccessible::Canvas)
+               : nullptr;
+}
+
+}  // namespace
+
 SurfaceWidget::SurfaceWidget(QWidget* parent, Rgb background)
     : QWidget(parent), image_(background) {
+    static const bool canvas = (QAccessible::installFactory(Canvas), true);
+    (void)canvas;
     // The image covers every pixel, so Qt need not clear the widget before painting it.
     setAttribute(Qt::WA_OpaquePaintEvent);
 }

@@ -636,7 +636,7 @@ class DesktopTest : public QObject {
         }
         QVERIFY2(focusable >= 12, qPrintable(objects.join('\n')));
         QVERIFY(objects
-                    .filter(QRegularExpression("^ *filler\\|Plot\\|The levels from 145.0000 MHz to "
+                    .filter(QRegularExpression("^ *canvas\\|Plot\\|The levels from 145.0000 MHz to "
                                                "146.0000 MHz\\."))
                     .size() == 1);
         QVERIFY(objects.filter(QRegularExpression("^ *push button\\|Close\\|")).size() == 1);
