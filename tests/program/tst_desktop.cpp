@@ -658,6 +658,78 @@ class DesktopTest : public QObject {
         bus.waitForFinished();
     }
 
+    // A session by the keys alone, as X delivers them (Tab round the controls, Space, the
+    // plot's cursor keys, Enter, Ctrl+H, L, Ctrl+Q), and the same by the mouse: the same bytes
+    // on the wire after the sweep's steps, the same lockout, a clean end.
+    void keyboardSessionInX() {
+        QByteArray tails[2];
+        QByteArray lockouts[2];
+        for (const bool keys : {true, false}) {
+            DesktopRig rig(session_.path());
+            rig.Start("GRID=1", "145.1 1 12\n");
+            const QString window = Windows().value(0);
+            Xdotool({"windowfocus", "--sync", window});
+            const auto press = [](const QStringList& sequence) {
+                for (const QString& key : sequence) {
+                    Xdotool({"key", key});
+                    QTest::qWait(100);
+                }
+            };
+            const int x = nerimo::StepX(637, 1);  // 152.9625 MHz on the 8 MHz span
+            if (keys) {                           // the focus starts on "start"
+                press({"Tab", "Tab", "Tab", "Tab", "Tab", "space",  // Grid
+                       "Tab", "Tab", "Right",                       // 8 MHz
+                       "Tab", "Tab", "Tab", "space"});              // start
+            } else {
+                rig.ClickAt({408, 48});  // Grid
+                rig.ClickAt({492, 80});  // 8 MHz
+                rig.ClickAt(kStartStop);
+            }
+            QVERIFY(QTest::qWaitFor([&] { return rig.Log().size() >= 5; }, 5000));
+            if (keys) {  // "start" gone, the focus went on to the plot; then to "stop"
+                press({"Tab", "Tab", "Tab", "space"});
+            } else {
+                rig.ClickAt(kStartStop);
+            }
+            QVERIFY(QTest::qWaitFor([&] { return rig.StartShown(); }, 5000));
+            if (keys) {  // "stop" gone while the choices were off, the focus on "-"; to the plot
+                press({"Tab", "Tab", "Tab", "End", "Left", "Left", "Left", "Return", "ctrl+h"});
+                QVERIFY(QTest::qWaitFor([] { return Windows().size() == 2; }, 5000));
+                Xdotool({"windowfocus", "--sync", window});
+                press({"l"});
+            } else {
+                rig.PointAt(kPlot + QPoint(x, 100));
+                Xdotool({"click", "1"});
+                rig.PointAt(kPlot + QPoint(x, 100));
+                Xdotool({"click", "3"});
+                QVERIFY(QTest::qWaitFor([] { return Windows().size() == 2; }, 5000));
+                press({"l"});
+            }
+            QVERIFY(QTest::qWaitFor([&] { return QFile::exists(rig.Path("lockouts.csv")); }, 5000));
+            // The sweep's steps, then what the session sent.
+            const QList<QByteArray> sent = rig.Log();
+            qsizetype step = 0;
+            while (step < sent.size() && sent[step] == SweepCommand(int(step))) {
+                ++step;
+            }
+            tails[keys] = sent.mid(step).join(' ');
+            QFile file(rig.Path("lockouts.csv"));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            lockouts[keys] = file.readAll();
+            if (keys) {
+                Xdotool({"windowfocus", "--sync", window});
+                press({"ctrl+q"});
+            } else {
+                rig.ClickAt(kClose);
+            }
+            rig.CheckCleanEnd();
+        }
+        QCOMPARE(tails[true], tails[false]);
+        QCOMPARE(tails[true], QByteArray("152.9625N"));
+        QCOMPARE(lockouts[true], lockouts[false]);
+        QCOMPARE(lockouts[true], QByteArray("Frequency_Hz\n152962500\n"));
+    }
+
     // Scaled by 1.5 and by 2 on a laptop's 1366 x 768 screen: the whole window scaled as one,
     // fitted inside the screen (never cut off), its corners' controls on it.
     void fitsAScaledScreen_data() {
