@@ -67,6 +67,11 @@ MainWindow::MainWindow(const Services& services, CommandLine options)
         watched->setMouseTracking(true);
         watched->installEventFilter(this);
     }
+    for (QWidget* control : findChildren<QWidget*>()) {
+        if (control->focusPolicy() & Qt::TabFocus) {
+            control->installEventFilter(&tabKeys_);
+        }
+    }
 
     connect(ui_.minimiseButton, &QPushButton::clicked, this, &MainWindow::Minimise);
     connect(ui_.closeButton, &QPushButton::clicked, this, &MainWindow::Close);
@@ -256,8 +261,12 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
             ui_.plotFocusRing->show();
             return true;
         }
-        // The ring from the first key that moves the cursor until the plot loses the focus (a
-        // menu or another window that takes it for a while leaves it) or the mouse takes over.
+        // The ring once Tab brings the focus or a key moves the cursor, until the plot loses the
+        // focus (a menu or another window that takes it for a while leaves it) or the mouse
+        // takes over.
+        if (event->type() == QEvent::FocusIn && tabKeys_.Tabbing()) {
+            ui_.plotFocusRing->show();
+        }
         if ((event->type() == QEvent::FocusOut &&
              static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason &&
              static_cast<QFocusEvent*>(event)->reason() != Qt::ActiveWindowFocusReason) ||

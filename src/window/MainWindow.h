@@ -18,6 +18,7 @@
 #include "Settings.h"
 #include "SpokenState.h"
 #include "Station.h"
+#include "TabKeys.h"
 #include "WindowState.h"
 
 namespace nerimo {
@@ -120,6 +121,7 @@ class MainWindow : public QWidget, public Panel {
     std::optional<ActivityTable> activities_;
     std::optional<ChannelTable> channelTable_;
     std::optional<SpokenState> spoken_;
+    TabKeys tabKeys_;
     std::optional<MarksMenu> marks_;
     std::optional<ReceiverChooser> chooser_;
     std::optional<ChannelsMenu> channelsMenu_;

@@ -120,6 +120,17 @@ class WindowTest : public QObject {
         return it == items.end() ? nullptr : *it;
     }
     void Click(const QString& name) { QTest::mouseClick(Control(name), Qt::LeftButton); }
+    // The light dots of the keys' mark along the top of the plot, in the panel's gap.
+    int RingDots() const {
+        const QImage row =
+            form_->grab(QRect(nerimo::kPlotPlace.topLeft() - QPoint(2, 2), QSize(200, 1)))
+                .toImage();
+        int light = 0;
+        for (int x = 0; x < row.width(); ++x) {
+            light += row.pixelColor(x, 0).lightness() > 128;
+        }
+        return light;
+    }
     // Over the plot at x, from the background first: Qt drops a move to where the pointer is.
     void PointAt(double x) {
         QTest::mouseMove(form_.get(), QPoint(2, 300));
@@ -396,17 +407,7 @@ class WindowTest : public QObject {
         }
         QCOMPARE(Caption("readoutLabel"), readout);
         // The keys' mark round the plot, in the panel's gap; gone at the mouse's first click.
-        const auto ring = [&] {  // its light dots along the top
-            const QImage row =
-                form_->grab(QRect(nerimo::kPlotPlace.topLeft() - QPoint(2, 2), QSize(200, 1)))
-                    .toImage();
-            int light = 0;
-            for (int x = 0; x < row.width(); ++x) {
-                light += row.pixelColor(x, 0).lightness() > 128;
-            }
-            return light;
-        };
-        QVERIFY(ring() > 30);
+        QVERIFY(RingDots() > 30);
         QTest::keyClick(plot, Qt::Key_Return);
         QCOMPARE(port_.written.join(' '), sent);
         // The same step by the mouse sends the same.
@@ -416,7 +417,7 @@ class WindowTest : public QObject {
         PointAt(x);
         QTest::mouseClick(plot, Qt::LeftButton, {}, QPoint(x, 100));
         QCOMPARE(port_.written.join(' '), sent);
-        QCOMPARE(ring(), 0);
+        QCOMPARE(RingDots(), 0);
 
         for (QWidget* control : form_->findChildren<QWidget*>()) {
             if (control->focusPolicy() != Qt::NoFocus && control->isVisibleTo(form_.get())) {
@@ -460,6 +461,7 @@ class WindowTest : public QObject {
                 press("stopButton");
                 scheduler_.RunFor(1);
                 press("plotView");
+                QVERIFY(RingDots() > 30);  // brought by Tab
                 for (const int key :
                      {Qt::Key_End, Qt::Key_Left, Qt::Key_Left, Qt::Key_Left, Qt::Key_Return}) {
                     QTest::keyClick(Control("plotView"), Qt::Key(key));
@@ -472,6 +474,7 @@ class WindowTest : public QObject {
                 Click("gridBox");
                 Click("span8Button");
                 Click("startButton");
+                QCOMPARE(RingDots(), 0);  // the focus passed on from "start" as it went
                 QVERIFY(scheduler_.RunUntil([&] { return port_.written.size() == 5; }, 5));
                 Click("stopButton");
                 scheduler_.RunFor(1);
