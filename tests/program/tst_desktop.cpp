@@ -2,6 +2,7 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <termios.h>
 
 #include <QRegularExpression>
@@ -713,6 +714,8 @@ class DesktopTest : public QObject {
                 ++step;
             }
             tails[keys] = sent.mid(step).join(' ');
+            qInfo("%s: %lld steps of the sweep, then %s", keys ? "keys" : "mouse", step,
+                  tails[keys].constData());
             QFile file(rig.Path("lockouts.csv"));
             QVERIFY(file.open(QIODevice::ReadOnly));
             lockouts[keys] = file.readAll();
@@ -739,19 +742,9 @@ class DesktopTest : public QObject {
     }
     void fitsAScaledScreen() {
         QFETCH(QString, factor);
-        int pipe[2];
-        QVERIFY(::pipe(pipe) == 0);
-        QProcess screen;
-        screen.setChildProcessModifier([pipe] { ::close(pipe[0]); });
-        screen.start("Xvfb", {"-displayfd", QString::number(pipe[1]), "-screen", "0", "1366x768x24",
-                              "-nolisten", "tcp"});
-        ::close(pipe[1]);
-        QByteArray display;
-        for (char c = 0; ::read(pipe[0], &c, 1) == 1 && c != '\n';) {
-            display += c;
-        }
-        ::close(pipe[0]);
-        const QString onScreen = ":" + QString::fromLatin1(display);
+        const auto [display, screen] = StartXvfb("1366x768");
+        QVERIFY(!display.isEmpty());
+        const QString onScreen = QString::fromLatin1(display);
         DesktopRig rig(session_.path());
         QProcessEnvironment env = rig.program.processEnvironment();
         env.insert("DISPLAY", onScreen);
@@ -806,8 +799,8 @@ class DesktopTest : public QObject {
                 nerimo::kPlotMenuButtonPlace.width() * nerimo::kPlotMenuButtonPlace.height() / 2);
         rig.program.terminate();
         QVERIFY(rig.Ended(5000));
-        screen.terminate();
-        screen.waitForFinished();
+        ::kill(screen, SIGTERM);
+        ::waitpid(screen, nullptr, 0);
     }
 
     // A long run for the sanitizer build (make test-asan): 2,000 steps and more of 8 MHz sweeps

@@ -231,31 +231,40 @@ struct DesktopRig : Rig {
     }
 };
 
-// A private X screen of 1024 x 768 pixels with no window manager, for this process and its
-// children, started before the application object connects to it; it goes with the test.
-inline bool StartXServer() {
+// A private X screen of this size ("1024x768") with no window manager, which goes with the test:
+// its display (":5"), and its process; an empty display when it did not start.
+inline std::pair<QByteArray, pid_t> StartXvfb(const char* size) {
     int pipe[2];
     if (::pipe(pipe) != 0) {
-        return false;
+        return {};
     }
     const std::string fd = std::to_string(pipe[1]);
-    if (::fork() == 0) {
+    const pid_t server = ::fork();
+    if (server == 0) {
         ::prctl(PR_SET_PDEATHSIG, SIGTERM);
-        ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24",
-                 "-noreset", "-nolisten", "tcp", static_cast<char*>(nullptr));
+        ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0",
+                 (std::string(size) + "x24").c_str(), "-noreset", "-nolisten", "tcp",
+                 static_cast<char*>(nullptr));
         ::_exit(127);
     }
     ::close(pipe[1]);
-    std::string display;
+    QByteArray display = ":";
     char c = 0;
     while (::read(pipe[0], &c, 1) == 1 && c != '\n') {
         display += c;
     }
     ::close(pipe[0]);
-    qputenv("DISPLAY", QByteArray(":") + display.c_str());
+    return {display.size() > 1 ? display : QByteArray(), server};
+}
+
+// The screen of 1024 x 768 pixels of this process and its children, started before the
+// application object connects to it.
+inline bool StartXServer() {
+    const QByteArray display = StartXvfb("1024x768").first;
+    qputenv("DISPLAY", display);
     qputenv("QT_QPA_PLATFORM", "xcb");
     qunsetenv("WAYLAND_DISPLAY");
-    return !display.empty();
+    return !display.isEmpty();
 }
 
 }  // namespace nerimo::testing
