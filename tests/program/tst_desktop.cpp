@@ -677,7 +677,15 @@ class DesktopTest : public QObject {
                 }
             };
             const int x = nerimo::StepX(637, 1);  // 152.9625 MHz on the 8 MHz span
-            if (keys) {                           // the focus starts on "start"
+            const auto ringDots = [&] {           // the keys' dotted ring, above the plot
+                const QImage shot = rig.Shot();
+                int light = 0;
+                for (int dot = 0; dot < 200; ++dot) {
+                    light += shot.pixelColor(kPlot + QPoint(dot - 2, -2)).lightness() > 128;
+                }
+                return light;
+            };
+            if (keys) {                                             // the focus starts on "start"
                 press({"Tab", "Tab", "Tab", "Tab", "Tab", "space",  // Grid
                        "Tab", "Tab", "Right",                       // 8 MHz
                        "Tab", "Tab", "Tab", "space"});              // start
@@ -685,6 +693,8 @@ class DesktopTest : public QObject {
                 rig.ClickAt({408, 48});  // Grid
                 rig.ClickAt({492, 80});  // 8 MHz
                 rig.ClickAt(kStartStop);
+                QTest::qWait(300);
+                QCOMPARE(ringDots(), 0);  // the focus passed on as "start" went, no ring
             }
             QVERIFY(QTest::qWaitFor([&] { return rig.Log().size() >= 5; }, 5000));
             if (keys) {  // "start" gone, the focus went on to the plot; then to "stop"
@@ -694,7 +704,9 @@ class DesktopTest : public QObject {
             }
             QVERIFY(QTest::qWaitFor([&] { return rig.StartShown(); }, 5000));
             if (keys) {  // "stop" gone while the choices were off, the focus on "-"; to the plot
-                press({"Tab", "Tab", "Tab", "End", "Left", "Left", "Left", "Return", "ctrl+h"});
+                press({"Tab", "Tab", "Tab"});
+                QVERIFY(ringDots() > 30);
+                press({"End", "Left", "Left", "Left", "Return", "ctrl+h"});
                 QVERIFY(QTest::qWaitFor([] { return Windows().size() == 2; }, 5000));
                 Xdotool({"windowfocus", "--sync", window});
                 press({"l"});
