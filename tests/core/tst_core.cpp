@@ -671,6 +671,7 @@ class CoreTest : public QObject {
                        {"0.1, 1 MHz", 0.1, 1},
                        {"0.4, 1 MHz", 0.4, 1},  // (end - start) / step falls just short of 80
                        {"2035, 1 MHz", 2035, 1},
+                       {"145.00006, 1 MHz: rounded to the wire's 100 Hz", 145.00006, 1},
                        {"100, 8 MHz", 100, 8},
                        {"145, 8 MHz", 145, 8},
                        {"0.1, 8 MHz", 0.1, 8},
