@@ -30,6 +30,8 @@
 #include "WindowLook.h"
 #include "WindowPlace.h"
 
+Q_DECLARE_METATYPE(nerimo::Palette)
+
 namespace {
 
 struct Pointer {
@@ -418,6 +420,22 @@ class WindowTest : public QObject {
         QTest::mouseClick(plot, Qt::LeftButton, {}, QPoint(x, 100));
         QCOMPARE(port_.written.join(' '), sent);
         QCOMPARE(RingDots(), 0);
+    }
+
+    // Each palette of the history window is the one it has at the next start.
+    void paletteRemembered_data() {
+        QTest::addColumn<nerimo::Palette>("palette");
+        for (const nerimo::Palette palette :
+             {nerimo::Palette::Grey, nerimo::Palette::HighContrast, nerimo::Palette::Viridis}) {
+            QTest::newRow(qPrintable(nerimo::PaletteName(palette))) << palette;
+        }
+    }
+    void paletteRemembered() {
+        QFETCH(nerimo::Palette, palette);
+        const QTemporaryDir folder;
+        const QString settings = folder.filePath(QStringLiteral("Nerimo.ini"));
+        nerimo::WindowState(settings).SetHistoryPalette(palette);
+        QCOMPARE(nerimo::WindowState(settings).HistoryPalette(), palette);
     }
 
     // Stopped, the click tunes at once, while the run finishes its step, which sends no more.
