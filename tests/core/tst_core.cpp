@@ -438,6 +438,27 @@ class CoreTest : public QObject {
              .locked = {2}},
         });
     }
+    // A lockout locks the step it falls on within half a step, below as above, as an imported
+    // list gives it (145.0124 MHz for the step of 145.0125 MHz); the next step's half is not its.
+    void lockoutsLockTheirStep_data() {
+        QTest::addColumn<long long>("lockout");
+        QTest::addColumn<bool>("locks");
+        for (const auto& [hertz, locks] :
+             std::initializer_list<std::pair<long long, bool>>{{145012400, true},
+                                                               {145012500, true},
+                                                               {145018749, true},
+                                                               {145006250, true},
+                                                               {145018750, false},
+                                                               {145006249, false}}) {
+            QTest::addRow("%lld", hertz) << hertz << locks;
+        }
+    }
+    void lockoutsLockTheirStep() {
+        QFETCH(long long, lockout);
+        QFETCH(bool, locks);
+        QCOMPARE(nerimo::Lockouts({lockout}).Locks(145012500), locks);
+    }
+
     void activitiesOverSweeps() {
         QFETCH(Heard, row);
         Core core(145, 1, row.pause);
