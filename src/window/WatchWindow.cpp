@@ -113,8 +113,8 @@ void WatchWindow::SensorChanged(const RemoteSensor& sensor) {
         sensorView_->resizeColumnsToContents();
     }
     UpdateTitle();
-    if (HistoryWindow* window = HistoryOf(sensor.id)) {
-        window->SetLiveTitle(tr("Nerimo history: sensor %1, %2").arg(sensor.id, sensor.state));
+    if (HistoryOf(sensor.id)) {
+        TitleHistory(sensor.id);
     } else if (parts_.sensors.contains(sensor.id)) {
         Open(sensor.id);
     }
@@ -160,10 +160,7 @@ void WatchWindow::Open(const QString& sensor) {
         opened->window = std::make_unique<HistoryWindow>(opened->history, opened->activities,
                                                          opened->channels, state_, parts_.messages,
                                                          parts_.files, [](long long) {});
-        const auto known = watch_.sensors().find(sensor);
-        opened->window->SetLiveTitle(
-            tr("Nerimo history: sensor %1, %2")
-                .arg(sensor, known == watch_.sensors().end() ? QString() : known->second.state));
+        TitleHistory(sensor);
         // Its waterfall from the last sweep there is.
         if (const auto last = last_.constFind(sensor); last != last_.cend()) {
             const RemoteSweep sweep = *last;
@@ -173,6 +170,13 @@ void WatchWindow::Open(const QString& sensor) {
     opened->window->show();
     opened->window->raise();
     opened->window->activateWindow();
+}
+
+void WatchWindow::TitleHistory(const QString& sensor) {
+    const auto known = watch_.sensors().find(sensor);
+    opened_.at(sensor)->window->SetLiveTitle(
+        tr("Nerimo history: sensor %1, %2")
+            .arg(sensor, known == watch_.sensors().end() ? QString() : known->second.state));
 }
 
 void WatchWindow::ShowCurrent() {

@@ -62,6 +62,8 @@ class WatchWindow : public QMainWindow {
     void Swept(const QString& sensor, const RemoteSweep& sweep);
     void Heard(const QString& sensor, const Activity& activity);
     void Open(const QString& sensor);
+    // Its history window's title, with the sensor's state now.
+    void TitleHistory(const QString& sensor);
     // The sensor whose row is current, its last sweep on the trace.
     void ShowCurrent();
     QString BrokerName() const;

@@ -64,6 +64,13 @@ QSet<QString> StoredPoints(TestInflux& influx) {
     return points;
 }
 
+// A file of one line that is its owner's alone, as credentials and tokens must be.
+bool WriteSecret(const QString& path, const QByteArray& line) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(line + "\n") > 0 &&
+           file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+}
+
 // A sweep message of two steps, as a sensor publishes it.
 QString Sweep(int second) {
     return QStringLiteral(
@@ -221,17 +228,13 @@ class FleetTest : public QObject {
         QVERIFY(broker.Start());
         QVERIFY(influx.Start());
         QTemporaryDir folder;
-        QFile credentials(folder.filePath("influx"));
-        QVERIFY(credentials.open(QIODevice::WriteOnly));
-        credentials.write("admin:wrong\n");
-        credentials.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-        credentials.close();
+        QVERIFY(WriteSecret(folder.filePath("influx"), "admin:wrong"));
         Collector collector;
-        collector.process.start(
-            QStringLiteral(NERIMO_SOURCE_DIR "/tools/nerimo-collect"),
-            QStringList{"--broker", "mqtt://127.0.0.1:" + broker.port, "--influx", influx.url,
-                        "--influx-credentials", credentials.fileName(), "--spool", folder.path()} +
-                options);
+        collector.process.start(QStringLiteral(NERIMO_SOURCE_DIR "/tools/nerimo-collect"),
+                                QStringList{"--broker", "mqtt://127.0.0.1:" + broker.port,
+                                            "--influx", influx.url, "--influx-credentials",
+                                            folder.filePath("influx"), "--spool", folder.path()} +
+                                    options);
         QVERIFY(collector.Ends(3, 10000));
         QVERIFY2(collector.said.contains(said.toUtf8()), collector.said.constData());
     }
@@ -249,17 +252,13 @@ class FleetTest : public QObject {
         QVERIFY(broker.Start());
         InfluxTwo influx;
         QTemporaryDir folder;
-        QFile file(folder.filePath("token"));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(token + "\n");
-        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-        file.close();
+        QVERIFY(WriteSecret(folder.filePath("token"), token));
         const QStringList options = {
             "--broker",       "mqtt://127.0.0.1:" + broker.port,
             "--influx",       "http://127.0.0.1:" + QString::number(influx.serverPort()),
             "--org",          "home",
             "--bucket",       "radio",
-            "--influx-token", file.fileName(),
+            "--influx-token", folder.filePath("token"),
             "--spool",        folder.path(),
             "--count",        "1"};
         Collector collector;
