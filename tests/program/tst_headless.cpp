@@ -178,6 +178,18 @@ const QList<Survey>& Surveys() {
                          .arg(steps)
                          .toLatin1()));
              }},
+        // SIGTERM while the radio has answered no level: no receiver, not done.
+        {.name = "ended by a signal, nothing measured",
+         .receiver = Receiver::Rigctld,
+         .receiverOptions = {"--garbage-strength"},
+         .settings = "RIG=2\n",
+         .status = 3,
+         .said = {"Nerimo: The survey ends before the receiver measured a sweep.\n"},
+         .started =
+             [](HeadlessRig& rig) {
+                 QVERIFY(QTest::qWaitFor([&] { return rig.Log().size() >= 3; }, 10000));
+                 rig.program.terminate();
+             }},
         // A signal a step wide there in the first sweep only, and one always there but locked
         // out in lockouts.csv beside the settings file; a gqrx file names the first. Its one
         // activity, named, its row exact; none at the locked-out step.
