@@ -1058,6 +1058,12 @@ class CoreTest : public QObject {
         QCOMPARE(k.surface.PixelAt(684, 339), kGreen);
         QCOMPARE(k.panel.calls.filter("MHz ").size(), 81);
         QCOMPARE(steps.steps.value(80), qMakePair(0, nerimo::Reply::NoReceiver));
+        // Back for the next sweep, which counts its own steps: measured, and so logged.
+        k.receiver.open = true;
+        QVERIFY(k.scheduler.RunUntil([&] { return steps.sweeps.size() == 2; }, 100));
+        QVERIFY(!steps.sweeps[0].Measured());
+        QCOMPARE(steps.sweeps[1].steps, 81);
+        QVERIFY(steps.sweeps[1].Measured());
         // A wait of 0 or less goes on at once, without a turn of the event loop.
         bool done = false;
         nerimo::WaitSeconds(k.scheduler, 0, [&] { done = true; });
