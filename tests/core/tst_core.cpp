@@ -947,7 +947,8 @@ class CoreTest : public QObject {
         QCOMPARE(k.plot.StepCount(), 3);  // plotted before the pause, once
     }
 
-    // A hold re-reads without a new command until the signal goes or "continue" is taken.
+    // A hold re-reads without a new command until the signal goes or "continue" is taken; the
+    // next signal of the run is held again.
     void holdEnds_data() {
         QTest::addColumn<int>("readsWithSignal");  // 0: for ever
         QTest::newRow("signal gone") << 3;
@@ -960,7 +961,7 @@ class CoreTest : public QObject {
         k.receiver.answer = [&](const QByteArray& last) {
             const bool signal =
                 last == "145.0125N" && (++reads <= readsWithSignal || !readsWithSignal);
-            return std::optional<int>(signal ? 7 : 0);
+            return std::optional<int>(signal || last == "145.0375N" ? 7 : 0);
         };
         k.sweep.RunSweep();
         QVERIFY(k.RunUntilCommands(2));
@@ -978,6 +979,9 @@ class CoreTest : public QObject {
         QCOMPARE(k.PanelStates(from),
                  QStringList({"status pause", "continue offered", "status scan", "continue gone"}));
         QCOMPARE(k.plot.StepCount(), 2);  // the held step was plotted once
+        QVERIFY(k.RunUntilCommands(4));
+        k.scheduler.RunFor(5);
+        QCOMPARE(k.receiver.tuned.size(), 4);
     }
 
     // A stop ends the run after the current step, its pause included, and nothing more is sent
