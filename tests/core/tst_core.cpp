@@ -914,7 +914,8 @@ class CoreTest : public QObject {
     }
 
     // While the receiver is not there, or answers nothing, the status says "no receiver" instead
-    // of "scan", from the step after it went, and "scan" again from the step after it came back.
+    // of "scan", from the step after it went, and "scan" again from the step after it came back;
+    // a run started again while it is away says so from its first step.
     void statusFollowsTheReceiver() {
         Core k(145.0, 1);
         k.sweep.RunSweep();
@@ -926,6 +927,14 @@ class CoreTest : public QObject {
         const QStringList calls = k.panel.calls.filter(QRegularExpression("^(MHz|status)"));
         QCOMPARE(calls.mid(1, 6), QStringList({"MHz 145.0125", "status no receiver", "MHz 145.0250",
                                                "MHz 145.0375", "status scan", "MHz 145.0500"}));
+        k.receiver.answering = false;
+        QVERIFY(k.RunUntilCommands(8));
+        k.sweep.RequestStop();
+        QVERIFY(k.scheduler.RunUntil([&] { return !k.sweep.Running(); }, 20));
+        const qsizetype from = k.panel.calls.size();
+        k.sweep.RunSweep();
+        QVERIFY(k.RunUntilCommands(10));
+        QCOMPARE(k.PanelStates(from), QStringList({"status no receiver"}));
     }
 
     void timedPauseOnASignal_data() {

@@ -766,6 +766,9 @@ class WindowTest : public QObject {
         // Over the plot, clear of the status and of the scale.
         const QRect panel = Control("receiverPanel")->geometry();
         QVERIFY(Control("plotView")->rect().contains(panel));
+        Click("startButton");  // a run without it says so from its first step, not "scan"
+        QCOMPARE(Caption("statusLabel"), QStringLiteral("no receiver"));
+        Click("stopButton");
 
         const QString byId = QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_A1-if00-port0");
         form_->receiverChooser().ListFrom([&] {
