@@ -198,12 +198,17 @@ class MqttTest : public QObject {
 
         // A dashboard that connects later gets the last whole sweep and the state, retained: the
         // sensor's own "offline", not its will, for a sensor that ended cleanly.
-        QProcess later;
-        later.start("mosquitto_sub", QStringList{"-p", broker.port, "-v", "-W", "5", "-C", "2",
-                                                 "-t", "nerimo/s1/scan", "-t", "nerimo/s1/status"} +
-                                         user);
-        QVERIFY(later.waitForFinished(10000));
-        const QByteArray retained = later.readAllStandardOutput();
+        const auto retainedNow = [&](const QStringList& topics) {
+            QStringList options{
+                "-p", broker.port, "-v", "-W", "5", "-C", QString::number(topics.size())};
+            for (const QString& topic : topics) {
+                options << "-t" << topic;
+            }
+            QProcess later;
+            later.start("mosquitto_sub", options + user);
+            return later.waitForFinished(10000) ? later.readAllStandardOutput() : QByteArray();
+        };
+        const QByteArray retained = retainedNow({"nerimo/s1/scan", "nerimo/s1/status"});
         QVERIFY2(
             retained.contains("nerimo/s1/scan " +
                               QJsonDocument(sweeps.value(1)).toJson(QJsonDocument::Compact)) &&
@@ -211,7 +216,8 @@ class MqttTest : public QObject {
                                   QJsonDocument(states.value(1)).toJson(QJsonDocument::Compact)),
             retained.constData());
 
-        // Killed: the broker says "offline" for it, with no time.
+        // Killed: the broker says "offline" for it, with no time, and keeps saying it to those
+        // who connect later.
         {
             SensorRig rig({"--mqtt", url}, "sensor:secret");
             QVERIFY(
@@ -224,6 +230,8 @@ class MqttTest : public QObject {
                 },
                 5000));
         }
+        QCOMPARE(retainedNow({"nerimo/s1/status"}),
+                 "nerimo/s1/status {\"since\":null,\"state\":\"offline\"}\n");
 
         // Refused: status 1 and why, long before a sweep could end.
         SensorRig rig({"--mqtt", url}, "sensor:wrong");
