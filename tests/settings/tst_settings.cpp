@@ -311,6 +311,7 @@ class SettingsTest : public QObject {
         const QList<QPair<const char*, const char*>> rows = {
             {"144M:148M:25k", "144000000 25000 161"},
             {"145M:146M", "145000000 12500 81"},
+            {"32.05M:32.1125M", "32050000 12500 6"},  // 32.05 x 1e6 falls just short in a double
             {"1.5G:1.5001G:12.5k", "1500000000 12500 9"},
             {"100000:200K:1k", "100000 1000 101"},
             {"145M:145.01M:3k", "145000000 3000 4"},
