@@ -198,17 +198,7 @@ class MqttTest : public QObject {
 
         // A dashboard that connects later gets the last whole sweep and the state, retained: the
         // sensor's own "offline", not its will, for a sensor that ended cleanly.
-        const auto retainedNow = [&](const QStringList& topics) {
-            QStringList options{
-                "-p", broker.port, "-v", "-W", "5", "-C", QString::number(topics.size())};
-            for (const QString& topic : topics) {
-                options << "-t" << topic;
-            }
-            QProcess later;
-            later.start("mosquitto_sub", options + user);
-            return later.waitForFinished(10000) ? later.readAllStandardOutput() : QByteArray();
-        };
-        const QByteArray retained = retainedNow({"nerimo/s1/scan", "nerimo/s1/status"});
+        const QByteArray retained = broker.Retained({"nerimo/s1/scan", "nerimo/s1/status"}, user);
         QVERIFY2(
             retained.contains("nerimo/s1/scan " +
                               QJsonDocument(sweeps.value(1)).toJson(QJsonDocument::Compact)) &&
@@ -230,7 +220,7 @@ class MqttTest : public QObject {
                 },
                 5000));
         }
-        QCOMPARE(retainedNow({"nerimo/s1/status"}),
+        QCOMPARE(broker.Retained({"nerimo/s1/status"}, user),
                  "nerimo/s1/status {\"since\":null,\"state\":\"offline\"}\n");
 
         // Refused: status 1 and why, long before a sweep could end.
@@ -462,11 +452,7 @@ class MqttTest : public QObject {
             // that connects once the sensor is back gets "online" from the reconnection.
             QVERIFY(broker.Start());
             QVERIFY(QTest::qWaitFor([&] { return rig.Errors().contains(" is back."); }, 10000));
-            QProcess later;
-            later.start("mosquitto_sub",
-                        {"-p", broker.port, "-v", "-W", "5", "-C", "1", "-t", "nerimo/s1/status"});
-            QVERIFY(later.waitForFinished(10000));
-            const QByteArray retained = later.readAllStandardOutput();
+            const QByteArray retained = broker.Retained({"nerimo/s1/status"});
             qInfo("a later subscriber gets: %s", retained.constData());
             const QJsonObject state =
                 QJsonDocument::fromJson(retained.mid(retained.indexOf('{'))).object();

@@ -102,6 +102,18 @@ class TestBroker {
         return found;
     }
 
+    // What a subscriber connecting now gets at once (the retained messages), a line a topic as
+    // "topic payload".
+    QByteArray Retained(const QStringList& topics, const QStringList& credentials = {}) const {
+        QStringList options{"-p", port, "-v", "-W", "5", "-C", QString::number(topics.size())};
+        for (const QString& topic : topics) {
+            options << "-t" << topic;
+        }
+        QProcess later;
+        later.start("mosquitto_sub", options + credentials);
+        return later.waitForFinished(10000) ? later.readAllStandardOutput() : QByteArray();
+    }
+
     QTemporaryDir dir;
     QString port;
     QProcess server;
